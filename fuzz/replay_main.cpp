@@ -1,0 +1,35 @@
+// Runs a fuzz target over every file of the folders and files named on the
+// command line, so the saved corpus is replayed as an ordinary test in builds
+// without libFuzzer.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
+static int runFile(const std::filesystem::path &p) {
+  std::ifstream in(p, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+  return 1;
+}
+
+int main(int argc, char **argv) {
+  int count = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::filesystem::path p(argv[i]);
+    if (std::filesystem::is_directory(p)) {
+      for (auto &e : std::filesystem::recursive_directory_iterator(p))
+        if (e.is_regular_file()) count += runFile(e.path());
+    } else if (std::filesystem::exists(p)) {
+      count += runFile(p);
+    }
+  }
+  // An empty input is always worth one run.
+  LLVMFuzzerTestOneInput(nullptr, 0);
+  std::printf("replayed %d inputs\n", count);
+  return 0;
+}

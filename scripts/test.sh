@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the normal build, the sanitizer build
+# (address + undefined behaviour) and a short run of each fuzz target.
+# Installs what is missing first. Set VANTOR_QUICK=1 to run the normal build only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh test
+
+jobs=$(nproc)
+fuzz_seconds=${VANTOR_FUZZ_SECONDS:-15}
+
+echo "== normal build =="
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
+
+[ "${VANTOR_QUICK:-0}" = 1 ] && exit 0
+
+echo "== sanitizer build (address, undefined) =="
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON -DVANTOR_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 900 -LE no-sanitizer
+
+echo "== fuzz targets, ${fuzz_seconds}s each =="
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVANTOR_FUZZ=ON -DVANTOR_TESTS=OFF -DVANTOR_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j "$jobs" --target fuzzers
+for corpus in fuzz/corpus/*/; do
+  name=$(basename "$corpus")
+  [ -x "build-fuzz/bin/$name" ] || continue
+  work=$(mktemp -d)
+  cp -r "$corpus"/. "$work"/ 2>/dev/null || true
+  echo "-- $name"
+  "build-fuzz/bin/$name" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "$work" 2>&1 | tail -n 2
+  rm -rf "$work"
+done
+echo "fuzzing: no crash"
