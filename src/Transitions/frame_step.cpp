@@ -1,0 +1,64 @@
+#include "Transitions/frame_step.h"
+
+#include <algorithm>
+
+#include "Transitions/catalogue.h"
+#include "Transitions/copies.h"
+#include "gfx/stretch.h"
+
+namespace transitions {
+
+namespace {
+
+void drawWhole(gfx::Bitmap &screen, const gfx::Bitmap &picture) {
+  gfx::copyRect(screen, {0, 0}, picture, picture.rect());
+}
+
+bool presentsCopies(int style) {
+  return style >= kFirstRectangleStyle && style <= kLastRectangleStyle;
+}
+
+}  // namespace
+
+void drawOldPicture(gfx::Bitmap &screen, const gfx::Bitmap &oldPicture) {
+  drawWhole(screen, oldPicture);
+}
+
+FrameResult drawNewShare(gfx::Bitmap &screen, const gfx::Bitmap &newPicture, int style, int step,
+                         int progress) {
+  const gfx::Rect bounds = newPicture.rect();
+  FrameResult result;
+  result.progress = std::clamp(progress, 0, 100);
+  if (style == 0) {
+    drawWhole(screen, newPicture);
+    result.progress = 100;
+    result.dirty.push_back(bounds);
+    return result;
+  }
+  const Effect *effect = effectFor(style);
+  const EffectProc proc = effect ? effect->proc : nullptr;
+  const bool copies = presentsCopies(style);
+  const bool midway = result.progress > 0 && result.progress < 100;
+  DrawnRects drawn;
+  // Styles 1..57 are called at every Progress for the copies before their
+  // main copy; they leave the main copy out at 0 and 100 themselves.
+  if (proc && (midway || copies)) proc(screen, newPicture, bounds, step, result.progress, &drawn);
+  if (result.progress == 100) drawWhole(screen, newPicture);
+  if (copies && result.progress < 100) {
+    for (const gfx::Rect &r : drawn) {
+      const gfx::Rect inside = r.intersected(bounds);
+      if (!inside.empty()) result.dirty.push_back(inside);
+    }
+  } else {
+    result.dirty.push_back(bounds);
+  }
+  return result;
+}
+
+FrameResult drawFrame(gfx::Bitmap &screen, const gfx::Bitmap &oldPicture,
+                      const gfx::Bitmap &newPicture, int style, int step, int progress) {
+  drawOldPicture(screen, oldPicture);
+  return drawNewShare(screen, newPicture, style, step, progress);
+}
+
+}  // namespace transitions
