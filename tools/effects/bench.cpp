@@ -1,0 +1,82 @@
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "Transitions/catalogue.h"
+#include "Transitions/frame_step.h"
+#include "Transitions/speed.h"
+#include "commands.h"
+
+namespace effects_tool {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+// A picture with detail in both directions, so no copy can be cheaper than
+// moving every byte.
+gfx::Bitmap patterned(gfx::Size size, int seed) {
+  gfx::Bitmap b(size.width, size.height);
+  for (int y = 0; y < size.height; ++y) {
+    uint8_t *row = b.row(y);
+    for (int x = 0; x < size.width * 3; ++x) row[x] = uint8_t(x * 7 + y * 13 + seed * 101);
+  }
+  return b;
+}
+
+// The mean time of one memcpy of a frame's bytes between two buffers as
+// large as the frame, taken over several copies.
+double memcpyMs(std::vector<uint8_t> &to, const std::vector<uint8_t> &from) {
+  constexpr int kCopies = 10;
+  const auto t0 = Clock::now();
+  for (int i = 0; i < kCopies; ++i) {
+    std::memcpy(to.data(), from.data(), from.size());
+    asm volatile("" ::"r"(to.data()) : "memory");
+  }
+  return msSince(t0) / kCopies;
+}
+
+// The mean time of one frame over whole transitions, repeated until enough
+// time has passed for a steady figure.
+double frameMs(int style, int step, gfx::Bitmap &screen, const gfx::Bitmap &oldPicture,
+               const gfx::Bitmap &newPicture) {
+  const std::vector<int> progress = transitions::progressSequence(step, false);
+  int frames = 0;
+  const auto t0 = Clock::now();
+  do {
+    for (int p : progress) transitions::drawFrame(screen, oldPicture, newPicture, style, step, p);
+    frames += int(progress.size());
+  } while (msSince(t0) < 300.0);
+  return msSince(t0) / frames;
+}
+
+}  // namespace
+
+int runBench(const BenchOptions &o) {
+  const gfx::Bitmap oldPicture = patterned(o.size, 1), newPicture = patterned(o.size, 2);
+  gfx::Bitmap screen(o.size.width, o.size.height);
+  std::vector<uint8_t> from(oldPicture.byteCount(), 1), to(oldPicture.byteCount(), 2);
+  std::printf("# %dx%d, Step %d; ms per frame, ms per memcpy of the frame, ratio\n", o.size.width,
+              o.size.height, o.step);
+  double worst = 0;
+  int worstStyle = 0;
+  for (const transitions::Effect &e : transitions::effects()) {
+    if (o.style >= 0 ? e.number != o.style : !e.proc) continue;
+    const double copy = memcpyMs(to, from);
+    const double frame = frameMs(e.number, o.step, screen, oldPicture, newPicture);
+    const double ratio = frame / copy;
+    std::printf("%d\t%.3f\t%.3f\t%.2f\t%.*s\n", e.number, frame, copy, ratio, int(e.name.size()),
+                e.name.data());
+    if (ratio > worst) worst = ratio, worstStyle = e.number;
+  }
+  std::printf("worst ratio %.2f (style %d)\n", worst, worstStyle);
+  return 0;
+}
+
+}  // namespace effects_tool
