@@ -1,0 +1,51 @@
+// The screensaver program: one executable that carries its own pictures,
+// music and settings appended to its end.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/engine.h"
+#include "platform/instance_lock.h"
+#include "platform/paths.h"
+
+using namespace vantor;
+
+namespace {
+
+// With VANTOR_DRY_RUN set the program stops at the dispatch point and prints
+// what it chose; tests and the authoring tools use this to see the choice.
+void reportDispatch(const Engine &e, Dispatch d) {
+  std::printf("dispatch=%s runmode=%d window=%d package=%d settings=%s pictures=%zu\n",
+              DispatchName(d), int(e.commandLine.runMode), int(e.commandLine.parentWindow),
+              e.packagePresent() ? 1 : 0, e.location.settingsPath.c_str(),
+              e.settings.PictureList.size());
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  Engine engine;
+  engine.programPath = programPath();
+  std::string folderError;
+  engine.folders = SetUpWorkFolders(&folderError);
+  if (!folderError.empty()) std::fprintf(stderr, "vantor-saver: %s\n", folderError.c_str());
+  InstallExitCleanup(engine.folders);
+
+  // One saver at a time, whatever its file name; a second start leaves at
+  // once, and its exit still empties the shared work folder.
+  InstanceLock lock(engine.folders.temp, "orlentascreensaverimage");
+  if (lock.alreadyExists()) return 0;
+
+  engine.registry = std::make_unique<RegistryStore>(RegistryStore::forCurrentUser());
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const Dispatch dispatch = RunStartup(engine, args);
+  if (std::getenv("VANTOR_DRY_RUN")) {
+    reportDispatch(engine, dispatch);
+    return 0;
+  }
+  // The windows of each mode are added by the show, preview and dialog.
+  reportDispatch(engine, dispatch);
+  return 0;
+}

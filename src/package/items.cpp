@@ -1,0 +1,166 @@
+#include "package/items.h"
+
+#include <sys/stat.h>
+
+#include "package/content_package.h"
+#include "platform/paths.h"
+#include "platform/random.h"
+#include "settings/ini_file.h"
+
+namespace vantor {
+
+namespace {
+
+const std::string kUrl = "(URL) ";
+const std::string kFavorites = "(Favorites) ";
+const std::string kFile = "(File) ";
+const std::string kResource = "(Resource) ";
+const std::string kExternal = "(External) ";
+
+std::string replaceAll(std::string s, const std::string &from, const std::string &to) {
+  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+    s.replace(at, from.size(), to);
+  return s;
+}
+
+bool startsWith(const std::string &s, const std::string &prefix) {
+  return s.rfind(prefix, 0) == 0;
+}
+
+bool dropPrefix(std::string &s, const std::string &prefix) {
+  if (!startsWith(s, prefix)) return false;
+  s.erase(0, prefix.size());
+  return true;
+}
+
+// Names from the settings use "\" between folders; the file system uses "/".
+std::string toPath(const std::string &name) {
+  return replaceAll(name, "\\", "/");
+}
+
+// A bare file name that is safe to put after a folder, or "".
+std::string safeFileName(const std::string &name) {
+  std::string f(fileNameOf(name));
+  return (f == "." || f == "..") ? std::string() : f;
+}
+
+}  // namespace
+
+std::string ItemKey(const std::string &entry) {
+  return std::string(fileNameOf(entry));
+}
+
+void ShuffleList(ItemList &list) {
+  randomize();
+  ItemList shuffled;
+  shuffled.reserve(list.size());
+  while (!list.empty()) {
+    size_t i = size_t(randomBelow(int(list.size())));
+    shuffled.push_back(std::move(list[i]));
+    list.erase(list.begin() + long(i));
+  }
+  list = std::move(shuffled);
+}
+
+ItemResolver::ItemResolver(const ContentPackage *package, const IniFile &ini,
+                           std::string workFolder, std::string programFolder,
+                           std::string supportFolder)
+    : package_(package),
+      ini_(ini),
+      work_(std::move(workFolder)),
+      program_(std::move(programFolder)),
+      support_(std::move(supportFolder)) {}
+
+bool ItemResolver::packagePresent() const {
+  return package_ && package_->present();
+}
+
+void ItemResolver::BuildItemList(const std::string &section, ItemList &list) const {
+  list.clear();
+  for (const std::string &name : ini_.sectionKeys(section)) {
+    if (!ini_.readBool(section, name, true)) continue;
+    if (startsWith(name, kResource) || startsWith(name, kExternal)) {
+      extractResource(name);
+      continue;
+    }
+    list.push_back(name);
+  }
+}
+
+void ItemResolver::extractResource(const std::string &entry) const {
+  if (!packagePresent() || work_.empty()) return;
+  std::string key = entry;
+  std::string name = replaceAll(entry, "**", "=");
+  if (dropPrefix(name, kResource)) dropPrefix(key, kResource);
+  if (dropPrefix(name, kExternal)) dropPrefix(key, kExternal);
+  // Only the bare name: a resource never lands outside the work folder.
+  std::string file = safeFileName(name);
+  if (file.empty()) return;
+  package_->ExtractItem(ini_, key, work_ + file, work_);
+}
+
+bool ItemResolver::extractOnDemand(const std::string &key, std::string &name) const {
+  std::string file = safeFileName(name);
+  if (file.empty() || work_.empty()) return false;
+  name = work_ + file;
+  if (!fileExists(name)) package_->ExtractItem(ini_, key, name, "");
+  if (!fileExists(name)) return false;
+  chmod(name.c_str(), 0644);  // a plain file, whatever the archive said
+  return true;
+}
+
+bool ItemResolver::resolveLoose(std::string &name) const {
+  const std::string file(fileNameOf(name));
+  const bool hasFolder = name.find(':') != std::string::npos || startsWith(name, "/");
+  if (!hasFolder) name = program_ + "sample/" + toPath(name);
+  if (fileExists(toPath(name))) {
+    name = toPath(name);
+    return true;
+  }
+  for (const std::string &candidate :
+       {support_ + file, support_ + "sample/" + file, program_ + file}) {
+    if (fileExists(candidate)) {
+      name = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ItemResolver::ResolveItem(std::string &entry) const {
+  const std::string key = ItemKey(entry);
+  std::string name = replaceAll(entry, "**", "=");
+  if (name.empty()) return false;
+  bool result = false;
+  if (name.find("://") != std::string::npos) {
+    dropPrefix(name, kUrl);
+    result = true;
+  } else if (name.back() == '\\' || name.back() == '/') {
+    result = folderExists(toPath(name));
+    if (!result && dropPrefix(name, kFavorites)) result = folderExists(toPath(name));
+    name = toPath(name);
+  } else if (dropPrefix(name, kUrl)) {
+    name = toPath(name);
+    result = fileExists(name);
+  } else if (dropPrefix(name, kFile)) {
+    if (packagePresent()) {
+      result = extractOnDemand(key, name);
+    } else {
+      name = toPath(name);
+      result = fileExists(name);
+    }
+  } else if (startsWith(name, kResource) || startsWith(name, kExternal)) {
+    std::string rest = toPath(name.substr(name.find(')') + 2));
+    // A bare name is looked for in the current folder, as a relative path;
+    // the entry keeps its prefix.
+    return fileExists(rest);
+  } else if (packagePresent()) {
+    result = extractOnDemand(key, name);
+  } else {
+    result = resolveLoose(name);
+  }
+  entry = name;
+  return result;
+}
+
+}  // namespace vantor

@@ -1,0 +1,49 @@
+#pragma once
+// Item lists and item resolution: turning a name from the settings into a
+// file that can be opened, by cutting it out of the package on demand or by
+// looking for a loose file beside the program and in the builder's folders.
+
+#include <string>
+#include <vector>
+
+namespace vantor {
+
+class ContentPackage;
+class IniFile;
+
+using ItemList = std::vector<std::string>;
+
+// The key under which an entry's data is found in the item table: the part
+// after its last "\", "/" or ":", with "**" kept.
+std::string ItemKey(const std::string &entry);
+
+// Reorders the list uniformly at random, drawing from the program's
+// generator after reseeding it from the clock.
+void ShuffleList(ItemList &list);
+
+class ItemResolver {
+ public:
+  // `package` may be null or absent; folders end in "/".
+  ItemResolver(const ContentPackage *package, const IniFile &ini, std::string workFolder,
+               std::string programFolder, std::string supportFolder);
+
+  // Fills `list` with the entries of `section` whose value is true; resource
+  // and external entries are extracted instead of being listed.
+  void BuildItemList(const std::string &section, ItemList &list) const;
+
+  // True when the item can be used; `entry` is rewritten, as a rule to the
+  // path of the file to open.
+  bool ResolveItem(std::string &entry) const;
+
+ private:
+  bool packagePresent() const;
+  bool extractOnDemand(const std::string &key, std::string &name) const;
+  bool resolveLoose(std::string &name) const;
+  void extractResource(const std::string &entry) const;
+
+  const ContentPackage *package_;
+  const IniFile &ini_;
+  std::string work_, program_, support_;
+};
+
+}  // namespace vantor
