@@ -1,0 +1,154 @@
+// JPEG through libjpeg-turbo. libjpeg reports errors by calling error_exit,
+// which must not return; it longjmps back into guarded() below. Only plain C
+// data lives in the frames that a longjmp can skip, so no destructor is lost.
+
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+#include "Vantorscreen/decode.h"
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace vantor {
+
+namespace {
+
+// A progressive file may hold any number of scans, each a full pass over the
+// coefficients; real encoders write about ten.
+constexpr int kMaxScans = 1000;
+
+struct Session {
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr errorManager{};
+  jpeg_progress_mgr progress{};
+  std::jmp_buf jump{};
+  char message[JMSG_LENGTH_MAX] = "";
+
+  Session();
+  ~Session() { jpeg_destroy_decompress(&cinfo); }
+  Session(const Session &) = delete;
+  Session &operator=(const Session &) = delete;
+};
+
+Session *sessionOf(j_common_ptr c) {
+  return reinterpret_cast<Session *>(reinterpret_cast<char *>(c) - offsetof(Session, cinfo));
+}
+
+[[noreturn]] void onError(j_common_ptr c) {
+  Session *s = sessionOf(c);
+  (*c->err->format_message)(c, s->message);
+  std::longjmp(s->jump, 1);
+}
+
+// Warnings are tolerated except running out of data: libjpeg would fill the
+// rest of a cut file with grey, and a cut file should fail instead.
+void onMessage(j_common_ptr c, int level) {
+  if (level < 0 && c->err->msg_code == JWRN_JPEG_EOF) onError(c);
+}
+
+void onProgress(j_common_ptr c) {
+  auto *d = reinterpret_cast<j_decompress_ptr>(c);
+  if (d->input_scan_number > kMaxScans) {
+    d->err->msg_code = JERR_UNKNOWN_MARKER;  // any code; the text below is what counts
+    Session *s = sessionOf(c);
+    std::snprintf(s->message, sizeof s->message, "too many scans");
+    std::longjmp(s->jump, 1);
+  }
+}
+
+Session::Session() {
+  cinfo.err = jpeg_std_error(&errorManager);
+  errorManager.error_exit = onError;
+  errorManager.emit_message = onMessage;
+  jpeg_create_decompress(&cinfo);
+  progress.progress_monitor = onProgress;
+  cinfo.progress = &progress;
+  // libjpeg's own buffers (the coefficients of a progressive file) stay
+  // within what a picture of the largest accepted size needs.
+  cinfo.mem->max_memory_to_use = long(kMaxPicturePixels) * 8;
+}
+
+// Runs one step of libjpeg; false when libjpeg reported an error.
+template <class F>
+bool guarded(Session &s, F &&step) {
+  if (setjmp(s.jump)) return false;
+  step();
+  return true;
+}
+
+void fail(const Session &s) {
+  throw DecodeError(std::string("JPEG: ") + s.message);
+}
+
+// Smallest scale n/8 whose output still covers the target; 8/8 when none is
+// needed.
+void chooseScale(Session &s, gfx::Size target) {
+  j_decompress_ptr c = &s.cinfo;
+  if (target.empty()) return;
+  for (unsigned n = 1; n <= 8; ++n) {
+    c->scale_num = n;
+    c->scale_denom = 8;
+    if (!guarded(s, [c] { jpeg_calc_output_dimensions(c); })) fail(s);
+    if (int(c->output_width) >= target.width && int(c->output_height) >= target.height) return;
+  }
+  c->scale_num = c->scale_denom = 1;
+}
+
+// libjpeg gives CMYK as stored; files with an Adobe marker (Photoshop and
+// most others) store it inverted.
+void cmykRowToBgr(const uint8_t *in, uint8_t *out, int width, bool inverted) {
+  for (int x = 0; x < width; ++x, in += 4, out += 3) {
+    int c = in[0], m = in[1], y = in[2], k = in[3];
+    if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+    out[0] = uint8_t((y * k + 127) / 255);
+    out[1] = uint8_t((m * k + 127) / 255);
+    out[2] = uint8_t((c * k + 127) / 255);
+  }
+}
+
+void readRows(Session &s, gfx::Bitmap &bitmap) {
+  j_decompress_ptr c = &s.cinfo;
+  const bool cmyk = c->out_color_space == JCS_CMYK;
+  std::vector<uint8_t> cmykRow(cmyk ? size_t(c->output_width) * 4 : 0);
+  uint8_t *scratch = cmykRow.data();
+  const bool inverted = c->saw_Adobe_marker;
+  const int width = int(c->output_width);
+  bool ok = guarded(s, [&] {
+    while (c->output_scanline < c->output_height) {
+      uint8_t *out = bitmap.row(int(c->output_scanline));
+      JSAMPROW row = cmyk ? scratch : out;
+      jpeg_read_scanlines(c, &row, 1);
+      if (cmyk) cmykRowToBgr(scratch, out, width, inverted);
+    }
+  });
+  if (!ok) fail(s);
+}
+
+}  // namespace
+
+Decoded decodeJpeg(std::span<const uint8_t> data, const DecodeOptions &options) {
+  if (data.empty()) throw DecodeError("JPEG: no data");
+  Session s;
+  j_decompress_ptr c = &s.cinfo;
+  if (!guarded(s, [&] {
+        jpeg_mem_src(c, data.data(), static_cast<unsigned long>(data.size()));
+        jpeg_read_header(c, TRUE);
+      }))
+    fail(s);
+  checkPictureSize(c->image_width, c->image_height);
+  const gfx::Size full{int(c->image_width), int(c->image_height)};
+  const bool cmyk = c->jpeg_color_space == JCS_CMYK || c->jpeg_color_space == JCS_YCCK;
+  c->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  if (options.targetSize) chooseScale(s, options.targetSize(full));
+  if (!guarded(s, [c] { jpeg_start_decompress(c); })) fail(s);
+  Decoded result;
+  result.fullSize = full;
+  result.bitmap = gfx::Bitmap(int(c->output_width), int(c->output_height));
+  readRows(s, result.bitmap);
+  return result;
+}
+
+}  // namespace vantor

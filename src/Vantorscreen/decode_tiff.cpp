@@ -1,0 +1,125 @@
+// TIFF through libtiff: the first page through libtiff's RGBA reader, which
+// covers every photometric interpretation it knows. libtiff reports errors by
+// return codes and a handler; both end in DecodeError here.
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "Vantorscreen/decode.h"
+
+namespace vantor {
+
+namespace {
+
+struct Source {
+  const uint8_t *data;
+  size_t size;
+  size_t offset;
+  char message[256];
+};
+
+Source *sourceOf(thandle_t h) {
+  return static_cast<Source *>(h);
+}
+
+tmsize_t readProc(thandle_t h, void *out, tmsize_t length) {
+  Source *s = sourceOf(h);
+  if (length <= 0) return 0;
+  size_t n = std::min(size_t(length), s->size - s->offset);
+  std::memcpy(out, s->data + s->offset, n);
+  s->offset += n;
+  return tmsize_t(n);
+}
+tmsize_t writeProc(thandle_t, void *, tmsize_t) {
+  return -1;
+}
+toff_t seekProc(thandle_t h, toff_t offset, int whence) {
+  Source *s = sourceOf(h);
+  uint64_t base = whence == SEEK_CUR ? s->offset : whence == SEEK_END ? s->size : 0;
+  uint64_t target = base + offset;
+  if (target > s->size) target = s->size;  // reads past the end then return 0 bytes
+  s->offset = size_t(target);
+  return target;
+}
+int closeProc(thandle_t) {
+  return 0;
+}
+toff_t sizeProc(thandle_t h) {
+  return sourceOf(h)->size;
+}
+
+int onError(TIFF *, void *user, const char *module, const char *format, va_list ap) {
+  auto *s = static_cast<Source *>(user);
+  int n = std::snprintf(s->message, sizeof s->message, "%s: ", module ? module : "TIFF");
+  if (n >= 0 && size_t(n) < sizeof s->message)
+    std::vsnprintf(s->message + n, sizeof s->message - size_t(n), format, ap);
+  return 1;
+}
+int onWarning(TIFF *, void *, const char *, const char *, va_list) {
+  return 1;
+}
+
+struct TiffFile {
+  TIFF *tif = nullptr;
+  explicit TiffFile(Source &source) {
+    TIFFOpenOptions *opts = TIFFOpenOptionsAlloc();
+    if (!opts) throw DecodeError("TIFF: out of memory");
+    // No single buffer of libtiff's may exceed what the largest accepted
+    // picture needs at 16 bits a sample with alpha.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, tmsize_t(kMaxPicturePixels) * 8);
+    TIFFOpenOptionsSetErrorHandlerExtR(opts, onError, &source);
+    TIFFOpenOptionsSetWarningHandlerExtR(opts, onWarning, &source);
+    tif = TIFFClientOpenExt("picture", "rm", &source, readProc, writeProc, seekProc, closeProc,
+                            sizeProc, nullptr, nullptr, opts);
+    TIFFOpenOptionsFree(opts);
+    if (!tif) throw DecodeError(std::string("TIFF: ") + source.message);
+  }
+  ~TiffFile() { TIFFClose(tif); }
+  TiffFile(const TiffFile &) = delete;
+  TiffFile &operator=(const TiffFile &) = delete;
+};
+
+// libtiff's RGBA pixels carry premultiplied colour.
+void rasterToBitmap(const uint32_t *raster, gfx::Bitmap &bmp, gfx::Color background) {
+  const int bg[3] = {gfx::blueOf(background), gfx::greenOf(background), gfx::redOf(background)};
+  for (int y = 0; y < bmp.height(); ++y) {
+    const uint32_t *in = raster + size_t(y) * size_t(bmp.width());
+    uint8_t *out = bmp.row(y);
+    for (int x = 0; x < bmp.width(); ++x, out += 3) {
+      const uint32_t p = in[x];
+      const int a = int(TIFFGetA(p)), rest = 255 - a;
+      const int c[3] = {int(TIFFGetB(p)), int(TIFFGetG(p)), int(TIFFGetR(p))};
+      for (int k = 0; k < 3; ++k)
+        out[k] = uint8_t(std::min(255, c[k] + (bg[k] * rest + 127) / 255));
+    }
+  }
+}
+
+}  // namespace
+
+Decoded decodeTiff(std::span<const uint8_t> data, const DecodeOptions &options) {
+  Source source{data.data(), data.size(), 0, "cannot open"};
+  TiffFile f(source);
+  uint32_t width = 0, height = 0;
+  TIFFGetField(f.tif, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(f.tif, TIFFTAG_IMAGELENGTH, &height);
+  checkPictureSize(width, height);
+  char why[1024] = "";
+  if (!TIFFRGBAImageOK(f.tif, why)) throw DecodeError(std::string("TIFF: ") + why);
+  std::unique_ptr<uint32_t[]> raster(new uint32_t[size_t(width) * height]);
+  std::strcpy(source.message, "cannot read the pixels");
+  if (!TIFFReadRGBAImageOriented(f.tif, width, height, raster.get(), ORIENTATION_TOPLEFT, 1))
+    throw DecodeError(std::string("TIFF: ") + source.message);
+  Decoded result;
+  result.fullSize = {int(width), int(height)};
+  result.bitmap = gfx::Bitmap(int(width), int(height));
+  rasterToBitmap(raster.get(), result.bitmap, options.background);
+  return result;
+}
+
+}  // namespace vantor
