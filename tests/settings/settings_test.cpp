@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+#include "../common/test_util.h"
+#include "platform/registry.h"
+#include "settings/ini_file.h"
+#include "settings/locate.h"
+#include "settings/overrides.h"
+#include "settings/saver_setting.h"
+
+using namespace vantor;
+using namespace vantor::test;
+
+namespace {
+
+std::vector<int> members(const EffectSet &s) {
+  std::vector<int> out;
+  for (size_t i = 0; i < s.size(); ++i)
+    if (s.test(i)) out.push_back(int(i));
+  return out;
+}
+
+}  // namespace
+
+TEST(EffectList, ParsesNumbersEachFollowedByAComma) {
+  struct Case {
+    const char *text;
+    std::vector<int> expected;
+  } cases[] = {
+      {"1,2,3", {1, 2}},       // the last number has no comma
+      {"1,x,3,", {1, 3}},      // not a number: skipped
+      {"200,0,", {0}},         // out of range: ignored
+      {"3,7", {3}},            //
+      {"", {}},                //
+      {"151,152,-1,", {151}},  // the set holds 0..151
+      {" 12, 40 ,7", {12}},    // " 40 " is not an integer
+      {"12,40,7", {12, 40}},   //
+  };
+  for (const Case &c : cases) EXPECT_EQ(members(ParseEffectList(c.text)), c.expected) << c.text;
+  EXPECT_EQ(ParseEffectList(kDefaultUseEffects).count(), 105u);
+}
+
+TEST(IniFile, IntegerRule) {
+  struct Case {
+    const char *text;
+    std::optional<int> expected;
+  } cases[] = {{"10", 10},
+               {"-5", -5},
+               {"  7", 7},
+               {"7 ", std::nullopt},
+               {"", std::nullopt},
+               {"abc", std::nullopt},
+               {"$1F", 31},
+               {"0x10", 16},
+               {"99999999999", std::nullopt},
+               {"+3", 3}};
+  for (const Case &c : cases) EXPECT_EQ(parseInteger(c.text), c.expected) << c.text;
+}
+
+TEST(IniFile, SectionsAndKeysIgnoreCaseAndSaveKeepsEverythingElse) {
+  TempDir dir;
+  const std::string original =
+      "; written by the builder\r\n[Set]\r\nImageInterval=5\r\nUnknownKey=keep me\r\n\r\n"
+      "[Pictures]\r\nbeach.jpg=1\r\n\r\n[set]\r\nuseeffects=1,2,\r\n";
+  writeFile(dir / "s.002", original);
+  IniFile ini(dir / "s.002");
+  EXPECT_EQ(ini.readInteger("SET", "imageinterval", 0), 5);
+  EXPECT_EQ(ini.readString("Set", "useeffects", ""), "1,2,");  // [set] continues [Set]
+  ini.writeInteger("set", "IMAGEINTERVAL", 9);
+  ini.writeInteger("Set", "NewKey", 1);
+  ini.writeInteger("Caption", "X", 3);
+  ASSERT_TRUE(ini.save());
+  EXPECT_EQ(readFile(dir / "s.002"),
+            // The second [set] continues the first, after its lines.
+            "; written by the builder\r\n[Set]\r\nImageInterval=9\r\nUnknownKey=keep me\r\n"
+            "\r\nuseeffects=1,2,\r\nNewKey=1\r\n[Pictures]\r\nbeach.jpg=1\r\n\r\n"
+            "[Caption]\r\nX=3\r\n");
+}
+
+TEST(IniFile, TextIsWindows1252OnDisk) {
+  IniFile ini;
+  ini.loadFromText("[Pictures]\nplage \xE9t\xE9.jpg=1\n");
+  EXPECT_EQ(ini.sectionKeys("Pictures"), std::vector<std::string>{"plage été.jpg"});
+  EXPECT_EQ(ini.toText(), "[Pictures]\nplage \xE9t\xE9.jpg=1\n");
+}
+
+TEST(IniFile, FailedSaveLeavesTheOldFileWhole) {
+  TempDir dir;
+  writeFile(dir / "s.002", "[Set]\nImageInterval=5\n");
+  IniFile ini(dir / "s.002");
+  ini.writeString("Set", "Caption", std::string(4096, 'x'));
+  // A file size limit makes the write fail part-way, even for root.
+  struct rlimit old {
+  }, small{64, 64};
+  getrlimit(RLIMIT_FSIZE, &old);
+  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool saved = ini.save();
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(readFile(dir / "s.002"), "[Set]\nImageInterval=5\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(Settings, DefaultsAndMalformedValues) {
+  IniFile ini;
+  ini.loadFromText(
+      "[Set]\nImageInterval=abc\nEffectSpeed2=\nImageSize=258\n[Caption]\nPosition=7\n");
+  TSaverSetting s;
+  LoadSettings(s, ini, "/opt/support/");
+  EXPECT_EQ(s.ImageInterval, 3);
+  EXPECT_EQ(s.EffectSpeed2, 3);
+  EXPECT_EQ(s.ImageSize, 2);  // a byte keeps the low 8 bits
+  EXPECT_EQ(s.Position, 0);
+  EXPECT_EQ(s.FontName, "MS Sans Serif");
+  EXPECT_EQ(s.FontColor, 16777215);
+  EXPECT_TRUE(s.PlayMusic);
+  EXPECT_EQ(s.ImageSequence, 1);
+  EXPECT_EQ(s.Back_Image_Path, "/opt/support/background/");
+  EXPECT_EQ(s.UseEffects.count(), 105u);
+}
+
+TEST(Settings, SaveWritesTheDialogKeysAndLeavesTheRest) {
+  IniFile ini;
+  ini.loadFromText("[Set]\nuseeffects=5,\nAuthor=Ann\nBuild_BannerURL=x\n[zippos]\na_1=1\n");
+  TSaverSetting s;
+  LoadSettings(s, ini, "/s/");
+  s.ImageInterval = 12;
+  s.ForceHide = true;
+  s.Author = "changed";
+  StoreSettings(s, ini);
+  EXPECT_EQ(ini.readString("Set", "ImageInterval", ""), "12");
+  EXPECT_EQ(ini.readString("Caption", "ForceHide", ""), "1");
+  EXPECT_EQ(ini.readString("Set", "Author", ""), "Ann");  // read only, never saved
+  EXPECT_EQ(ini.readString("set", "useeffects", ""), "5,");
+  EXPECT_EQ(ini.readString("zippos", "a_1", ""), "1");
+  EXPECT_FALSE(ini.value("Set", "Build_UseStaticPreview"));
+  EXPECT_FALSE(ini.value("Set", "Build_LicenseText"));
+  const std::string text = ini.toText();
+  EXPECT_LT(text.find("ImageSize=0"), text.find("ImageSequence=1"));
+  EXPECT_LT(text.find("ImageSequence=1"), text.find("AllowReverseTransition=0"));
+}
+
+TEST(Registry, ParsesFormatsAndSkipsUnreadableLines) {
+  auto keys = parseRegistryText(
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orlenta\\A.scr]\n\"ImageInterval\"=dword:"
+      "0000000a\n"
+      "garbage line\n\"Broken\"=dword:xyz\n@=\"C:\\\\vantor\"\n\"Bin\"=hex:01,02\n"
+      "[HKEY_LOCAL_MACHINE\\Other]\n\"X\"=dword:1\n");
+  ASSERT_EQ(keys.size(), 1u);
+  EXPECT_EQ(keys[0].path, "Software\\Orlenta\\A.scr");
+  ASSERT_EQ(keys[0].values.size(), 3u);
+  EXPECT_EQ(std::get<uint32_t>(*keys[0].find("imageinterval")), 10u);
+  EXPECT_EQ(std::get<std::string>(*keys[0].find("")), "C:\\vantor");
+  EXPECT_TRUE(std::holds_alternative<RawRegistryValue>(*keys[0].find("Bin")));
+  EXPECT_EQ(parseRegistryText(formatRegistryText(keys))[0].values, keys[0].values);
+}
+
+TEST(Overrides, PrecedencePerSaverKind) {
+  TempDir dir;
+  RegistryStore store(dir / "user.reg");
+  writeFile(store.filePath(),
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orlenta\\My Saver.scr]\n"
+            "\"MousePressExit\"=dword:00000000\n\"ImageInterval\"=dword:0000000a\n"
+            "\"FlashSize\"=dword:00000002\n\"WebInterval\"=dword:00000007\n"
+            "\"PlayMusic\"=dword:00000000\n");
+  struct Case {
+    SaverKind kind;
+    int interval, flashSize, webInterval;
+    bool playMusic;
+  } cases[] = {{SaverKind::Image, 10, 0, 10, false},
+               {SaverKind::Flash, 5, 2, 10, true},
+               {SaverKind::Video, 5, 0, 10, true},
+               {SaverKind::Web, 5, 0, 7, false}};
+  for (const Case &c : cases) {
+    TSaverSetting s;
+    s.ImageInterval = 5;  // as the settings file gave it
+    ApplyRegistryOverrides(s, store, "My Saver.scr", c.kind);
+    EXPECT_FALSE(s.MousePress) << int(c.kind);
+    EXPECT_EQ(s.ImageInterval, c.interval) << int(c.kind);
+    EXPECT_EQ(s.FlashSize, c.flashSize) << int(c.kind);
+    EXPECT_EQ(s.WebInterval, c.webInterval) << int(c.kind);
+    EXPECT_EQ(s.PlayMusic, c.playMusic) << int(c.kind);
+  }
+  TSaverSetting other;
+  other.ImageInterval = 5;
+  ApplyRegistryOverrides(other, store, "Copy.scr", SaverKind::Image);  // its own key
+  EXPECT_EQ(other.ImageInterval, 5);
+}
+
+TEST(Overrides, ATextValueStopsTheReading) {
+  TempDir dir;
+  RegistryStore store(dir / "user.reg");
+  writeFile(store.filePath(),
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orlenta\\a.scr]\n"
+            "\"MouseMoveExit\"=dword:00000001\n\"MousePressExit\"=\"0\"\n"
+            "\"KeyboardPressExit\"=dword:00000000\n\"ImageInterval\"=dword:00000009\n");
+  TSaverSetting s;
+  ApplyRegistryOverrides(s, store, "a.scr", SaverKind::Image);
+  EXPECT_TRUE(s.MouseMove);
+  EXPECT_TRUE(s.MousePress);
+  EXPECT_TRUE(s.KeyboardPress);
+  EXPECT_EQ(s.ImageInterval, 3);
+}
+
+TEST(Overrides, StoreWritesTheTwelveValuesAndTheNextStartReadsThem) {
+  TempDir dir;
+  RegistryStore store(dir / "cfg/user.reg");
+  TSaverSetting s;
+  s.ForceHide = true;
+  s.ImageInterval = 42;
+  s.BackgroundColor = 0x00FF00;
+  ASSERT_TRUE(StoreRegistryOverrides(s, store, "a.scr"));
+  auto key = store.openKey("software\\orlenta\\A.SCR");
+  ASSERT_TRUE(key);
+  std::vector<std::string> names;
+  for (auto &[n, v] : key->values) names.push_back(n);
+  EXPECT_EQ(names, (std::vector<std::string>{"MouseMoveExit", "MousePressExit", "KeyboardPressExit",
+                                             "ShowCursor", "OnlyEscKeyExit", "BackgroundColor",
+                                             "ImageInterval", "ImageSize", "ImageSequence",
+                                             "EffectSpeed2", "PlayMusic", "CaptionForceHide"}));
+  TSaverSetting next;
+  ApplyRegistryOverrides(next, store, "a.scr", SaverKind::Image);
+  EXPECT_TRUE(next.ForceHide);
+  EXPECT_EQ(next.ImageInterval, 42);
+  EXPECT_EQ(next.BackgroundColor, 0x00FF00);
+}
+
+TEST(LocateSettings, LooseFileAndSupportFolder) {
+  TempDir dir;
+  RegistryStore store(dir / "user.reg");
+  auto l = LocateSettings("/home/u/My Saver.scr", "", store);
+  EXPECT_EQ(l.programFolder, "/home/u/");
+  EXPECT_EQ(l.baseName, "My Saver");
+  EXPECT_EQ(l.settingsPath, "/home/u/My Saver.002");
+  EXPECT_EQ(l.tempImagePath, "/home/u/tempimagefile");
+  EXPECT_TRUE(l.supportFolder.ends_with("share/vantor/Screensaver/"));
+  store.updateKey("Software\\Orlenta\\VantorPro", [](RegistryKey &k) { k.set("", "/opt/b"); });
+  EXPECT_EQ(LocateSettings("/x/a.scr", "/w/a.002", store).supportFolder, "/opt/b/");
+  EXPECT_EQ(LocateSettings("/x/a.scr", "/w/a.002", store).settingsPath, "/w/a.002");
+  EXPECT_EQ(BaseName("a.b.scr"), "a.b");
+  EXPECT_EQ(BaseName("noext"), "noext");
+}
