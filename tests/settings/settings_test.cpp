@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -92,15 +94,20 @@ TEST(IniFile, FailedSaveLeavesTheOldFileWhole) {
   writeFile(dir / "s.002", "[Set]\nImageInterval=5\n");
   IniFile ini(dir / "s.002");
   ini.writeString("Set", "Caption", std::string(4096, 'x'));
-  // A file size limit makes the write fail part-way, even for root.
-  struct rlimit old {
-  }, small{64, 64};
-  getrlimit(RLIMIT_FSIZE, &old);
-  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &small);
-  const bool saved = ini.save();
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, oldHandler);
+  // A file size limit makes the write fail part-way, even for root. It is
+  // set in a child process so that nothing else of the test is limited.
+  pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small {
+      64, 64
+    };
+    setrlimit(RLIMIT_FSIZE, &small);
+    _exit(ini.save() ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  const bool saved = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
   EXPECT_FALSE(saved);
   EXPECT_EQ(readFile(dir / "s.002"), "[Set]\nImageInterval=5\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
