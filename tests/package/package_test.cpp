@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../common/test_util.h"
+#include "package/content_package.h"
+#include "package/items.h"
+#include "package/package_writer.h"
+#include "package/work_folder.h"
+#include "package/zip_archive.h"
+#include "platform/cp1252.h"
+#include "settings/ini_file.h"
+
+using namespace vantor;
+using namespace vantor::test;
+
+namespace {
+
+const std::string kSettings = "[Set]\r\nImageInterval=7\r\n[Pictures]\r\nred.ppm=1\r\n";
+
+// A stand-in for the program image: a few hundred KB of bytes.
+std::string fakeProgram(size_t size = 300000) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = char(i * 31 % 251);
+  return bytes;
+}
+
+std::string trailer(const std::string &name, const std::string &settingsText) {
+  return "#vantor#" + name + "**" + MakeZip(name, settingsText);
+}
+
+}  // namespace
+
+TEST(Trailer, FoundOnlyInTheLastBytesAndFirstMarkerCounts) {
+  TempDir dir;
+  const std::string t = trailer("a.002", kSettings);
+  struct Case {
+    const char *what;
+    std::string file;
+    bool present;
+  } cases[] = {
+      {"trailer at the end", fakeProgram() + t, true},
+      {"marker farther back than 150000 bytes", fakeProgram() + t + std::string(150000, 'z'),
+       false},
+      {"no marker", fakeProgram(), false},
+      {"cut before the separator", fakeProgram() + "#vantor#a.00", false},
+      {"short file", t, true},
+  };
+  for (const Case &c : cases) {
+    TempDir work;
+    writeFile(dir / "prog", c.file);
+    ContentPackage p = ContentPackage::Scan(dir / "prog", work.path());
+    EXPECT_EQ(p.present(), c.present) << c.what;
+    if (c.present) {
+      EXPECT_EQ(readFile(work / "a.002"), kSettings) << c.what;
+    }
+  }
+  Trailer twice = ParseTrailer("#vantor#first.002**AAA#vantor#second.002**BBB");
+  EXPECT_EQ(twice.settingsName, "first.002");
+  EXPECT_EQ(twice.archive, "AAA#vantor#second.002**BBB");
+}
+
+TEST(Trailer, SettingsArchiveThatIsNoZipGivesNoSettings) {
+  TempDir dir, work;
+  writeFile(dir / "x.EXE", fakeProgram() + "#vantor#x.002**this is not a zip");
+  ContentPackage p = ContentPackage::Scan(dir / "x.EXE", work.path());
+  EXPECT_TRUE(p.present());
+  EXPECT_TRUE(p.forceFullScreen());
+  EXPECT_EQ(p.settingsPath(), work / "x.002");
+  EXPECT_FALSE(exists(work / "x.002"));
+}
+
+TEST(ExtractItem, PositionsOutsideTheFileExtractNothing) {
+  TempDir dir, work;
+  const std::string program = fakeProgram(1000);
+  const std::string item = "RAWBYTES";
+  writeFile(dir / "prog", program + item + trailer("a.002", kSettings));
+  ContentPackage p = ContentPackage::Scan(dir / "prog", work.path());
+  ASSERT_TRUE(p.present());
+  struct Case {
+    std::string start, end;
+    bool extracted;
+  } cases[] = {{"1000", "1008", true},      {"0", "1008", false},
+               {"1008", "1000", false},     {"1000", "1000", false},
+               {"-5", "1008", false},       {"abc", "1008", false},
+               {"1000", "99999999", false}, {"1000", "9999999999999999999999", false}};
+  for (const Case &c : cases) {
+    IniFile ini;
+    ini.loadFromText("[zippos]\nr.bin_1=" + c.start + "\nr.bin_2=" + c.end +
+                     "\n[notzip]\nr.bin=1\n");
+    std::filesystem::remove(work / "r.bin");
+    p.ExtractItem(ini, "r.bin", work / "r.bin", "");
+    EXPECT_EQ(exists(work / "r.bin"), c.extracted) << c.start << ".." << c.end;
+    if (c.extracted) {
+      EXPECT_EQ(readFile(work / "r.bin"), item);
+      EXPECT_EQ(readFile(work / "r.bin~"), item);  // the copy stays beside it
+    }
+  }
+}
+
+TEST(PackageWriter, ItemsRoundTripRawAndZipped) {
+  TempDir dir, work;
+  const std::string jpeg = realJpeg();
+  writeFile(dir / "prog", fakeProgram());
+  writeFile(dir / "red.ppm", "P6 1 1 255 \xff\x00\x00");
+  std::vector<PackItem> items = {{"red.ppm", dir / "red.ppm", false},
+                                 {"raw.ppm", dir / "red.ppm", true}};
+  if (!jpeg.empty()) items.push_back({"photo.jpg", jpeg, false});
+  std::string error;
+  ASSERT_TRUE(WritePackage(dir / "prog", dir / "out", kSettings, "s.002", items, &error)) << error;
+  ContentPackage p = ContentPackage::Scan(dir / "out", work.path());
+  ASSERT_TRUE(p.present());
+  IniFile ini(p.settingsPath());
+  EXPECT_EQ(ini.readInteger("Set", "ImageInterval", 0), 7);
+  for (const PackItem &item : items) {
+    p.ExtractItem(ini, item.key, work / item.key, "");
+    EXPECT_EQ(readFile(work / item.key), readFile(item.path)) << item.key;
+  }
+}
+
+TEST(UnzipArchive, HostileEntriesStayInsideTheDestination) {
+  TempDir dir, dest;
+  struct Case {
+    std::string stored;
+    std::string expectedFile;  // "" when nothing may be written
+  } cases[] = {{"../evil.jpg", "evil.jpg"},
+               {"/etc/evil2.jpg", "evil2.jpg"},
+               {"a/b/deep.jpg", "deep.jpg"},
+               {"C:\\x\\win.jpg", "win.jpg"},
+               {"..", ""},
+               {"sub/", ""}};
+  for (const Case &c : cases) {
+    writeFile(dir / "a.zip", MakeZip(c.stored, "data"));
+    UnzipResult r = UnzipArchive(dir / "a.zip", dest.path());
+    EXPECT_TRUE(r.opened);
+    if (c.expectedFile.empty()) {
+      EXPECT_TRUE(r.extracted.empty()) << c.stored;
+    } else {
+      EXPECT_EQ(r.extracted, std::vector<std::string>{c.expectedFile}) << c.stored;
+      EXPECT_EQ(readFile(dest / c.expectedFile), "data");
+    }
+  }
+  EXPECT_FALSE(exists(dir / "evil.jpg"));
+  EXPECT_FALSE(exists("/etc/evil2.jpg"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dest.path()), {}), 4);
+}
+
+TEST(UnzipArchive, ArchivesMadeByInfoZip) {
+  TempDir dir, dest;
+  writeFile(dir / "in/plain.txt", std::string(5000, 'p'));
+  writeFile(dir / "in/target.txt", "secret");
+  symlink("/etc/passwd", (dir / "in/link.txt").c_str());
+  const std::string cd = "cd '" + dir.path() + "in' && ";
+  ASSERT_EQ(run(cd + "zip -q -0 ../stored.zip plain.txt && zip -q -9 ../deflated.zip plain.txt"
+                     " && zip -q -y ../link.zip link.txt && zip -q -P pw ../enc.zip target.txt"),
+            0);
+  struct Case {
+    const char *archive;
+    std::vector<std::string> extracted;
+  } cases[] = {{"stored.zip", {"plain.txt"}},
+               {"deflated.zip", {"plain.txt"}},
+               {"link.zip", {}},  // symbolic link: skipped
+               {"enc.zip", {}}};  // encrypted: skipped
+  for (const Case &c : cases) {
+    std::filesystem::remove(dest / "plain.txt");
+    UnzipResult r = UnzipArchive(dir / c.archive, dest.path());
+    EXPECT_EQ(r.extracted, c.extracted) << c.archive;
+    if (!c.extracted.empty()) EXPECT_EQ(readFile(dest / "plain.txt"), std::string(5000, 'p'));
+  }
+  EXPECT_FALSE(exists(dest / "link.txt"));
+  EXPECT_FALSE(exists(dest / "target.txt"));
+}
+
+TEST(UnzipArchive, CorruptEntryLeavesNoFileUnderItsName) {
+  TempDir dir, dest;
+  writeFile(dir / "in/pic.bmp", std::string(4000, 'q'));
+  ASSERT_EQ(run("cd '" + dir.path() + "in' && zip -q -0 ../c.zip pic.bmp"), 0);
+  std::string zip = readFile(dir / "c.zip");
+  zip[zip.find("qqqq") + 100] = 'X';  // the stored data no longer matches its CRC
+  writeFile(dir / "c.zip", zip);
+  UnzipResult r = UnzipArchive(dir / "c.zip", dest.path());
+  EXPECT_TRUE(r.extracted.empty());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dest.path()), {}), 0);
+}
+
+TEST(ResolveItem, RulesWithAPackage) {
+  TempDir dir, work;
+  writeFile(dir / "a=b.jpg", "AB");
+  writeFile(dir / "x.jpg", "X");
+  writeFile(dir / "plage \xC3\xA9t\xC3\xA9.jpg", "E");  // UTF-8 "plage été.jpg"
+  writeFile(dir / "prog", fakeProgram(2000));
+  std::string error;
+  // The settings text is written the way a Windows tool writes it: Windows-1252.
+  const std::string settings = cp1252ToUtf8("[Pictures]\r\nplage \xE9t\xE9.jpg=1\r\n");
+  ASSERT_TRUE(
+      WritePackage(dir / "prog", dir / "out", settings, "s.002",
+                   {{"a**b.jpg", dir / "a=b.jpg", true},
+                    {"x.jpg", dir / "x.jpg", false},
+                    {"plage \xC3\xA9t\xC3\xA9.jpg", dir / "plage \xC3\xA9t\xC3\xA9.jpg", false}},
+                   &error));
+  ContentPackage p = ContentPackage::Scan(dir / "out", work.path());
+  IniFile ini(p.settingsPath());
+  ItemResolver r(&p, ini, work.path(), dir.path(), "/nonexistent/");
+  struct Case {
+    std::string entry;
+    bool result;
+    std::string resolved;
+  } cases[] = {
+      {"a**b.jpg", true, work / "a=b.jpg"},
+      {"(File) C:\\Pictures\\x.jpg", true, work / "x.jpg"},
+      {"http://example.org/a.jpg", true, "http://example.org/a.jpg"},
+      {"(URL) http://example.org/", true, "http://example.org/"},
+      {"missing.jpg", false, work / "missing.jpg"},
+      {"..", false, ".."},
+      {"", false, ""},
+  };
+  for (Case c : cases) {
+    std::string entry = c.entry;
+    EXPECT_EQ(r.ResolveItem(entry), c.result) << c.entry;
+    EXPECT_EQ(entry, c.resolved) << c.entry;
+  }
+  ItemList pictures;
+  r.BuildItemList("Pictures", pictures);
+  ASSERT_EQ(pictures.size(), 1u);
+  EXPECT_TRUE(r.ResolveItem(pictures[0]));
+  EXPECT_EQ(readFile(pictures[0]), "E");
+  EXPECT_EQ(pictures[0], work / "plage \xC3\xA9t\xC3\xA9.jpg");
+  // Extracted again when the file has gone.
+  std::filesystem::remove(work / "x.jpg");
+  std::string again = "x.jpg";
+  EXPECT_TRUE(r.ResolveItem(again));
+}
+
+TEST(ResolveItem, LooseFilesWithoutAPackage) {
+  TempDir prog, support;
+  IniFile ini;
+  ItemResolver r(nullptr, ini, "", prog.path(), support.path());
+  struct Case {
+    const char *present;  // the one place the file lies
+    std::string expected;
+  } cases[] = {{"sample/x.jpg", prog / "sample/x.jpg"},
+               {"SUPPORT x.jpg", support / "x.jpg"},
+               {"SUPPORT sample/x.jpg", support / "sample/x.jpg"},
+               {"x.jpg", prog / "x.jpg"}};
+  for (const Case &c : cases) {
+    std::filesystem::remove_all(prog / "sample");
+    std::filesystem::remove_all(support / "sample");
+    std::filesystem::remove(prog / "x.jpg");
+    std::filesystem::remove(support / "x.jpg");
+    std::string where = c.present;
+    if (where.rfind("SUPPORT ", 0) == 0)
+      writeFile(support / where.substr(8), "p");
+    else
+      writeFile(prog / where, "p");
+    std::string entry = "x.jpg";
+    EXPECT_TRUE(r.ResolveItem(entry)) << c.present;
+    EXPECT_EQ(entry, c.expected);
+  }
+  std::filesystem::remove(prog / "x.jpg");
+  std::string missing = "x.jpg";
+  EXPECT_FALSE(r.ResolveItem(missing));
+  EXPECT_EQ(missing, prog / "sample/x.jpg");
+}
+
+TEST(ItemLists, ValuesAndShuffle) {
+  IniFile ini;
+  ini.loadFromText("[Pictures]\na.jpg=1\nb.jpg=0\nc.jpg=\nd.jpg=yes\n(Resource) r.dll=1\n");
+  ItemResolver r(nullptr, ini, "", "/p/", "/s/");
+  ItemList list;
+  r.BuildItemList("Pictures", list);
+  EXPECT_EQ(list, (ItemList{"a.jpg", "c.jpg", "d.jpg"}));
+  ItemList many;
+  for (int i = 0; i < 50; ++i) many.push_back(std::to_string(i));
+  ItemList shuffled = many;
+  ShuffleList(shuffled);
+  EXPECT_NE(shuffled, many);
+  std::sort(shuffled.begin(), shuffled.end());
+  std::sort(many.begin(), many.end());
+  EXPECT_EQ(shuffled, many);
+}
+
+TEST(WorkFolder, CleanUpRemovesFilesOnlyAndNeverFollowsLinks) {
+  TempDir dir;
+  writeFile(dir / "work/a.jpg", "a");
+  writeFile(dir / "work/ro.jpg", "r");
+  chmod((dir / "work/ro.jpg").c_str(), 0444);
+  writeFile(dir / "work/sub/keep.txt", "k");
+  writeFile(dir / "outside/precious.txt", "p");
+  symlink((dir / "outside/precious.txt").c_str(), (dir / "work/link").c_str());
+  symlink((dir / "outside").c_str(), (dir / "worklink").c_str());
+  EmptyFolder((dir / "worklink").c_str());  // a folder that is a link is not entered
+  EXPECT_TRUE(exists(dir / "outside/precious.txt"));
+  EmptyFolder((dir / "work").c_str());
+  EXPECT_FALSE(exists(dir / "work/a.jpg"));
+  EXPECT_FALSE(exists(dir / "work/ro.jpg"));
+  EXPECT_FALSE(exists(dir / "work/link"));
+  EXPECT_TRUE(exists(dir / "work/sub/keep.txt"));
+  EXPECT_EQ(readFile(dir / "outside/precious.txt"), "p");
+}
