@@ -5,11 +5,17 @@
 
 namespace gfx {
 
-Bitmap::Bitmap(int width, int height) { resize(width, height, 0); }
+Bitmap::Bitmap(int width, int height) {
+  resize(width, height, 0);
+}
 
-Bitmap::Bitmap(int width, int height, Color fill) { resize(width, height, fill); }
+Bitmap::Bitmap(int width, int height, Color fill) {
+  resize(width, height, fill);
+}
 
-Bitmap::Bitmap(const Bitmap &other) { *this = other; }
+Bitmap::Bitmap(const Bitmap &other) {
+  *this = other;
+}
 
 Bitmap &Bitmap::operator=(const Bitmap &other) {
   if (this == &other) return *this;
@@ -27,7 +33,9 @@ Bitmap &Bitmap::operator=(const Bitmap &other) {
   return *this;
 }
 
-Bitmap::Bitmap(Bitmap &&other) noexcept { *this = std::move(other); }
+Bitmap::Bitmap(Bitmap &&other) noexcept {
+  *this = std::move(other);
+}
 
 Bitmap &Bitmap::operator=(Bitmap &&other) noexcept {
   if (this == &other) return *this;
@@ -56,7 +64,9 @@ void Bitmap::resize(int width, int height, Color fillColor) {
   fill(fillColor);
 }
 
-void Bitmap::fill(Color c) { fillRect(rect(), c); }
+void Bitmap::fill(Color c) {
+  fillRect(rect(), c);
+}
 
 void Bitmap::fillRect(Rect r, Color c) {
   r = r.intersected(rect());

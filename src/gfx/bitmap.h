@@ -12,9 +12,15 @@ namespace gfx {
 
 // A colour as the settings store it: red in the low byte, then green, then blue.
 using Color = uint32_t;
-inline uint8_t redOf(Color c) { return uint8_t(c & 0xFF); }
-inline uint8_t greenOf(Color c) { return uint8_t((c >> 8) & 0xFF); }
-inline uint8_t blueOf(Color c) { return uint8_t((c >> 16) & 0xFF); }
+inline uint8_t redOf(Color c) {
+  return uint8_t(c & 0xFF);
+}
+inline uint8_t greenOf(Color c) {
+  return uint8_t((c >> 8) & 0xFF);
+}
+inline uint8_t blueOf(Color c) {
+  return uint8_t((c >> 16) & 0xFF);
+}
 inline Color makeColor(uint8_t r, uint8_t g, uint8_t b) {
   return Color(r) | (Color(g) << 8) | (Color(b) << 16);
 }

@@ -1,5 +1,6 @@
 #include "gfx/stretch.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -8,32 +9,65 @@ namespace gfx {
 
 namespace {
 
-// One axis of a stretch: for each destination index inside the target
-// bitmap, the source index to read, or -1 where the source lies outside.
+// One axis of a stretch: the destination indices [first, first + size) that
+// are written, and for each the source index it reads. Indices whose source
+// lies outside the source bitmap are left out; the map is monotonic, so the
+// ones that remain form one run.
 struct AxisMap {
-  int first = 0;  // first destination index written
+  int first = 0;
   std::vector<int> source;
 };
 
 AxisMap mapAxis(int toA, int toB, int fromA, int fromB, int dstLimit, int srcLimit) {
   AxisMap m;
   const bool toMirror = toA > toB, fromMirror = fromA > fromB;
-  const int toLo = toMirror ? toB : toA, toLen = std::abs(toB - toA);
-  const int fromLo = fromMirror ? fromB : fromA, fromLen = std::abs(fromB - fromA);
+  const int64_t toLo = std::min(toA, toB), toLen = std::abs(int64_t(toB) - toA);
+  const int64_t fromLo = std::min(fromA, fromB), fromLen = std::abs(int64_t(fromB) - fromA);
   if (toLen == 0 || fromLen == 0) return m;
   const bool mirror = toMirror != fromMirror;
-  const int lo = std::max(toLo, 0), hi = std::min(toLo + toLen, dstLimit);
-  if (lo >= hi) return m;
-  m.first = lo;
-  m.source.resize(size_t(hi - lo));
-  for (int d = lo; d < hi; ++d) {
+  const int64_t lo = std::max<int64_t>(toLo, 0), hi = std::min<int64_t>(toLo + toLen, dstLimit);
+  for (int64_t d = lo; d < hi; ++d) {
     int64_t i = d - toLo;
     if (mirror) i = toLen - 1 - i;
     // Sample at the centre of the destination pixel.
-    int s = fromLo + int((2 * i + 1) * int64_t(fromLen) / (2 * int64_t(toLen)));
-    m.source[size_t(d - lo)] = (s >= 0 && s < srcLimit) ? s : -1;
+    const int64_t s = fromLo + (2 * i + 1) * fromLen / (2 * toLen);
+    if (s < 0 || s >= srcLimit) {
+      if (!m.source.empty()) break;  // past the end of the run
+      continue;
+    }
+    if (m.source.empty()) m.first = int(d);
+    m.source.push_back(int(s));
   }
   return m;
+}
+
+// Reads source pixels by byte offset. All but the last pixel move as one
+// 4-byte load and store: the extra byte lands on the next destination pixel,
+// which is written right after. `wide` says the 4-byte loads stay inside the
+// source buffer.
+void copyPixels(uint8_t *d, const uint8_t *s, const std::vector<size_t> &offsets, bool wide) {
+  const size_t n = offsets.size();
+  if (wide) {
+    for (size_t i = 0; i + 1 < n; ++i) {
+      uint32_t v;
+      std::memcpy(&v, s + offsets[i], 4);
+      std::memcpy(d + 3 * i, &v, 4);
+    }
+  } else {
+    for (size_t i = 0; i + 1 < n; ++i) std::memcpy(d + 3 * i, s + offsets[i], 3);
+  }
+  std::memcpy(d + 3 * (n - 1), s + offsets[n - 1], 3);
+}
+
+// The source rectangle that the maps read, for copying it aside first.
+Rect readArea(const AxisMap &xs, const AxisMap &ys) {
+  const auto [x0, x1] = std::minmax(xs.source.front(), xs.source.back());
+  const auto [y0, y1] = std::minmax(ys.source.front(), ys.source.back());
+  return {x0, y0, x1 + 1, y1 + 1};
+}
+
+void shift(AxisMap &m, int by) {
+  for (int &s : m.source) s -= by;
 }
 
 }  // namespace
@@ -43,39 +77,58 @@ Rect stretchCopy(Bitmap &dst, Rect to, const Bitmap &src, Rect from) {
   AxisMap xs = mapAxis(to.left, to.right, from.left, from.right, dst.width(), src.width());
   AxisMap ys = mapAxis(to.top, to.bottom, from.top, from.bottom, dst.height(), src.height());
   if (xs.source.empty() || ys.source.empty()) return {};
-  const int w = int(xs.source.size());
-  const bool identityX = [&] {
-    for (int i = 1; i < w; ++i)
-      if (xs.source[size_t(i)] != xs.source[0] + i || xs.source[0] < 0) return false;
-    return xs.source[0] >= 0;
-  }();
+  const Bitmap *source = &src;
+  Bitmap aside;
+  if (&dst == &src) {  // read the source whole before writing over it
+    const Rect read = readArea(xs, ys);
+    aside = Bitmap(read.width(), read.height());
+    copyRect(aside, {0, 0}, src, read);
+    shift(xs, read.left);
+    shift(ys, read.top);
+    source = &aside;
+  }
+  const size_t w = xs.source.size(), rowBytes = w * 3;
+  std::vector<size_t> offsets(w);
+  for (size_t i = 0; i < w; ++i) offsets[i] = size_t(xs.source[i]) * 3;
+  const bool identityX = xs.source.back() - xs.source.front() == int(w) - 1;
+  const bool lastRowPadded = source->stride() > size_t(source->width()) * 3;
+  const uint8_t *previous = nullptr;
   for (size_t j = 0; j < ys.source.size(); ++j) {
     const int sy = ys.source[j];
-    if (sy < 0) continue;
     uint8_t *d = dst.row(ys.first + int(j)) + size_t(xs.first) * 3;
-    const uint8_t *s = src.row(sy);
-    if (identityX) {
-      std::memcpy(d, s + size_t(xs.source[0]) * 3, size_t(w) * 3);
-      continue;
-    }
-    for (int i = 0; i < w; ++i) {
-      const int sx = xs.source[size_t(i)];
-      if (sx < 0) continue;
-      std::memcpy(d + size_t(i) * 3, s + size_t(sx) * 3, 3);
-    }
+    const uint8_t *s = source->row(sy);
+    if (previous && sy == ys.source[j - 1])
+      std::memcpy(d, previous, rowBytes);  // a repeated row
+    else if (identityX)
+      std::memcpy(d, s + offsets[0], rowBytes);
+    else
+      copyPixels(d, s, offsets, sy + 1 < source->height() || lastRowPadded);
+    previous = d;
   }
-  return {xs.first, ys.first, xs.first + w, ys.first + int(ys.source.size())};
+  return {xs.first, ys.first, xs.first + int(w), ys.first + int(ys.source.size())};
 }
 
 Rect copyRect(Bitmap &dst, Point at, const Bitmap &src, Rect from) {
-  from = from.intersected(src.rect());
-  Rect to = Rect::fromXYWH(at.x, at.y, from.width(), from.height());
-  Rect clipped = to.intersected(dst.rect());
-  if (clipped.empty()) return {};
-  const int sx = from.left + (clipped.left - to.left), sy = from.top + (clipped.top - to.top);
-  for (int y = 0; y < clipped.height(); ++y)
-    std::memcpy(dst.row(clipped.top + y) + size_t(clipped.left) * 3,
-                src.row(sy + y) + size_t(sx) * 3, size_t(clipped.width()) * 3);
+  const Rect f = from.intersected(src.rect());
+  if (f.empty()) return {};
+  // Whatever was cut off the top left of `from` moves the destination too.
+  const int64_t toLeft = int64_t(at.x) + (f.left - from.left);
+  const int64_t toTop = int64_t(at.y) + (f.top - from.top);
+  const int64_t left = std::max<int64_t>(toLeft, 0), top = std::max<int64_t>(toTop, 0);
+  const int64_t right = std::min<int64_t>(toLeft + f.width(), dst.width());
+  const int64_t bottom = std::min<int64_t>(toTop + f.height(), dst.height());
+  if (left >= right || top >= bottom) return {};
+  const Rect clipped{int(left), int(top), int(right), int(bottom)};
+  const int sx = f.left + int(left - toLeft), sy = f.top + int(top - toTop);
+  const size_t bytes = size_t(clipped.width()) * 3;
+  // Within one bitmap, rows moving down are copied bottom up so that no row
+  // is overwritten before it is read.
+  const bool upward = &dst == &src && clipped.top > sy;
+  for (int k = 0; k < clipped.height(); ++k) {
+    const int y = upward ? clipped.height() - 1 - k : k;
+    std::memmove(dst.row(clipped.top + y) + size_t(clipped.left) * 3,
+                 src.row(sy + y) + size_t(sx) * 3, bytes);
+  }
   return clipped;
 }
 

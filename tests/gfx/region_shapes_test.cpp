@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "gfx/region.h"
+#include "region_reference.h"
+
+namespace gfx {
+namespace {
+
+using Points = std::vector<Point>;
+
+// Compares every pixel of `area` (and a margin) with the reference rule.
+template <class Inside>
+void expectPixels(const Region &r, Rect area, Inside inside) {
+  for (int y = area.top - 2; y < area.bottom + 2; ++y)
+    for (int x = area.left - 2; x < area.right + 2; ++x)
+      ASSERT_EQ(r.contains(x, y), inside(x, y)) << "pixel " << x << "," << y;
+}
+
+TEST(PolygonRegionTest, RectangleCornersGiveExactlyTheRectangle) {
+  EXPECT_EQ(Region::polygon(Points{{2, 3}, {9, 3}, {9, 8}, {2, 8}}), Region(Rect{2, 3, 9, 8}));
+  EXPECT_EQ(Region::polygon(Points{{2, 3}, {2, 8}, {9, 8}, {9, 3}}, FillRule::Alternate),
+            Region(Rect{2, 3, 9, 8}));
+}
+
+TEST(PolygonRegionTest, TriangleCoversThePixelsWhoseCentresLieInside) {
+  const Region r = Region::polygon(Points{{0, 0}, {4, 0}, {0, 4}});
+  EXPECT_EQ(r.rects(), (std::vector<Rect>{{0, 0, 3, 1}, {0, 1, 2, 2}, {0, 2, 1, 3}}));
+}
+
+TEST(PolygonRegionTest, TrianglesSharingTheDiagonalTileThePicture) {
+  // The diagonal reveal at half way: its triangle ends exactly on the
+  // diagonal, and the other half of the picture is its complement.
+  const Rect picture{0, 0, 1024, 768};
+  const Region a = Region::polygon(Points{{0, 0}, {1024, 0}, {0, 768}});
+  const Region b = Region::polygon(Points{{1024, 0}, {1024, 768}, {0, 768}});
+  EXPECT_TRUE(a.intersected(b).empty());
+  EXPECT_EQ(a.united(b), Region(picture));
+  EXPECT_EQ(a.area(), 1024 * 768 / 2);
+}
+
+TEST(PolygonRegionTest, OrientationDoesNotMatter) {
+  const Points cw{{3, 1}, {40, 9}, {12, 33}};
+  const Points ccw{{12, 33}, {40, 9}, {3, 1}};
+  EXPECT_EQ(Region::polygon(cw), Region::polygon(ccw));
+  EXPECT_EQ(Region::polygon(cw, FillRule::Alternate), Region::polygon(cw));
+}
+
+TEST(PolygonRegionTest, StarCentreIsFilledOnlyByTheWindingRule) {
+  const Points star{{50, 0}, {79, 90}, {2, 34}, {98, 34}, {21, 90}};
+  EXPECT_TRUE(Region::polygon(star, FillRule::Winding).contains(50, 50));
+  EXPECT_FALSE(Region::polygon(star, FillRule::Alternate).contains(50, 50));
+  EXPECT_TRUE(Region::polygon(star, FillRule::Alternate).contains(50, 10));
+}
+
+TEST(PolygonRegionTest, DegenerateOutlinesCoverNothing) {
+  EXPECT_TRUE(Region::polygon(Points{}).empty());
+  EXPECT_TRUE(Region::polygon(Points{{0, 0}, {5, 5}}).empty());
+  EXPECT_TRUE(Region::polygon(Points{{0, 0}, {5, 5}, {10, 10}}).empty());
+  EXPECT_TRUE(Region::polygon(Points{{0, 0}, {10, 0}, {20, 0}}).empty());
+  // Legs of length 0, as the triangular shred has at the start.
+  EXPECT_TRUE(Region::polygon(Points{{7, 7}, {7, 7}, {7, 7}}).empty());
+}
+
+TEST(PolygonRegionTest, FarAwayVerticesAreClampedNotOverflowed) {
+  const Region r = Region::polygon(Points{{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {0, INT_MAX}});
+  EXPECT_TRUE(r.contains(0, 0));
+  EXPECT_EQ(r.bounds().top, -Region::kLimit);
+  EXPECT_EQ(r.bounds().bottom, Region::kLimit);
+}
+
+TEST(PolygonRegionTest, RandomPolygonsMatchThePerPixelRule) {
+  std::mt19937 rng(11);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int round = 0; round < 300; ++round) {
+    Points pts(size_t(pick(3, 8)));
+    for (Point &p : pts) p = {pick(-5, 30), pick(-5, 30)};
+    const FillRule rule = round % 2 ? FillRule::Winding : FillRule::Alternate;
+    SCOPED_TRACE(::testing::Message() << "round " << round);
+    expectPixels(Region::polygon(pts, rule), {-5, -5, 30, 30},
+                 [&](int x, int y) { return reference::polygonContains(pts, rule, x, y); });
+  }
+}
+
+TEST(EllipseRegionTest, StaysInsideItsRectangleAndIsSymmetric) {
+  const Region r = Region::ellipse({0, 0, 10, 10});
+  EXPECT_EQ(r.bounds(), (Rect{0, 0, 10, 10}));
+  EXPECT_TRUE(r.contains(5, 5));
+  EXPECT_FALSE(r.contains(0, 0));
+  EXPECT_FALSE(r.contains(9, 9));
+  EXPECT_EQ(r.rects().front(), (Rect{3, 0, 7, 1}));
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) {
+      EXPECT_EQ(r.contains(x, y), r.contains(9 - x, y));
+      EXPECT_EQ(r.contains(x, y), r.contains(x, 9 - y));
+    }
+}
+
+TEST(EllipseRegionTest, MirroredRectangleIsNormalisedAndEmptyOneGivesNothing) {
+  EXPECT_EQ(Region::ellipse({10, 8, 0, 0}), Region::ellipse({0, 0, 10, 8}));
+  EXPECT_TRUE(Region::ellipse({5, 5, 5, 20}).empty());
+  EXPECT_TRUE(Region::ellipse({}).empty());
+  EXPECT_EQ(Region::ellipse({0, 0, 1, 1}), Region(Rect{0, 0, 1, 1}));
+}
+
+TEST(EllipseRegionTest, RandomEllipsesMatchThePerPixelRule) {
+  std::mt19937 rng(5);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int round = 0; round < 200; ++round) {
+    const Rect b{pick(-5, 30), pick(-5, 30), pick(-5, 30), pick(-5, 30)};
+    SCOPED_TRACE(::testing::Message() << "round " << round);
+    expectPixels(Region::ellipse(b), {-5, -5, 30, 30},
+                 [&](int x, int y) { return reference::ellipseContains(b, x, y); });
+  }
+}
+
+TEST(RoundRectRegionTest, NoCornerEllipseGivesThePlainRectangle) {
+  EXPECT_EQ(Region::roundRect({1, 2, 9, 7}, 0, 5), Region(Rect{1, 2, 9, 7}));
+  EXPECT_EQ(Region::roundRect({1, 2, 9, 7}, 5, -3), Region(Rect{1, 2, 9, 7}));
+}
+
+TEST(RoundRectRegionTest, CornerEllipseAsLargeAsTheRectangleGivesTheEllipse) {
+  EXPECT_EQ(Region::roundRect({0, 0, 40, 20}, 40, 20), Region::ellipse({0, 0, 40, 20}));
+  EXPECT_EQ(Region::roundRect({0, 0, 40, 20}, 400, 2000), Region::ellipse({0, 0, 40, 20}));
+}
+
+TEST(RoundRectRegionTest, StraightSidesAreWholeAndCornersCut) {
+  const Region r = Region::roundRect({0, 0, 40, 20}, 10, 8);
+  EXPECT_FALSE(r.contains(0, 0));
+  EXPECT_FALSE(r.contains(39, 19));
+  EXPECT_TRUE(r.contains(20, 0));   // top side between the corners
+  EXPECT_TRUE(r.contains(0, 10));   // left side between the corners
+  EXPECT_TRUE(r.contains(39, 10));  // right side
+  EXPECT_EQ(r.bounds(), (Rect{0, 0, 40, 20}));
+}
+
+TEST(RoundRectRegionTest, RandomRoundedRectanglesMatchThePerPixelRule) {
+  std::mt19937 rng(9);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int round = 0; round < 300; ++round) {
+    const Rect b{pick(-5, 30), pick(-5, 30), pick(-5, 30), pick(-5, 30)};
+    const int w = pick(-2, 40), h = pick(-2, 40);
+    SCOPED_TRACE(::testing::Message() << "round " << round << " w " << w << " h " << h);
+    expectPixels(Region::roundRect(b, w, h), {-5, -5, 30, 30},
+                 [&](int x, int y) { return reference::roundRectContains(b, w, h, x, y); });
+  }
+}
+
+TEST(RoundRectRegionTest, CircleClosingToTheCentreStartsOutsideThePicture) {
+  // The closing circle on 1024 x 768: at the start its shape holds the whole
+  // picture, so the exclusive-or with the picture shows nothing of it; half
+  // way only the four corners lie outside the shape.
+  const Region picture(Rect{0, 0, 1024, 768});
+  const Region start = Region::roundRect({-512, -384, 1536, 1152}, 1843, 1382);
+  EXPECT_TRUE(picture.xored(start).intersected(picture).empty());
+  const Region half = picture.xored(Region::roundRect({0, 0, 1024, 768}, 921, 691));
+  EXPECT_TRUE(half.contains(0, 0));
+  EXPECT_TRUE(half.contains(1023, 767));
+  EXPECT_FALSE(half.contains(512, 384));
+  EXPECT_FALSE(half.contains(512, 0));
+  EXPECT_FALSE(half.contains(0, 384));
+}
+
+TEST(RoundRectRegionTest, CurvedRevealFromLeftHasACurvedFront) {
+  // Half way on 1024 x 768: the shape reaches x = 1024 only at mid height,
+  // and its front bends back toward the top and bottom symmetrically.
+  const Region r = Region::roundRect({-2048, -5, 1024, 773}, 2048, 2048);
+  auto rowEnd = [&](int y) {
+    int x = 1023;
+    while (x > -2048 && !r.contains(x, y)) --x;
+    return x + 1;
+  };
+  EXPECT_EQ(rowEnd(383), 1024);
+  EXPECT_LT(rowEnd(0), 300);
+  for (int y = 0; y < 384; y += 37) EXPECT_EQ(rowEnd(y), rowEnd(767 - y)) << y;
+  EXPECT_LT(rowEnd(100), rowEnd(200));
+}
+
+}  // namespace
+}  // namespace gfx
