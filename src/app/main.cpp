@@ -1,6 +1,7 @@
 // The screensaver program: one executable that carries its own pictures,
 // music and settings appended to its end.
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -41,8 +42,12 @@ int main(int argc, char **argv) {
   engine.registry = std::make_unique<RegistryStore>(RegistryStore::forCurrentUser());
   std::vector<std::string> args(argv + 1, argv + argc);
   const Dispatch dispatch = RunStartup(engine, args);
-  if (std::getenv("VANTOR_DRY_RUN")) {
+  if (const char *dry = std::getenv("VANTOR_DRY_RUN")) {
     reportDispatch(engine, dispatch);
+    std::fflush(stdout);
+    // "hold" keeps the process alive until a signal ends it.
+    if (std::string(dry) == "hold")
+      for (;;) pause();
     return 0;
   }
   // The windows of each mode are added by the show, preview and dialog.
