@@ -30,10 +30,10 @@ gfx::Bitmap patterned(gfx::Size size, int seed) {
   return b;
 }
 
-// The mean time of one memcpy of a frame's bytes between two buffers as
-// large as the frame, taken over several copies.
+// The time of one memcpy of a frame's bytes between two buffers as large as
+// the frame, averaged over a few copies.
 double memcpyMs(std::vector<uint8_t> &to, const std::vector<uint8_t> &from) {
-  constexpr int kCopies = 10;
+  constexpr int kCopies = 4;
   const auto t0 = Clock::now();
   for (int i = 0; i < kCopies; ++i) {
     std::memcpy(to.data(), from.data(), from.size());
@@ -42,18 +42,37 @@ double memcpyMs(std::vector<uint8_t> &to, const std::vector<uint8_t> &from) {
   return msSince(t0) / kCopies;
 }
 
-// The mean time of one frame over whole transitions, repeated until enough
-// time has passed for a steady figure.
-double frameMs(int style, int step, gfx::Bitmap &screen, const gfx::Bitmap &oldPicture,
-               const gfx::Bitmap &newPicture) {
-  const std::vector<int> progress = transitions::progressSequence(step, false);
-  int frames = 0;
+// The mean time of one frame over one whole transition.
+double transitionFrameMs(int style, int step, const std::vector<int> &progress, gfx::Bitmap &screen,
+                         const gfx::Bitmap &oldPicture, const gfx::Bitmap &newPicture) {
   const auto t0 = Clock::now();
-  do {
-    for (int p : progress) transitions::drawFrame(screen, oldPicture, newPicture, style, step, p);
-    frames += int(progress.size());
-  } while (msSince(t0) < 300.0);
-  return msSince(t0) / frames;
+  for (int p : progress) transitions::drawFrame(screen, oldPicture, newPicture, style, step, p);
+  return msSince(t0) / double(progress.size());
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+struct Timing {
+  double frame = 0;
+  double copy = 0;
+};
+
+// Whole transitions alternate with memcpy timings, so that both see the same
+// load on the machine; the medians of the rounds are kept.
+Timing timeStyle(int style, int step, gfx::Bitmap &screen, const gfx::Bitmap &oldPicture,
+                 const gfx::Bitmap &newPicture, std::vector<uint8_t> &to,
+                 const std::vector<uint8_t> &from) {
+  const std::vector<int> progress = transitions::progressSequence(step, false);
+  std::vector<double> frames, copies;
+  const auto t0 = Clock::now();
+  while (frames.size() < 5 || (msSince(t0) < 300.0 && frames.size() < 101)) {
+    copies.push_back(memcpyMs(to, from));
+    frames.push_back(transitionFrameMs(style, step, progress, screen, oldPicture, newPicture));
+  }
+  return {median(frames), median(copies)};
 }
 
 }  // namespace
@@ -62,17 +81,16 @@ int runBench(const BenchOptions &o) {
   const gfx::Bitmap oldPicture = patterned(o.size, 1), newPicture = patterned(o.size, 2);
   gfx::Bitmap screen(o.size.width, o.size.height);
   std::vector<uint8_t> from(oldPicture.byteCount(), 1), to(oldPicture.byteCount(), 2);
-  std::printf("# %dx%d, Step %d; ms per frame, ms per memcpy of the frame, ratio\n", o.size.width,
-              o.size.height, o.step);
+  std::printf("# %dx%d, Step %d; ms per frame, ms per memcpy of the frame, ratio (medians)\n",
+              o.size.width, o.size.height, o.step);
   double worst = 0;
   int worstStyle = 0;
   for (const transitions::Effect &e : transitions::effects()) {
     if (o.style >= 0 ? e.number != o.style : !e.proc) continue;
-    const double copy = memcpyMs(to, from);
-    const double frame = frameMs(e.number, o.step, screen, oldPicture, newPicture);
-    const double ratio = frame / copy;
-    std::printf("%d\t%.3f\t%.3f\t%.2f\t%.*s\n", e.number, frame, copy, ratio, int(e.name.size()),
-                e.name.data());
+    const Timing t = timeStyle(e.number, o.step, screen, oldPicture, newPicture, to, from);
+    const double ratio = t.frame / t.copy;
+    std::printf("%d\t%.3f\t%.3f\t%.2f\t%.*s\n", e.number, t.frame, t.copy, ratio,
+                int(e.name.size()), e.name.data());
     if (ratio > worst) worst = ratio, worstStyle = e.number;
   }
   std::printf("worst ratio %.2f (style %d)\n", worst, worstStyle);
