@@ -1,0 +1,55 @@
+// The MPEG audio library's function table, bound at run time. This is the
+// only place that touches the dynamic loader.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace mpegplay {
+
+struct MpegFunctions {
+  uint8_t (*init)();
+  void (*deinit)();
+  void (*Open)(const char *name, int32_t fromStream, void *onOpen, void *onClose, void *onRestart,
+               void *onGetSize, void *onSeek, void *onRead, void *context);
+  void (*SetPriority)(int32_t priority);
+  void (*SetOutputDevice)(int32_t device, const char *outFileName);
+  int32_t (*Play)(int32_t startPos, int32_t endPos, volatile uint8_t *endFlag);
+  void (*Restart)();
+  void (*Stop)();
+  void (*Close)();
+  void (*Pause)();
+  int32_t (*GetPlayerMode)();
+  int32_t (*GetCurrentPos)();
+  int32_t (*GetLength)();
+  int32_t (*LastError)();
+  int32_t (*GetFrequency)();
+  int32_t (*GetBitrate)();
+  int32_t (*GetLayer)();
+  void (*ResetPlayerMode)();
+  void (*Seek)(int32_t positionMs);
+};
+
+// "x.dll" becomes "libx.so"; other names are kept.
+std::string platformLibraryName(const std::string &windowsName);
+
+// The file that a PathToDLL names: the folder (with "\" read as "/") and the
+// library's platform name; an empty folder leaves the search to the loader.
+std::string mpegLibraryPath(const std::string &pathToDll);
+
+enum class LoadResult { Loaded, NotFound, Incomplete };
+
+// Loads the library and binds all of its exports, or nothing.
+class MpegLibraryHandle {
+ public:
+  LoadResult load(const std::string &path);
+  void unload();
+  bool loaded() const { return handle_ != nullptr; }
+  const MpegFunctions &fn() const { return fn_; }
+
+ private:
+  void *handle_ = nullptr;
+  MpegFunctions fn_{};
+};
+
+}  // namespace mpegplay
