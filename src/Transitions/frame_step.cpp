@@ -1,6 +1,7 @@
 #include "Transitions/frame_step.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "Transitions/catalogue.h"
 #include "Transitions/copies.h"
@@ -21,6 +22,13 @@ bool presentsCopies(int style) {
 }  // namespace
 
 void drawOldPicture(gfx::Bitmap &screen, const gfx::Bitmap &oldPicture) {
+  // Pictures of one size share one layout: a single copy of all rows lets
+  // the C library stream a large frame past the cache, which copying row by
+  // row cannot.
+  if (screen.size() == oldPicture.size() && !screen.empty()) {
+    std::memcpy(screen.data(), oldPicture.data(), screen.byteCount());
+    return;
+  }
   drawWhole(screen, oldPicture);
 }
 
