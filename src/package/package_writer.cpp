@@ -34,7 +34,7 @@ std::string MakeZip(const std::string &entryName, const std::string &data) {
   }
   zip_source_keep(buffer);  // read the bytes back after closing the archive
   zip_source_t *entry = zip_source_buffer(z, data.data(), data.size(), 0);
-  if (!entry || zip_file_add(z, entryName.c_str(), entry, ZIP_FL_ENC_UTF_8) < 0) {
+  if (!entry || zip_file_add(z, entryName.c_str(), entry, ZIP_FL_ENC_GUESS) < 0) {
     if (entry) zip_source_free(entry);
     zip_discard(z);
     zip_source_free(buffer);
