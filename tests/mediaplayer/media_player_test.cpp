@@ -1,0 +1,124 @@
+// The media-control player on SDL's disk driver, which writes what would be
+// heard to a file.
+#include "music/media_player.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+#include "audio_fixtures.h"
+
+namespace {
+
+class MediaPlayerTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new testaudio::TempDir;
+    ASSERT_TRUE(testaudio::makeTone(file("short.wav"), 1.0, 44100, 2));
+    ASSERT_TRUE(testaudio::makeTone(file("long.wav"), 10.0, 44100, 2));
+    std::ofstream(file("garbage.wav")) << std::string(4096, 'x');
+  }
+  static void TearDownTestSuite() { delete dir_; }
+  static std::string file(const std::string &name) { return dir_->file(name); }
+
+  void SetUp() override {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file("heard.raw").c_str(), 1);
+    std::filesystem::remove(file("heard.raw"));
+    player_.OnNotify = [this](TMPNotifyValues v) { notified_.push_back(v); };
+  }
+
+  uintmax_t heardBytes() const {
+    std::error_code ec;
+    uintmax_t size = std::filesystem::file_size(file("heard.raw"), ec);
+    return ec ? 0 : size;
+  }
+
+  static testaudio::TempDir *dir_;
+  TMediaPlayer player_;
+  std::vector<TMPNotifyValues> notified_;
+};
+
+testaudio::TempDir *MediaPlayerTest::dir_ = nullptr;
+
+TEST_F(MediaPlayerTest, PlaysAWavToItsEndAndNotifiesOnce) {
+  player_.setFileName(file("short.wav"));
+  player_.open();
+  EXPECT_EQ(player_.mode(), TMPModes::mpStopped);
+  EXPECT_EQ(player_.length(), 1000);
+  player_.play();
+  EXPECT_EQ(player_.mode(), TMPModes::mpPlaying);
+  ASSERT_TRUE(testaudio::waitFor([&] {
+    player_.tick();
+    return !notified_.empty();
+  }));
+  EXPECT_EQ(notified_, std::vector{TMPNotifyValues::nvSuccessful});
+  EXPECT_EQ(player_.mode(), TMPModes::mpStopped);
+  EXPECT_EQ(player_.position(), player_.length());
+  player_.tick();
+  EXPECT_EQ(notified_.size(), 1u);
+  EXPECT_GT(testaudio::peakOf(testaudio::readS16(file("heard.raw"))), 8000);
+}
+
+TEST_F(MediaPlayerTest, PositionAdvancesWithinTheLength) {
+  player_.setFileName(file("long.wav"));
+  player_.open();
+  player_.play();
+  ASSERT_TRUE(testaudio::waitFor([&] { return player_.position() > 0; }));
+  EXPECT_LE(player_.position(), player_.length());
+  EXPECT_EQ(player_.length(), 10000);
+}
+
+TEST_F(MediaPlayerTest, StopEndsTheOutputAndSendsNoNotification) {
+  player_.setFileName(file("long.wav"));
+  player_.open();
+  player_.play();
+  ASSERT_TRUE(testaudio::waitFor([&] { return heardBytes() > 0; }));
+  player_.stop();
+  EXPECT_EQ(player_.mode(), TMPModes::mpStopped);
+  uintmax_t atStop = heardBytes();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  player_.tick();
+  EXPECT_EQ(heardBytes(), atStop);
+  EXPECT_TRUE(notified_.empty());
+  // Playing again starts the output again.
+  player_.play();
+  EXPECT_EQ(player_.mode(), TMPModes::mpPlaying);
+  player_.close();
+  EXPECT_EQ(player_.mode(), TMPModes::mpNotReady);
+  EXPECT_TRUE(notified_.empty());
+}
+
+TEST_F(MediaPlayerTest, UnreadableFilesRaiseAndLeaveThePlayerClosed) {
+  for (const char *name : {"missing.wav", "garbage.wav", ""}) {
+    player_.setFileName(*name ? file(name) : std::string());
+    EXPECT_THROW(player_.open(), TMediaPlayerError) << name;
+    EXPECT_EQ(player_.mode(), TMPModes::mpNotReady) << name;
+    EXPECT_THROW(player_.play(), TMediaPlayerError) << name;
+  }
+}
+
+TEST_F(MediaPlayerTest, NoAudioDeviceRaisesAndAnotherTryStillWorks) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  player_.setFileName(file("short.wav"));
+  EXPECT_THROW(player_.open(), TMediaPlayerError);
+  EXPECT_EQ(player_.mode(), TMPModes::mpNotReady);
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  player_.open();
+  EXPECT_EQ(player_.mode(), TMPModes::mpStopped);
+}
+
+TEST_F(MediaPlayerTest, OnlyOnePlayerHoldsTheDevice) {
+  player_.setFileName(file("long.wav"));
+  player_.open();
+  TMediaPlayer second;
+  second.setFileName(file("short.wav"));
+  EXPECT_THROW(second.open(), TMediaPlayerError);
+  player_.close();
+  second.open();
+  EXPECT_EQ(second.mode(), TMPModes::mpStopped);
+}
+
+}  // namespace
