@@ -22,10 +22,11 @@ bool presentsCopies(int style) {
 }  // namespace
 
 void drawOldPicture(gfx::Bitmap &screen, const gfx::Bitmap &oldPicture) {
-  // Pictures of one size share one layout: a single copy of all rows lets
-  // the C library stream a large frame past the cache, which copying row by
-  // row cannot.
-  if (screen.size() == oldPicture.size() && !screen.empty()) {
+  // Rows without padding make the frame one block: a single copy lets the C
+  // library stream a large frame past the cache, which copying row by row
+  // cannot. Padding bytes are left alone, so rows with padding go one by one.
+  const bool oneBlock = screen.stride() == size_t(screen.width()) * 3;
+  if (oneBlock && screen.size() == oldPicture.size() && !screen.empty()) {
     std::memcpy(screen.data(), oldPicture.data(), screen.byteCount());
     return;
   }

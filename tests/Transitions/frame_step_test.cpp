@@ -150,9 +150,10 @@ TEST_P(EveryRectangleStyle, AWholeTransitionEndsAtEverySpeed) {
 
 std::vector<Frame> allFrames() {
   std::vector<Frame> frames;
-  // Odd widths leave padding at the ends of the rows; the tiny sizes make
-  // every half and twentieth round to zero.
-  for (gfx::Size size : {gfx::Size{37, 23}, gfx::Size{23, 37}, gfx::Size{1, 1}, gfx::Size{2, 3}})
+  // Odd widths leave padding at the ends of the rows, a width of 32 none;
+  // the tiny sizes make every half and twentieth round to zero.
+  for (gfx::Size size :
+       {gfx::Size{37, 23}, gfx::Size{23, 37}, gfx::Size{32, 20}, gfx::Size{1, 1}, gfx::Size{2, 3}})
     for (int style = kFirstRectangleStyle; style <= kLastRectangleStyle; ++style)
       frames.push_back({size, style});
   return frames;
