@@ -142,4 +142,12 @@ class RegionBuilder {
 // bitmaps; every other pixel of dst keeps its value.
 void copyThroughRegion(Bitmap &dst, const Bitmap &src, const Region &region);
 
+// A whole region transition frame in one pass: dst becomes `inside` where
+// the region covers and `outside` elsewhere. The same as copying `outside`
+// onto dst at (0, 0) and then `inside` through the region, which it falls
+// back to when the three bitmaps differ in size; it writes every byte once
+// when they match. dst may be one of the other two.
+void composeThroughRegion(Bitmap &dst, const Bitmap &outside, const Bitmap &inside,
+                          const Region &region);
+
 }  // namespace gfx

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx/region.h"
+#include "gfx/stretch.h"
 
 namespace gfx {
 namespace {
@@ -49,6 +50,78 @@ TEST(CopyThroughRegionTest, TriangleRevealCopiesExactlyItsPixels) {
     for (int x = 0; x < 32; ++x) changed += dst.pixel(x, y) == kNew;
   EXPECT_EQ(changed, r.area());
   EXPECT_EQ(changed, 32 * 24 / 2);
+}
+
+}  // namespace
+}  // namespace gfx
+
+namespace gfx {
+namespace {
+
+Bitmap pattern(int w, int h, uint8_t tag) {
+  Bitmap b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.setPixel(x, y, makeColor(uint8_t(x), uint8_t(y), tag));
+  return b;
+}
+
+// The two-step way a frame is drawn: the outside picture, then the inside
+// picture through the region.
+Bitmap twoStep(Bitmap dst, const Bitmap &outside, const Bitmap &inside, const Region &r) {
+  copyRect(dst, {0, 0}, outside, outside.rect());
+  copyThroughRegion(dst, inside, r);
+  return dst;
+}
+
+void expectSame(const Bitmap &a, const Bitmap &b) {
+  ASSERT_EQ(a.size(), b.size());
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) ASSERT_EQ(a.pixel(x, y), b.pixel(x, y)) << x << "," << y;
+}
+
+struct ComposeCase {
+  Size dst, outside, inside;
+};
+
+class ComposeTest : public ::testing::TestWithParam<ComposeCase> {};
+
+TEST_P(ComposeTest, EqualsOutsideThenInsideThroughTheRegion) {
+  const ComposeCase &c = GetParam();
+  const Bitmap outside = pattern(c.outside.width, c.outside.height, 1);
+  const Bitmap inside = pattern(c.inside.width, c.inside.height, 2);
+  const Bitmap start = pattern(c.dst.width, c.dst.height, 3);
+  const std::vector<Point> tri{{-4, 2}, {30, -3}, {12, 25}};
+  const Region r = Region::polygon(tri)
+                       .united(Region(Rect{15, 8, 40, 12}))
+                       .xored(Region::ellipse({-5, -5, 9, 30}));
+  Bitmap got = start;
+  composeThroughRegion(got, outside, inside, r);
+  expectSame(got, twoStep(start, outside, inside, r));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ComposeTest,
+                         ::testing::Values(ComposeCase{{20, 16}, {20, 16}, {20, 16}},
+                                           ComposeCase{{20, 16}, {12, 20}, {20, 16}},
+                                           ComposeCase{{20, 16}, {20, 16}, {25, 9}},
+                                           ComposeCase{{7, 5}, {20, 16}, {20, 16}}));
+
+TEST(ComposeThroughRegionTest, DestinationMayBeEitherPicture) {
+  const Region r = Region::ellipse({2, 2, 14, 10});
+  const Bitmap outside = pattern(16, 12, 1), inside = pattern(16, 12, 2);
+  const Bitmap want = twoStep(Bitmap(16, 12), outside, inside, r);
+  Bitmap a = outside;
+  composeThroughRegion(a, a, inside, r);
+  expectSame(a, want);
+  Bitmap b = inside;
+  composeThroughRegion(b, outside, b, r);
+  expectSame(b, want);
+}
+
+TEST(ComposeThroughRegionTest, EmptyRegionGivesTheOutsidePicture) {
+  const Bitmap outside = pattern(9, 4, 1), inside = pattern(9, 4, 2);
+  Bitmap dst(9, 4);
+  composeThroughRegion(dst, outside, inside, Region());
+  expectSame(dst, outside);
 }
 
 }  // namespace
