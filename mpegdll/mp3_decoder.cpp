@@ -137,9 +137,11 @@ bool Mp3Decoder::readFormat() {
   mpg123_format(handle_, rate, channels, MPG123_ENC_SIGNED_16);
   mpg123_frameinfo fi{};
   if (mpg123_info(handle_, &fi) != MPG123_OK) return false;
-  // Scanning reads the frame headers once, so the length is exact even for
-  // streams without a header frame.
-  if (mpg123_scan(handle_) != MPG123_OK) return false;
+  // Without a header frame that gives the exact length, scanning reads the
+  // frame headers once so that length and seeking are exact all the same.
+  long accurate = 0;
+  if (mpg123_getstate(handle_, MPG123_ACCURATE, &accurate, nullptr) != MPG123_OK || !accurate)
+    if (mpg123_scan(handle_) != MPG123_OK) return false;
   off_t frames = mpg123_length(handle_);
   info_.rate = rate;
   info_.channels = channels;

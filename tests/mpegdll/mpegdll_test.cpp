@@ -27,6 +27,9 @@ class MpegDllTest : public testing::Test {
     ASSERT_TRUE(testaudio::decodeWithMpg123(file("tone.mp3"), file("reference.pcm")));
     ASSERT_TRUE(testaudio::makeTone(file("long.wav"), 20.0, kRate, 2));
     ASSERT_TRUE(testaudio::makeMp3(file("long.wav"), file("long.mp3")));
+    // Without the encoder's header frame the length has to be counted.
+    ASSERT_TRUE(testaudio::run("lame --quiet -t -b 128 '" + file("tone.wav") + "' '" +
+                               file("bare.mp3") + "'"));
     std::ofstream(file("garbage.mp3")) << std::string(8192, 'x') << "not an MPEG stream";
   }
   static void TearDownTestSuite() { delete dir_; }
@@ -81,6 +84,16 @@ TEST_F(MpegDllTest, ReportsTheStreamsFacts) {
   EXPECT_EQ(lib_.GetBitrate(), 128);
   EXPECT_EQ(lib_.GetCurrentPos(), 0);
   EXPECT_EQ(lib_.LastError(), kNoError);
+}
+
+TEST_F(MpegDllTest, CountsTheLengthOfAStreamWithoutHeaderFrame) {
+  ASSERT_TRUE(testaudio::decodeWithMpg123(file("bare.mp3"), file("bare.pcm")));
+  playToFile(file("bare.mp3"));
+  std::vector<int16_t> want = testaudio::readS16(file("bare.pcm"));
+  expectSamePcm(testaudio::readS16(file("out.pcm")), want);
+  // libmpg123 counts such a stream to within one MPEG frame (26 ms).
+  EXPECT_NEAR(lib_.GetLength(), static_cast<int32_t>(want.size() / 2 * 1000 / kRate), 26);
+  EXPECT_GT(lib_.GetLength(), 2000);
 }
 
 TEST_F(MpegDllTest, EndsWithTheFlagSetAndThePositionAtTheLength) {
