@@ -3,6 +3,7 @@
 // Each outside library's error handling stays inside its own decode_*.cpp;
 // callers see only DecodeError.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -57,6 +58,22 @@ Decoded decodeTiff(std::span<const uint8_t> data, const DecodeOptions &options);
 // Qt's readers: format is "bmp", "ico", "ppm", "pgm" or "pbm".
 Decoded decodeWithQt(std::span<const uint8_t> data, const std::string &format,
                      const DecodeOptions &options);
+
+// The colour's channels in bitmap order: blue, green, red.
+inline std::array<uint8_t, 3> bgrOf(gfx::Color c) {
+  return {gfx::blueOf(c), gfx::greenOf(c), gfx::redOf(c)};
+}
+
+// A read position in the bytes of one file, for the libraries' read
+// callbacks.
+struct ByteSource {
+  std::span<const uint8_t> bytes;
+  size_t offset = 0;
+  // Copies up to n bytes to out and returns how many there were.
+  size_t read(void *out, size_t n);
+  // Moves to `position`, at most to the end.
+  void seek(uint64_t position);
+};
 
 // Blends one straight (not premultiplied) colour channel over the background.
 inline uint8_t blendOver(uint8_t c, uint8_t alpha, uint8_t bg) {

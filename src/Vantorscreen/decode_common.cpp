@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "Vantorscreen/decode.h"
@@ -11,6 +13,17 @@ void checkPictureSize(int64_t width, int64_t height) {
   if (width > 0xFFFFFFFFll || height > 0xFFFFFFFFll || width * height > kMaxPicturePixels)
     throw DecodeError("picture too large: " + std::to_string(width) + " x " +
                       std::to_string(height));
+}
+
+size_t ByteSource::read(void *out, size_t n) {
+  n = std::min(n, bytes.size() - offset);
+  if (n > 0) std::memcpy(out, bytes.data() + offset, n);
+  offset += n;
+  return n;
+}
+
+void ByteSource::seek(uint64_t position) {
+  offset = size_t(std::min<uint64_t>(position, bytes.size()));
 }
 
 }  // namespace vantor

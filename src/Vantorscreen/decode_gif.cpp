@@ -13,23 +13,13 @@ namespace vantor {
 
 namespace {
 
-struct Source {
-  const uint8_t *data;
-  size_t size;
-  size_t offset;
-};
-
 int readData(GifFileType *gif, GifByteType *out, int length) {
-  auto *src = static_cast<Source *>(gif->UserData);
-  size_t n = std::min(size_t(std::max(length, 0)), src->size - src->offset);
-  std::memcpy(out, src->data + src->offset, n);
-  src->offset += n;
-  return int(n);
+  return int(static_cast<ByteSource *>(gif->UserData)->read(out, size_t(std::max(length, 0))));
 }
 
 struct GifFile {
   GifFileType *gif = nullptr;
-  explicit GifFile(Source &source) {
+  explicit GifFile(ByteSource &source) {
     int error = 0;
     gif = DGifOpen(&source, readData, &error);
     if (!gif) throw DecodeError(std::string("GIF: ") + GifErrorString(error));
@@ -108,7 +98,7 @@ void drawFrame(GifFile &f, gfx::Bitmap &canvas, int transparent) {
 }  // namespace
 
 Decoded decodeGif(std::span<const uint8_t> data, const DecodeOptions &options) {
-  Source source{data.data(), data.size(), 0};
+  ByteSource source{data};
   GifFile f(source);
   const int transparent = skipToFirstImage(f);
   f.check(DGifGetImageDesc(f.gif));

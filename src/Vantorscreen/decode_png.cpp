@@ -14,16 +14,10 @@ namespace vantor {
 
 namespace {
 
-struct Source {
-  const uint8_t *data;
-  size_t size;
-  size_t offset;
-};
-
 struct Session {
   png_structp png = nullptr;
   png_infop info = nullptr;
-  Source source{};
+  ByteSource source;
   char message[200] = "";
 
   Session() {
@@ -44,10 +38,8 @@ struct Session {
 };
 
 void readData(png_structp png, png_bytep out, size_t length) {
-  auto *src = static_cast<Source *>(png_get_io_ptr(png));
-  if (length > src->size - src->offset) png_error(png, "unexpected end of data");
-  std::memcpy(out, src->data + src->offset, length);
-  src->offset += length;
+  auto *src = static_cast<ByteSource *>(png_get_io_ptr(png));
+  if (src->read(out, length) != length) png_error(png, "unexpected end of data");
 }
 
 template <class F>
@@ -84,7 +76,7 @@ Decoded decodePng(std::span<const uint8_t> data, const DecodeOptions &options) {
   if (data.size() < 8 || png_sig_cmp(data.data(), 0, 8) != 0)
     throw DecodeError("PNG: no signature");
   Session s;
-  s.source = {data.data(), data.size(), 0};
+  s.source.bytes = data;
   png_uint_32 width = 0, height = 0;
   if (!guarded(s, [&s, &width, &height] {
         png_set_read_fn(s.png, &s.source, readData);
@@ -116,8 +108,7 @@ Decoded decodePng(std::span<const uint8_t> data, const DecodeOptions &options) {
   std::unique_ptr<uint8_t[]> bgra(new uint8_t[rowBytes * height]);
   for (png_uint_32 y = 0; y < height; ++y) rows[y] = bgra.get() + rowBytes * y;
   readAll(s, rows);
-  const uint8_t bg[3] = {gfx::blueOf(options.background), gfx::greenOf(options.background),
-                         gfx::redOf(options.background)};
+  const auto bg = bgrOf(options.background);
   for (png_uint_32 y = 0; y < height; ++y) {
     const uint8_t *in = rows[y];
     uint8_t *out = bmp.row(int(y));

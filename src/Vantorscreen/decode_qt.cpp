@@ -13,8 +13,7 @@ namespace vantor {
 namespace {
 
 void copyPixels(const QImage &argb, gfx::Bitmap &bmp, const DecodeOptions &options) {
-  const uint8_t bg[3] = {gfx::blueOf(options.background), gfx::greenOf(options.background),
-                         gfx::redOf(options.background)};
+  const auto bg = bgrOf(options.background);
   for (int y = 0; y < bmp.height(); ++y) {
     const auto *in = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
     uint8_t *out = bmp.row(y);

@@ -17,9 +17,7 @@ namespace vantor {
 namespace {
 
 struct Source {
-  const uint8_t *data;
-  size_t size;
-  size_t offset;
+  ByteSource in;
   char message[256];
 };
 
@@ -28,29 +26,22 @@ Source *sourceOf(thandle_t h) {
 }
 
 tmsize_t readProc(thandle_t h, void *out, tmsize_t length) {
-  Source *s = sourceOf(h);
-  if (length <= 0) return 0;
-  size_t n = std::min(size_t(length), s->size - s->offset);
-  std::memcpy(out, s->data + s->offset, n);
-  s->offset += n;
-  return tmsize_t(n);
+  return length <= 0 ? 0 : tmsize_t(sourceOf(h)->in.read(out, size_t(length)));
 }
 tmsize_t writeProc(thandle_t, void *, tmsize_t) {
   return -1;
 }
 toff_t seekProc(thandle_t h, toff_t offset, int whence) {
-  Source *s = sourceOf(h);
-  uint64_t base = whence == SEEK_CUR ? s->offset : whence == SEEK_END ? s->size : 0;
-  uint64_t target = base + offset;
-  if (target > s->size) target = s->size;  // reads past the end then return 0 bytes
-  s->offset = size_t(target);
-  return target;
+  ByteSource &in = sourceOf(h)->in;
+  const uint64_t base = whence == SEEK_CUR ? in.offset : whence == SEEK_END ? in.bytes.size() : 0;
+  in.seek(base + offset);  // past the end, reads then return no bytes
+  return in.offset;
 }
 int closeProc(thandle_t) {
   return 0;
 }
 toff_t sizeProc(thandle_t h) {
-  return sourceOf(h)->size;
+  return sourceOf(h)->in.bytes.size();
 }
 
 int onError(TIFF *, void *user, const char *module, const char *format, va_list ap) {
@@ -86,7 +77,7 @@ struct TiffFile {
 
 // libtiff's RGBA pixels carry premultiplied colour.
 void rasterToBitmap(const uint32_t *raster, gfx::Bitmap &bmp, gfx::Color background) {
-  const int bg[3] = {gfx::blueOf(background), gfx::greenOf(background), gfx::redOf(background)};
+  const auto bg = bgrOf(background);
   for (int y = 0; y < bmp.height(); ++y) {
     const uint32_t *in = raster + size_t(y) * size_t(bmp.width());
     uint8_t *out = bmp.row(y);
@@ -103,7 +94,7 @@ void rasterToBitmap(const uint32_t *raster, gfx::Bitmap &bmp, gfx::Color backgro
 }  // namespace
 
 Decoded decodeTiff(std::span<const uint8_t> data, const DecodeOptions &options) {
-  Source source{data.data(), data.size(), 0, "cannot open"};
+  Source source{ByteSource{data}, "cannot open"};
   TiffFile f(source);
   uint32_t width = 0, height = 0;
   TIFFGetField(f.tif, TIFFTAG_IMAGEWIDTH, &width);

@@ -1,0 +1,39 @@
+#pragma once
+// The display control on a Qt window: a child widget without a native window
+// that presents the control's back buffer and runs the animation thread's
+// calls on the GUI thread.
+
+#include <QRegion>
+#include <QWidget>
+
+#include "Vantorscreen/vantorscreen.h"
+
+namespace vantor {
+
+class VantorscreenWidget : public QWidget, public ControlHost {
+ public:
+  explicit VantorscreenWidget(QWidget *parent);
+  ~VantorscreenWidget() override;
+
+  TVantorscreen &control() { return control_; }
+
+  // ControlHost
+  void invalidate(gfx::Rect parentRect) override;
+  void repaintNow() override;
+  void processEvents() override;
+  void wakeMainThread() override;
+  bool onMainThread() const override;
+
+ protected:
+  void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void moveEvent(QMoveEvent *event) override;
+
+ private:
+  void syncBounds();
+
+  TVantorscreen control_;
+  QRegion pending_;  // invalidated, not yet painted
+};
+
+}  // namespace vantor
