@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace mpegdll {
 namespace {
@@ -45,7 +46,7 @@ class MemorySource : public ByteSource {
   int64_t size() const override { return static_cast<int64_t>(data_.size()); }
 
  private:
-  std::basic_string<uint8_t> data_;
+  std::vector<uint8_t> data_;
   size_t pos_ = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <utility>
 
 namespace mpegplay {
@@ -49,9 +50,19 @@ std::string mpegLibraryPath(const std::string &pathToDll) {
   return folder + platformLibraryName("mpegdll.dll");
 }
 
+std::vector<std::string> libraryCandidates(const std::string &path) {
+  if (path.find('/') != std::string::npos) return {path};
+  std::error_code ec;
+  auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return {path};
+  return {(self.parent_path() / path).string(), path};
+}
+
 LoadResult MpegLibraryHandle::load(const std::string &path) {
   unload();
-  void *h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void *h = nullptr;
+  for (const std::string &candidate : libraryCandidates(path))
+    if ((h = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL))) break;
   if (!h) return LoadResult::NotFound;
   MpegFunctions f{};
   if (!bindAll(h, f)) {

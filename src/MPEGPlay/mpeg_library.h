@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace mpegplay {
 
@@ -36,6 +37,12 @@ std::string platformLibraryName(const std::string &windowsName);
 // The file that a PathToDLL names: the folder (with "\" read as "/") and the
 // library's platform name; an empty folder leaves the search to the loader.
 std::string mpegLibraryPath(const std::string &pathToDll);
+
+// Where to look, in order. A bare name is tried in the program's own folder
+// first, as the Windows loader does, and then by the loader's search; the
+// loader's own run path lookup depends on which object calls dlopen, which
+// wrappers such as sanitizers change.
+std::vector<std::string> libraryCandidates(const std::string &path);
 
 enum class LoadResult { Loaded, NotFound, Incomplete };
 

@@ -56,6 +56,15 @@ TEST(MpegLibraryName, MapsTheWindowsNameAndJoinsTheFolder) {
   EXPECT_EQ(mpegplay::mpegLibraryPath("dir\\sub\\"), "dir/sub/libmpegdll.so");
 }
 
+TEST(MpegLibraryName, ABareNameIsLookedForBesideTheProgramFirst) {
+  std::vector<std::string> candidates = mpegplay::libraryCandidates("libmpegdll.so");
+  ASSERT_EQ(candidates.size(), 2u);
+  EXPECT_EQ(std::filesystem::path(candidates[0]).parent_path(), std::filesystem::canonical(kBin));
+  EXPECT_EQ(candidates[1], "libmpegdll.so");
+  EXPECT_EQ(mpegplay::libraryCandidates("/opt/libmpegdll.so"),
+            std::vector<std::string>{"/opt/libmpegdll.so"});
+}
+
 TEST(MpegLibraryMessages, FollowTheTableAndNameLargerCodes) {
   const char *table[] = {
       "MPEG library not loaded", "Internal decoder error",       "Incorrect mode",
