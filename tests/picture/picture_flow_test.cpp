@@ -101,5 +101,15 @@ TEST(PictureFlow, CaptionPictureIsControlSized) {
   EXPECT_EQ(c.picture.pixel(34, 30), 0x000000FFu);
 }
 
+TEST(PictureFlow, NothingLoadedYetAndNothingToScale) {
+  // A missing JPEG before any picture: there is no ratio to scale by, and
+  // the operation ends without a picture.
+  PictureComposer c;
+  c.fitMode = 2;
+  EXPECT_FALSE(c.loadFromFile(made("absent.jpeg")));
+  EXPECT_TRUE(c.picture.empty());
+  EXPECT_FALSE(c.lastPicture.has_value());
+}
+
 }  // namespace
 }  // namespace vantor
