@@ -139,7 +139,7 @@ bool Player::start() {
     sink_.reset();
     return fail(Error::Internal);
   }
-  if (request_.endFlag) *request_.endFlag = 0;
+  if (request_.endFlag) __atomic_store_n(request_.endFlag, 0, __ATOMIC_RELEASE);
   cancel_.store(false);
   paused_.store(false);
   finished_.store(false);
@@ -175,7 +175,9 @@ void Player::run(int64_t endFrame) {
   decodeUntil(endFrame);
   if (!cancel_.load()) sink_->drain(cancel_);
   if (cancel_.load()) return;
-  if (request_.endFlag) *request_.endFlag = 1;
+  // Release: whatever was written to the output is in place when the caller
+  // sees the flag.
+  if (request_.endFlag) __atomic_store_n(request_.endFlag, 1, __ATOMIC_RELEASE);
   finished_.store(true);
 }
 

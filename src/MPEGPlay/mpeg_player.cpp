@@ -108,7 +108,7 @@ void TMPEGPlayer::play() {
   if (playedXTimes_ < 2) {
     firstPlay();
   } else {
-    endFlag_ = 0;
+    clearEndFlag();
     fn.Restart();
     check();
   }
@@ -135,7 +135,7 @@ void TMPEGPlayer::firstPlay() {
 
 void TMPEGPlayer::stop() {
   const auto &fn = lib();
-  if (!playing_ || endFlag_ != 0) raise(kIncorrectMode);
+  if (!playing_ || ended()) raise(kIncorrectMode);
   fn.Stop();
   check();
   playing_ = false;
@@ -168,11 +168,11 @@ void TMPEGPlayer::tick() {
   int32_t position = library_.fn().GetCurrentPos();
   if (position > length_) position = 0;
   if (OnPosUpdate) OnPosUpdate(position, length_);
-  if (endFlag_ == 0) return;
+  if (!ended()) return;
   switchTimer(false);
   playing_ = false;
   if (!OnPlayEnd) return;
-  endFlag_ = 0;
+  clearEndFlag();
   // Last: the handler may start another track on this player.
   OnPlayEnd();
 }

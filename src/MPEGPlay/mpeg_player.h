@@ -96,6 +96,9 @@ class TMPEGPlayer {
   void firstPlay();
   void updateTimerInterval();
   void switchTimer(bool on);
+  // The flag is shared with the library's thread.
+  bool ended() const { return __atomic_load_n(&endFlag_, __ATOMIC_ACQUIRE) != 0; }
+  void clearEndFlag() { __atomic_store_n(&endFlag_, 0, __ATOMIC_RELEASE); }
 
   IntervalTimerFactory timerFactory_;
   std::unique_ptr<IntervalTimer> timer_;
