@@ -2,6 +2,7 @@
 // through its C function table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -76,6 +77,27 @@ TEST_F(MpegDllTest, DecodesToTheSamePcmAsMpg123) {
   std::vector<int16_t> got = testaudio::readS16(file("out.pcm"));
   expectSamePcm(got, testaudio::readS16(file("reference.pcm")));
   EXPECT_GT(testaudio::peakOf(got), 10000);
+}
+
+std::vector<int16_t> withoutLeadingSilence(std::vector<int16_t> samples) {
+  auto sound = std::find_if(samples.begin(), samples.end(), [](int16_t v) { return v != 0; });
+  samples.erase(samples.begin(), sound - (sound - samples.begin()) % 2);
+  return samples;
+}
+
+TEST_F(MpegDllTest, TheDefaultOutputHearsTheSamePcm) {
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", file("heard.raw").c_str(), 1);
+  lib_.openFile(file("tone.mp3"));
+  lib_.SetOutputDevice(0, "");
+  ASSERT_EQ(lib_.Play(0, 0, &endFlag_), 0) << lib_.LastError();
+  ASSERT_TRUE(waitFor([&] { return flagSet(); }));
+  lib_.Close();
+  std::vector<int16_t> want = withoutLeadingSilence(testaudio::readS16(file("reference.pcm")));
+  std::vector<int16_t> heard = withoutLeadingSilence(testaudio::readS16(file("heard.raw")));
+  ASSERT_GE(heard.size(), want.size());
+  heard.resize(want.size());
+  expectSamePcm(heard, want);
 }
 
 TEST_F(MpegDllTest, ReportsTheStreamsFacts) {
