@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+
 #include "app/engine.h"
+#include "forms/config_dialog.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
 
@@ -48,6 +51,14 @@ int main(int argc, char **argv) {
     // "hold" keeps the process alive until a signal ends it.
     if (std::string(dry) == "hold")
       for (;;) pause();
+    return 0;
+  }
+  if (dispatch == Dispatch::ConfigDialog) {
+    QApplication app(argc, argv);
+    TDistributeConfigForm form(ConfigContext{
+        engine.settings, *engine.ini, engine.resolver.get(), engine.registry.get(),
+        engine.programFileName(), engine.packagePresent(), engine.location.supportFolder});
+    form.exec();  // OK or Cancel ends the program
     return 0;
   }
   // The windows of each mode are added by the show, preview and dialog.
