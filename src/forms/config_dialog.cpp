@@ -298,6 +298,11 @@ void TDistributeConfigForm::FormShow() {
   fillHeader();
   showBanner();
   placeHeaderLabels();
+  // Keys go to the pages first, so that Enter means OK rather than a link.
+  if (PageControl1->isVisible())
+    PageControl1->setFocus();
+  else
+    _BtnOK->setFocus();
 }
 
 void TDistributeConfigForm::fillReadme() {

@@ -426,7 +426,8 @@ TEST_F(DialogTest, BannerShownOverTheHeaderAndOpensItsAddress) {
   EXPECT_EQ(form->BannerImage->toolTip(), "Buy now");
   EXPECT_EQ(form->BannerImage->cursor().shape(), Qt::PointingHandCursor);
   const QImage shown = form->grab().toImage();
-  EXPECT_EQ(shown.pixelColor(30, 30), QColor(200, 10, 10));  // over the title
+  const int at = int(30 * shown.devicePixelRatio());
+  EXPECT_EQ(shown.pixelColor(at, at), QColor(200, 10, 10));  // over the title
   form->BannerImageClick();
   EXPECT_EQ(opened, std::vector<std::string>{"http://www.example.com/buy"});
 
