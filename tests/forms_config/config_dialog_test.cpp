@@ -538,3 +538,17 @@ TEST_F(DialogTest, TabKeyRunsThroughThePageToTheButtons) {
   };
   EXPECT_EQ(describe(seen), describe(want));
 }
+
+TEST_F(DialogTest, EnterAtTheStartMeansOk) {
+  load();
+  auto form = open();
+  QApplication::setActiveWindow(form.get());
+  QWidget *first = QApplication::focusWidget();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first, form->PageControl1->tabBar());
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(first, &enter);
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(IniFile(settingsPath()).readInteger("Caption", "Position", -1), 4);
+}
