@@ -120,14 +120,31 @@ Region ellipse(int w, int h) {
   return Region::ellipse({w / 2 - w / 3, h / 2 - h / 3, w / 2 + w / 3, h / 2 + h / 3});
 }
 
+// The same 100 triangles joined one by one, for comparison with the builder.
+Region trianglesByUnions(int w, int h) {
+  Region all;
+  const int a = w / 5, d = gfx::MulDiv(a, h, w);
+  for (int r = 0; r < 10; ++r)
+    for (int k = 0; k < 10; ++k) {
+      const int cx = w * k / 10, cy = h * r / 10;
+      const Point tri[3] = {{cx, cy}, {cx + a, cy}, {cx, cy + d}};
+      all |= Region::polygon(tri);
+    }
+  return all;
+}
+
+// Shapes: 0 = 100 triangles, 1 = ~1000 rectangles, 2 = an ellipse,
+// 3 = the 100 triangles by successive unions.
 Region buildShape(int shape, int w, int h) {
   switch (shape) {
     case 0:
       return triangles(w, h);
     case 1:
       return rectangles(w, h);
-    default:
+    case 2:
       return ellipse(w, h);
+    default:
+      return trianglesByUnions(w, h);
   }
 }
 
@@ -177,9 +194,14 @@ void BM_RegionTransitionFrameComposed(benchmark::State &state) {
   });
 }
 
+void sizesAndShapes(benchmark::internal::Benchmark *b) {
+  for (const auto &[w, h] : {std::pair{1920, 1080}, std::pair{3840, 2160}})
+    for (int kind = 0; kind < 4; ++kind) b->Args({w, h, kind});
+}
+
 BENCHMARK(BM_FrameMemcpy)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_StretchCopy)->Apply(sizesAndKinds)->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(BM_RegionBuild)->Apply(sizesAndKinds)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_RegionBuild)->Apply(sizesAndShapes)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_CopyThroughRegion)
     ->Apply(sizesAndKinds)
     ->Unit(benchmark::kMillisecond)

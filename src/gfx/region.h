@@ -119,17 +119,16 @@ class RegionBuilder {
   void reserve(size_t pieces) { pieces_.reserve(pieces); }
   void addRect(Rect r);
   void addRegion(const Region &r);
-  void addPolygon(std::span<const Point> points, FillRule rule = FillRule::Winding) {
-    addRegion(Region::polygon(points, rule));
-  }
+  void addPolygon(std::span<const Point> points, FillRule rule = FillRule::Winding);
   void addRoundRect(Rect r, int ellipseWidth, int ellipseHeight) {
     addRegion(Region::roundRect(r, ellipseWidth, ellipseHeight));
   }
   void addEllipse(Rect bounds) { addRegion(Region::ellipse(bounds)); }
   bool empty() const { return pieces_.empty(); }
   void clear() { pieces_.clear(); }
-  // The union of everything added so far.
-  Region build() const;
+  // The union of everything added so far; the builder keeps its content
+  // (reordered) and may take more.
+  Region build();
 
  private:
   struct Piece {

@@ -50,9 +50,9 @@ void RegionBuilder::addRegion(const Region &region) {
     for (const Span &s : region.spansOf(b)) pieces_.push_back({b.top, b.bottom, s.x0, s.x1});
 }
 
-Region RegionBuilder::build() const {
+Region RegionBuilder::build() {
   Region region;
-  std::vector<Piece> pieces = pieces_;
+  std::vector<Piece> &pieces = pieces_;
   sortByTop(pieces);
   std::vector<Piece> active;  // sorted by x0
   std::vector<Span> spans;

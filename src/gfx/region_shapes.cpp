@@ -84,7 +84,9 @@ struct Crossing {
 
 // Turns one row's edge crossings into spans under the fill rule.
 void rowSpans(std::vector<Crossing> &xs, FillRule rule, std::vector<Span> &out) {
-  std::sort(xs.begin(), xs.end(), [](const Crossing &a, const Crossing &b) { return a.x < b.x; });
+  // Few crossings per row, and mostly in order from the row before.
+  for (size_t i = 1; i < xs.size(); ++i)
+    for (size_t k = i; k > 0 && xs[k].x < xs[k - 1].x; --k) std::swap(xs[k], xs[k - 1]);
   out.clear();
   int winding = 0;
   int64_t start = 0;
@@ -116,27 +118,49 @@ int64_t halfChord(int64_t e, int64_t f, int64_t g) {
 
 }  // namespace
 
-Region Region::polygon(std::span<const Point> points, FillRule rule) {
-  Region region;
-  if (points.size() < 3) return region;
-  std::vector<Edge> edges = makeEdges(points, -kLimit);
+// Scan-converts a polygon row by row, top to bottom, handing each row that
+// holds pixels to emit(y, spans).
+template <class Emit>
+void scanPolygon(std::span<const Point> points, FillRule rule, Emit &&emit) {
+  if (points.size() < 3) return;
+  std::vector<Edge> edges = makeEdges(points, -Region::kLimit);
   std::vector<Edge> active;
   std::vector<Crossing> xs;
   std::vector<Span> spans;
   size_t next = 0;
-  int64_t y = edges.empty() ? kLimit : edges.front().top;
-  while (y < kLimit && (next < edges.size() || !active.empty())) {
+  int64_t y = edges.empty() ? Region::kLimit : edges.front().top;
+  while (y < Region::kLimit && (next < edges.size() || !active.empty())) {
     if (active.empty()) y = std::max(y, edges[next].top);
     while (next < edges.size() && edges[next].top <= y) active.push_back(edges[next++]);
-    xs.clear();
-    for (const Edge &e : active) xs.push_back({e.x(), e.dir});
-    rowSpans(xs, rule, spans);
-    region.appendBand(int(y), int(y + 1), spans);
+    if (active.size() == 2) {
+      // Two edges of a closed outline run in opposite directions, so under
+      // either rule the row is the one span between them.
+      const int64_t a = active[0].x(), b = active[1].x();
+      spans.assign(1, {clampX(std::min(a, b)), clampX(std::max(a, b))});
+      if (spans[0].x0 == spans[0].x1) spans.clear();
+    } else {
+      xs.clear();
+      for (const Edge &e : active) xs.push_back({e.x(), e.dir});
+      rowSpans(xs, rule, spans);
+    }
+    if (!spans.empty()) emit(int(y), std::span<const Span>(spans));
     ++y;
     std::erase_if(active, [y](const Edge &e) { return e.bottom <= y; });
     for (Edge &e : active) e.advance();
   }
+}
+
+Region Region::polygon(std::span<const Point> points, FillRule rule) {
+  Region region;
+  scanPolygon(points, rule,
+              [&](int y, std::span<const Span> spans) { region.appendBand(y, y + 1, spans); });
   return region;
+}
+
+void RegionBuilder::addPolygon(std::span<const Point> points, FillRule rule) {
+  scanPolygon(points, rule, [&](int y, std::span<const Span> spans) {
+    for (const Span &s : spans) pieces_.push_back({y, y + 1, s.x0, s.x1});
+  });
 }
 
 Region Region::roundRect(Rect r, int ellipseWidth, int ellipseHeight) {
