@@ -20,6 +20,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <array>
 
 #include "Vantorscreen/picture_loader.h"
 #include "forms/config_link_label.h"
@@ -65,19 +66,28 @@ QIcon colorSwatch(int color) {
   return QIcon(swatch);
 }
 
-// A group box whose rows sit close, as the page has little height to spare.
-QVBoxLayout *compactColumn(QGroupBox *group) {
-  auto *column = new QVBoxLayout(group);
+// A titled group of three radios, numbered 0 to 2 in their button group. The
+// rows sit close, as the page has little height to spare.
+struct RadioColumn {
+  QGroupBox *group;
+  QButtonGroup *buttons;
+  QRadioButton *radios[3];
+};
+
+RadioColumn radioColumn(QWidget *page, const char *title,
+                        const std::array<const char *, 3> &texts) {
+  RadioColumn c;
+  c.group = new QGroupBox(title, page);
+  c.buttons = new QButtonGroup(c.group);
+  auto *column = new QVBoxLayout(c.group);
   column->setContentsMargins(8, 2, 8, 2);
   column->setSpacing(0);
-  return column;
-}
-
-QRadioButton *addRadio(QGroupBox *group, QButtonGroup *buttons, const char *text, int id) {
-  auto *radio = new QRadioButton(QString::fromUtf8(text), group);
-  buttons->addButton(radio, id);
-  group->layout()->addWidget(radio);
-  return radio;
+  for (int i = 0; i < 3; ++i) {
+    c.radios[i] = new QRadioButton(texts[i], c.group);
+    c.buttons->addButton(c.radios[i], i);
+    column->addWidget(c.radios[i]);
+  }
+  return c;
 }
 
 QCheckBox *addCheck(QWidget *parent, QLayout *layout, const char *text) {
@@ -174,19 +184,20 @@ QWidget *TDistributeConfigForm::buildOptionsPage() {
   grid->setHorizontalSpacing(10);
   grid->setVerticalSpacing(2);
 
-  ImageSizeGroup = new QGroupBox("Image Size", page);
-  compactColumn(ImageSizeGroup);
-  SizeButtons = new QButtonGroup(this);
-  OptimizationRadio = addRadio(ImageSizeGroup, SizeButtons, "Optimization", 0);
-  OriginalRadio = addRadio(ImageSizeGroup, SizeButtons, "Original Size", 1);
-  StretchRadio = addRadio(ImageSizeGroup, SizeButtons, "Stretch to Screen", 2);
-
-  ImageSequenceGroup = new QGroupBox("Image Sequence", page);
-  compactColumn(ImageSequenceGroup);
-  SequenceButtons = new QButtonGroup(this);
-  NormalizeRadio = addRadio(ImageSequenceGroup, SequenceButtons, "In Order", 0);
-  RandomizeRadio = addRadio(ImageSequenceGroup, SequenceButtons, "Shuffle", 1);
-  IntelliRadio = addRadio(ImageSequenceGroup, SequenceButtons, "Intelligent Random", 2);
+  const RadioColumn sizes =
+      radioColumn(page, "Image Size", {"Optimization", "Original Size", "Stretch to Screen"});
+  ImageSizeGroup = sizes.group;
+  SizeButtons = sizes.buttons;
+  OptimizationRadio = sizes.radios[0];
+  OriginalRadio = sizes.radios[1];
+  StretchRadio = sizes.radios[2];
+  const RadioColumn orders =
+      radioColumn(page, "Image Sequence", {"In Order", "Shuffle", "Intelligent Random"});
+  ImageSequenceGroup = orders.group;
+  SequenceButtons = orders.buttons;
+  NormalizeRadio = orders.radios[0];
+  RandomizeRadio = orders.radios[1];
+  IntelliRadio = orders.radios[2];
   IntelliRadio->setToolTip("Show all images in random order");
 
   TransitionGroup = new QGroupBox("Transition Setting", page);
