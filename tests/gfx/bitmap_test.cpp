@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <stdexcept>
 
 #include "gfx/bitmap.h"
@@ -19,6 +21,10 @@ struct StrideCase {
   int width;
   size_t stride;
 };
+
+void PrintTo(const StrideCase &t, std::ostream *os) {
+  *os << "width " << t.width;
+}
 
 class StrideTest : public ::testing::TestWithParam<StrideCase> {};
 

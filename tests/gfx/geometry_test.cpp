@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <climits>
 
 #include "gfx/geometry.h"
@@ -10,6 +12,10 @@ namespace {
 struct MulDivCase {
   int a, b, c, expected;
 };
+
+void PrintTo(const MulDivCase &t, std::ostream *os) {
+  *os << t.a << " * " << t.b << " / " << t.c << " = " << t.expected;
+}
 
 class MulDivTest : public ::testing::TestWithParam<MulDivCase> {};
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "gfx/region.h"
 #include "gfx/stretch.h"
 
@@ -82,6 +84,11 @@ void expectSame(const Bitmap &a, const Bitmap &b) {
 struct ComposeCase {
   Size dst, outside, inside;
 };
+
+void PrintTo(const ComposeCase &c, std::ostream *os) {
+  *os << "display " << c.dst.width << "x" << c.dst.height << ", outside " << c.outside.width << "x"
+      << c.outside.height << ", inside " << c.inside.width << "x" << c.inside.height;
+}
 
 class ComposeTest : public ::testing::TestWithParam<ComposeCase> {};
 

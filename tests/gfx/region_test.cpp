@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <random>
 #include <vector>
 
@@ -43,6 +45,10 @@ struct OpCase {
   Rects a, b;
   Rects united, intersected, xored, subtracted;
 };
+
+void PrintTo(const OpCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class RegionOpTest : public ::testing::TestWithParam<OpCase> {};
 

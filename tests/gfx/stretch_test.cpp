@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdlib>
 #include <random>
 
@@ -70,6 +72,12 @@ struct MirrorCase {
   Rect to, from;
   bool flipX, flipY;
 };
+
+void PrintTo(const MirrorCase &c, std::ostream *os) {
+  *os << "to " << c.to.left << "," << c.to.top << "," << c.to.right << "," << c.to.bottom
+      << " from " << c.from.left << "," << c.from.top << "," << c.from.right << ","
+      << c.from.bottom;
+}
 
 class StretchMirrorTest : public ::testing::TestWithParam<MirrorCase> {};
 
@@ -191,6 +199,10 @@ TEST(CopyRectTest, NothingInsideCopiesNothing) {
 struct ShiftCase {
   int dx, dy;
 };
+
+void PrintTo(const ShiftCase &c, std::ostream *os) {
+  *os << "by " << c.dx << "," << c.dy;
+}
 
 class CopyRectOverlapTest : public ::testing::TestWithParam<ShiftCase> {};
 
