@@ -150,7 +150,9 @@ void TCustomVantorscreen::SetStretchFine(bool value) {
   if (!screen_.empty() && !painting_) InvalidateAll();
 }
 
-void TCustomVantorscreen::SetStep(uint16_t value) { step_ = value == 0 ? 1 : std::min<uint16_t>(value, 100); }
+void TCustomVantorscreen::SetStep(uint16_t value) {
+  step_ = value == 0 ? 1 : std::min<uint16_t>(value, 100);
+}
 
 void TCustomVantorscreen::SetColor(gfx::Color c) {
   if (c == color_) return;
@@ -202,8 +204,8 @@ void TCustomVantorscreen::UpdatePictureRect() {
   if (screen_.empty()) return;
   pictureRect_ = screen_.rect();
   if (center_)
-    pictureRect_ = pictureRect_.translated((Width() - screen_.width()) / 2,
-                                           (Height() - screen_.height()) / 2);
+    pictureRect_ =
+        pictureRect_.translated((Width() - screen_.width()) / 2, (Height() - screen_.height()) / 2);
 }
 
 gfx::Rect TCustomVantorscreen::StretchTarget() const {
@@ -255,7 +257,9 @@ void TCustomVantorscreen::Paint() {
   if (!covered) backBuffer_.fill(color_);
   if (!bgPicture_.empty()) {
     switch (bgMode_) {
-      case BackgroundMode::Tiled: TileDraw(backBuffer_, bgPicture_, client); break;
+      case BackgroundMode::Tiled:
+        TileDraw(backBuffer_, bgPicture_, client);
+        break;
       case BackgroundMode::Stretched:
         gfx::stretchCopy(backBuffer_, client, bgPicture_, bgPicture_.rect());
         break;
@@ -265,7 +269,8 @@ void TCustomVantorscreen::Paint() {
                        (client.height() - bgPicture_.height()) / 2},
                       bgPicture_, bgPicture_.rect());
         break;
-      case BackgroundMode::None: break;
+      case BackgroundMode::None:
+        break;
     }
   }
   if (screen_.empty()) return;
@@ -304,7 +309,8 @@ void TCustomVantorscreen::Animate() {
 void TCustomVantorscreen::PrepareTransition() {
   {
     std::lock_guard<std::mutex> lock(screenLock_);
-    if (screen_.size() != picture_.size()) screen_.resize(picture_.width(), picture_.height(), color_);
+    if (screen_.size() != picture_.size())
+      screen_.resize(picture_.width(), picture_.height(), color_);
   }
   UpdatePictureRect();
   // What the control last painted where the new picture will appear.

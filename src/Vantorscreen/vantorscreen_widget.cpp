@@ -23,8 +23,12 @@ void VantorscreenWidget::syncBounds() {
   control_.SetBounds(gfx::Rect::fromXYWH(g.x(), g.y(), g.width(), g.height()));
 }
 
-void VantorscreenWidget::resizeEvent(QResizeEvent *) { syncBounds(); }
-void VantorscreenWidget::moveEvent(QMoveEvent *) { syncBounds(); }
+void VantorscreenWidget::resizeEvent(QResizeEvent *) {
+  syncBounds();
+}
+void VantorscreenWidget::moveEvent(QMoveEvent *) {
+  syncBounds();
+}
 
 void VantorscreenWidget::invalidate(gfx::Rect r) {
   // The control speaks in parent coordinates; this widget is the control.
@@ -45,10 +49,13 @@ void VantorscreenWidget::processEvents() {
 }
 
 void VantorscreenWidget::wakeMainThread() {
-  QMetaObject::invokeMethod(this, [this] { control_.runPendingCall(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { control_.runPendingCall(); }, Qt::QueuedConnection);
 }
 
-bool VantorscreenWidget::onMainThread() const { return QThread::currentThread() == thread(); }
+bool VantorscreenWidget::onMainThread() const {
+  return QThread::currentThread() == thread();
+}
 
 void VantorscreenWidget::paintEvent(QPaintEvent *event) {
   if (control_.Painting()) return;

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "Vantorscreen/vantorscreen.h"
+
+using namespace vantor;
+
+namespace {
+
+constexpr gfx::Color kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x00FF00;
+
+// The test's own thread acts as the main thread.
+class FakeHost : public ControlHost {
+ public:
+  std::vector<gfx::Rect> invalidated;
+  int repaints = 0;
+  void invalidate(gfx::Rect r) override { invalidated.push_back(r); }
+  void repaintNow() override { ++repaints; }
+  void processEvents() override {}
+  void wakeMainThread() override {}
+  bool onMainThread() const override { return true; }
+};
+
+struct Control {
+  FakeHost host;
+  TVantorscreen c{&host};
+  int completes = 0;
+  std::vector<int> progress;
+  Control() {
+    c.OnComplete = [this] { ++completes; };
+    c.OnProgress = [this] { progress.push_back(c.Progress()); };
+    c.SetAutoSize(false);
+    c.SetBounds({0, 0, 40, 30});
+    c.SetDelay(1);
+  }
+  void load(gfx::Color color, int w = 40, int h = 30) {
+    gfx::Bitmap b(w, h, color);
+    c.SetPicture(&b);
+  }
+  // Services the animation thread's calls until `done` or a timeout.
+  bool pump(const std::function<bool()> &done,
+            std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    auto until = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < until) {
+      c.runPendingCall();
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return done();
+  }
+};
+
+}  // namespace
+
+TEST(Control, StepIsClampedAndFitRectKeepsTheAspect) {
+  Control t;
+  t.c.SetStep(0);
+  EXPECT_EQ(t.c.Step(), 1);
+  t.c.SetStep(250);
+  EXPECT_EQ(t.c.Step(), 100);
+  EXPECT_EQ(FitRect({0, 0, 400, 300}, {0, 0, 1024, 768}), gfx::Rect(0, 0, 1024, 768));
+  EXPECT_EQ(FitRect({0, 0, 300, 400}, {0, 0, 1024, 768}), gfx::Rect(224, 0, 800, 768));
+}
+
+TEST(Control, ThreadedTransitionCompletesOnceWithTheStepSequence) {
+  Control t;
+  t.c.SetStep(6);
+  t.load(kRed);
+  t.c.Animate();
+  EXPECT_TRUE(t.c.Busy());
+  ASSERT_TRUE(t.pump([&] { return t.completes > 0; }));
+  std::vector<int> expected;
+  for (int p = 6; p < 100; p += 6) expected.push_back(p);
+  expected.push_back(100);
+  EXPECT_EQ(t.progress, expected);  // 17 frames, the last one clamped
+  EXPECT_FALSE(t.c.Busy());
+  EXPECT_EQ(t.c.ScreenBitmap().pixel(20, 15), kRed);
+  t.pump([] { return false; }, std::chrono::milliseconds(200));  // nothing more arrives
+  EXPECT_EQ(t.completes, 1);
+}
+
+TEST(Control, StopAnimationEndsTheThreadWithoutOnComplete) {
+  Control t;
+  t.c.SetStep(1);
+  t.c.SetDelay(20);
+  t.load(kRed);
+  t.c.Animate();
+  t.pump([&] { return t.c.Progress() >= 3; });
+  t.c.StopAnimation();
+  EXPECT_FALSE(t.c.Busy());
+  EXPECT_EQ(t.completes, 0);
+  t.pump([] { return false; }, std::chrono::milliseconds(200));
+  EXPECT_EQ(t.completes, 0);
+}
+
+TEST(Control, DestroyingWhileAStepIsPendingDoesNotDeadlock) {
+  auto t = std::make_unique<Control>();
+  t->c.SetStep(1);
+  t->load(kRed);
+  t->c.Animate();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a call is waiting
+  t.reset();
+  SUCCEED();
+}
+
+TEST(Control, UnthreadedAndStyleZeroAndManual) {
+  Control t;
+  t.c.SetThreaded(false);
+  t.c.SetStyle(0);
+  t.load(kBlue);
+  t.c.Animate();  // style 0: one frame, new picture whole
+  EXPECT_EQ(t.completes, 1);
+  EXPECT_EQ(t.progress, std::vector<int>{100});
+  EXPECT_EQ(t.c.ScreenBitmap().pixel(0, 0), kBlue);
+
+  Control m;
+  m.c.SetManual(true);
+  m.c.SetStyle(5);
+  m.load(kGreen);
+  m.c.Animate();
+  EXPECT_TRUE(m.c.Busy());
+  m.c.SetProgress(50);
+  EXPECT_EQ(m.c.ScreenBitmap().pixel(5, 5), kGreen);  // revealed from the left
+  EXPECT_EQ(m.c.ScreenBitmap().pixel(35, 5), 0u);     // still the old (black) screen
+  m.c.SetProgress(100);
+  EXPECT_EQ(m.completes, 0);  // a manual transition stays prepared
+  m.c.StopAnimation();
+  EXPECT_FALSE(m.c.Busy());
+  EXPECT_EQ(m.completes, 0);
+}
+
+TEST(Control, SecondTransitionStartsFromTheOldPictureAndInvalidatesInside) {
+  Control t;
+  t.c.SetThreaded(false);
+  t.c.SetCenter(true);
+  t.c.SetStyle(5);
+  t.c.SetStep(50);
+  t.load(kRed, 20, 10);
+  t.c.Animate();
+  t.c.HandlePaint();
+  EXPECT_EQ(t.c.BackBuffer().pixel(20, 15), kRed);  // centred
+  EXPECT_EQ(t.c.BackBuffer().pixel(0, 0), 0u);      // background colour
+  t.host.invalidated.clear();
+  t.load(kBlue, 20, 10);
+  t.c.SetManual(true);
+  t.c.Animate();
+  t.c.SetProgress(50);
+  EXPECT_EQ(t.c.ScreenBitmap().pixel(2, 2), kBlue);
+  EXPECT_EQ(t.c.ScreenBitmap().pixel(18, 2), kRed);
+  for (const gfx::Rect &r : t.host.invalidated) {
+    EXPECT_GE(r.left, 10);
+    EXPECT_LE(r.right, 30);
+    EXPECT_GE(r.top, 10);
+    EXPECT_LE(r.bottom, 20);
+  }
+}
+
+TEST(Control, PictureAreaMappingAndTiles) {
+  Control t;
+  t.c.SetThreaded(false);
+  t.c.SetBounds({5, 7, 1029, 775});
+  t.c.SetStretch(true);
+  t.load(kRed, 512, 384);
+  t.c.SetStyle(0);
+  t.c.Animate();
+  EXPECT_EQ(t.c.MapPictureArea({0, 0, 256, 192}), gfx::Rect(0, 0, 512, 384));
+  gfx::Bitmap target(10, 10, kGreen), tile(5, 5, kBlue);
+  t.c.TileDraw(target, tile, {0, 0, 10, 10});
+  EXPECT_EQ(target.pixel(9, 9), kBlue);  // two by two tiles cover it, plus clipped extras
+}
