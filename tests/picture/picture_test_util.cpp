@@ -17,12 +17,17 @@ const fs::path &scratchDir() {
   static const fs::path dir = [] {
     fs::path d = fs::temp_directory_path() / ("vantor-picture-test-" + std::to_string(getpid()));
     fs::create_directories(d);
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(scratchDir(), ec);
-    });
     return d;
   }();
+  // Registered once the path exists, so it runs before the path is destroyed.
+  static const bool cleanup = [] {
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(dir, ec);
+    });
+    return true;
+  }();
+  (void)cleanup;
   return dir;
 }
 
