@@ -59,6 +59,23 @@ void copyPixels(uint8_t *d, const uint8_t *s, const std::vector<size_t> &offsets
   std::memcpy(d + 3 * (n - 1), s + offsets[n - 1], 3);
 }
 
+// Stretches of the source that map one to one onto the destination: the
+// pixels [dst, dst + count) read [src, src + count).
+struct Run {
+  size_t dst, src, count;
+};
+
+std::vector<Run> contiguousRuns(const std::vector<int> &source) {
+  std::vector<Run> runs;
+  for (size_t i = 0; i < source.size(); ++i) {
+    if (i > 0 && source[i] == source[i - 1] + 1)
+      ++runs.back().count;
+    else
+      runs.push_back({i, size_t(source[i]), 1});
+  }
+  return runs;
+}
+
 // The source rectangle that the maps read, for copying it aside first.
 Rect readArea(const AxisMap &xs, const AxisMap &ys) {
   const auto [x0, x1] = std::minmax(xs.source.front(), xs.source.back());
@@ -91,6 +108,10 @@ Rect stretchCopy(Bitmap &dst, Rect to, const Bitmap &src, Rect from) {
   std::vector<size_t> offsets(w);
   for (size_t i = 0; i < w; ++i) offsets[i] = size_t(xs.source[i]) * 3;
   const bool identityX = xs.source.back() - xs.source.front() == int(w) - 1;
+  // Near a scale of one the map is long one-to-one stretches, which copy
+  // faster as blocks than pixel by pixel.
+  std::vector<Run> runs = contiguousRuns(xs.source);
+  if (runs.size() * 6 > w) runs.clear();
   const bool lastRowPadded = source->stride() > size_t(source->width()) * 3;
   const uint8_t *previous = nullptr;
   for (size_t j = 0; j < ys.source.size(); ++j) {
@@ -101,6 +122,8 @@ Rect stretchCopy(Bitmap &dst, Rect to, const Bitmap &src, Rect from) {
       std::memcpy(d, previous, rowBytes);  // a repeated row
     else if (identityX)
       std::memcpy(d, s + offsets[0], rowBytes);
+    else if (!runs.empty())
+      for (const Run &r : runs) std::memcpy(d + 3 * r.dst, s + 3 * r.src, 3 * r.count);
     else
       copyPixels(d, s, offsets, sy + 1 < source->height() || lastRowPadded);
     previous = d;

@@ -169,6 +169,19 @@ TEST(StretchCopyTest, MatchesThePerPixelRuleOnRandomRectangles) {
   }
 }
 
+// Scales near one, where whole stretches of a row are copied as blocks.
+TEST(StretchCopyTest, MatchesThePerPixelRuleNearScaleOne) {
+  const Bitmap src = labelled(120, 7, kSrc);
+  for (const Rect &to : {Rect{0, 0, 110, 7}, Rect{3, 0, 130, 7}, Rect{-9, 0, 100, 7},
+                         Rect{0, 0, 121, 7}, Rect{110, 0, 0, 7}}) {
+    const Bitmap dst = labelled(125, 7, kDst);
+    Bitmap got = dst;
+    stretchCopy(got, to, src, {0, 0, 120, 7});
+    SCOPED_TRACE(::testing::Message() << "to " << to.left << ".." << to.right);
+    expectSame(got, referenceStretch(dst, to, src, {0, 0, 120, 7}));
+  }
+}
+
 TEST(CopyRectTest, SourceCutAtTheTopLeftMovesTheDestinationAlong) {
   const Bitmap src = labelled(4, 4, kSrc);
   Bitmap dst = labelled(8, 8, kDst);
