@@ -1,0 +1,193 @@
+#include "music/music_set.h"
+
+#include "app/engine.h"
+#include "music/track_players.h"
+#include "platform/paths.h"
+#include "platform/random.h"
+
+namespace vantor {
+
+namespace {
+constexpr int kPollMilliseconds = 800;
+}
+
+MusicSet::MusicSet(Engine &engine, std::unique_ptr<MusicHost> host,
+                   std::unique_ptr<PlayerFactory> players)
+    : engine_(engine),
+      host_(std::move(host)),
+      factory_(players ? std::move(players) : std::make_unique<RealPlayerFactory>()),
+      mediaPlayerMp3_(engine.settings.MediaPlayerMp3) {}
+
+MusicSet::~MusicSet() {
+  StopMusic(true);
+}
+
+void MusicSet::StartMusic() {
+  failures_ = 0;
+  restart();
+}
+
+void MusicSet::restart() {
+  try {
+    const TSaverSetting &s = engine_.settings;
+    if (!s.PlayMusic || s.MusicList.empty()) return;
+    StopMusic(true);
+    if (engine_.packagePresent())
+      startPackaged();
+    else
+      startLoose();
+  } catch (...) {
+    // The show goes on without music.
+  }
+}
+
+// Packaged tracks are cut out of the program file only when they are due.
+void MusicSet::startPackaged() {
+  const TSaverSetting &s = engine_.settings;
+  try {
+    if (engine_.ini) engine_.package.EnsureMpegLibrary(*engine_.ini, engine_.folders.system);
+  } catch (...) {
+    // Only MP3 tracks need the library; the others still play.
+  }
+  mpegHook_ = notifyHook_ = Hook::Restart;
+  const auto count = static_cast<int32_t>(s.MusicList.size());
+  if (s.RandomMusic) {
+    randomize();
+    packagedIndex_ = randomBelow(count);
+  } else if (++packagedIndex_ >= count) {
+    packagedIndex_ = s.LoopMusic ? 0 : -1;
+  }
+  if (packagedIndex_ == -1) return;
+  std::string entry = s.MusicList[static_cast<size_t>(packagedIndex_)];
+  if (resolve(entry)) PlayTrack(entry);
+}
+
+// Loose files are all resolved at once; the resolved paths replace the
+// entries of the music list and entries that resolve to nothing are dropped.
+void MusicSet::startLoose() {
+  TSaverSetting &s = engine_.settings;
+  ItemList &list = s.MusicList;
+  for (size_t i = list.size(); i-- > 0;) {
+    std::string entry = list[i];
+    if (resolve(entry))
+      list[i] = entry;
+    else
+      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  LoadPlaylist(set_, list, s.RandomMusic, s.LoopMusic);
+  PlayTrack("");
+}
+
+bool MusicSet::resolve(std::string &entry) const {
+  return engine_.resolver && engine_.resolver->ResolveItem(entry);
+}
+
+void MusicSet::PlayTrack(const std::string &fileName) {
+  if (!fileName.empty()) {
+    set_.Current = fileName;
+    set_.List.clear();  // the end-of-track hooks then find nothing more to play
+  } else {
+    NextTrack(set_);
+  }
+  if (set_.Current.empty() || !fileExists(set_.Current)) return;
+  const bool mp3 = upperAscii(extensionOf(set_.Current)) == ".MP3";
+  playWith(mp3 && !mediaPlayerMp3_ ? Player::Mpeg : Player::Media, set_.Current);
+}
+
+void MusicSet::playWith(Player player, const std::string &path) {
+  try {
+    if (player == Player::Mpeg) {
+      mpegPlayer().playFile(path);
+    } else {
+      mediaPlayer().playFile(path);
+      pollTimer_->setEnabled(true);
+    }
+    failures_ = 0;
+  } catch (...) {
+    trackFailed();
+  }
+}
+
+TrackPlayer &MusicSet::mpegPlayer() {
+  if (!mpeg_) {
+    MusicHost *host = host_.get();
+    mpeg_ = factory_->createMpeg(
+        [host](std::function<void()> handler) { return host->createTimer(std::move(handler)); },
+        [this] { trackEnded(Player::Mpeg); });
+  }
+  return *mpeg_;
+}
+
+TrackPlayer &MusicSet::mediaPlayer() {
+  if (!media_) media_ = factory_->createMedia([this] { trackEnded(Player::Media); });
+  // One poll timer for the whole run; it outlives the players.
+  if (!pollTimer_) {
+    pollTimer_ = host_->createTimer([this] { pollMedia(); });
+    pollTimer_->setInterval(kPollMilliseconds);
+    pollTimer_->setEnabled(false);
+  }
+  return *media_;
+}
+
+void MusicSet::pollMedia() {
+  if (!media_) return;
+  try {
+    media_->tick();
+    if (!media_->finished()) return;
+  } catch (...) {
+    return;
+  }
+  pollTimer_->setEnabled(false);
+  PlayTrack("");
+}
+
+void MusicSet::trackEnded(Player player) {
+  runLater(player == Player::Mpeg ? mpegHook_ : notifyHook_);
+}
+
+// A track that cannot start is skipped like one that has ended, so that
+// other tracks still play when one player has no library or no device. After
+// as many failures in a row as there are tracks the music gives up, which
+// keeps a looped list on a box without sound from trying for ever.
+void MusicSet::trackFailed() {
+  const bool packaged = engine_.packagePresent();
+  const size_t tracks = packaged ? engine_.settings.MusicList.size() : set_.List.size();
+  if (++failures_ >= tracks) return;
+  runLater(packaged ? Hook::Restart : Hook::NextTrack);
+}
+
+void MusicSet::runLater(Hook hook) {
+  if (hook == Hook::Nothing) return;
+  host_->post([this, hook, generation = generation_] {
+    if (generation == generation_) advance(hook);
+  });
+}
+
+void MusicSet::advance(Hook hook) {
+  if (hook == Hook::Restart)
+    restart();
+  else
+    PlayTrack("");
+}
+
+void MusicSet::StopMusic(bool freePlayers) {
+  ++generation_;
+  if (pollTimer_) pollTimer_->setEnabled(false);
+  if (mpeg_) {
+    try {
+      mpeg_->stopIfPlaying();
+    } catch (...) {
+    }
+    if (freePlayers) mpeg_.reset();
+  }
+  if (media_) {
+    try {
+      media_->stopIfPlaying();
+    } catch (...) {
+    }
+    if (freePlayers) media_.reset();
+  }
+  set_.Current.clear();
+}
+
+}  // namespace vantor
