@@ -13,6 +13,7 @@ VantorscreenWidget::VantorscreenWidget(QWidget *parent) : QWidget(parent), contr
   // Opaque: the back buffer covers every pixel, so nothing is erased first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
+  control_.Loader().captionText = &captionText_;
   syncBounds();
 }
 

@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <QWidget>
 
+#include "Vantorscreen/picture_caption_qt.h"
 #include "Vantorscreen/vantorscreen.h"
 
 namespace vantor {
@@ -32,6 +33,7 @@ class VantorscreenWidget : public QWidget, public ControlHost {
  private:
   void syncBounds();
 
+  QtCaptionText captionText_;  // captions are drawn with Qt's text
   TVantorscreen control_;
   QRegion pending_;  // invalidated, not yet painted
 };

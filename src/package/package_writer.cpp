@@ -5,23 +5,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 #include "settings/ini_file.h"
 
 namespace vantor {
-
-namespace {
-
-bool readFile(const std::string &path, std::string &out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return true;
-}
-
-}  // namespace
 
 std::string MakeZip(const std::string &entryName, const std::string &data) {
   zip_error_t error;
@@ -61,12 +49,12 @@ bool WritePackage(const std::string &program, const std::string &output,
     return false;
   };
   std::string bytes;
-  if (!readFile(program, bytes)) return fail("cannot read " + program);
+  if (!readWholeFile(program, bytes)) return fail("cannot read " + program);
   IniFile ini;
   ini.loadFromText(utf8ToCp1252(settingsText));
   for (const PackItem &item : items) {
     std::string data;
-    if (!readFile(item.path, data)) return fail("cannot read " + item.path);
+    if (!readWholeFile(item.path, data)) return fail("cannot read " + item.path);
     const std::string stored = item.raw ? data : MakeZip(item.key, data);
     if (stored.empty() && !data.empty()) return fail("cannot compress " + item.path);
     ini.writeString("zippos", item.key + "_1", std::to_string(bytes.size()));

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string_view>
 
 #include "platform/paths.h"
@@ -41,6 +43,21 @@ bool writeFileAtomically(const std::string &path, const std::string &bytes) {
     close(dir);
   }
   return true;
+}
+
+bool readWholeFile(const std::string &path, std::string &out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  out = ss.str();
+  return true;
+}
+
+std::string readWholeFile(const std::string &path) {
+  std::string out;
+  readWholeFile(path, out);
+  return out;
 }
 
 }  // namespace vantor

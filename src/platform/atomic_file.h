@@ -8,4 +8,9 @@ namespace vantor {
 // temporary file is removed.
 bool writeFileAtomically(const std::string &path, const std::string &bytes);
 
+// Reads a whole file into `out`; false when it cannot be opened.
+bool readWholeFile(const std::string &path, std::string &out);
+// The whole file, or "" when it cannot be read.
+std::string readWholeFile(const std::string &path);
+
 }  // namespace vantor

@@ -163,13 +163,6 @@ RegistryStore RegistryStore::forCurrentUser() {
   return RegistryStore(configFolder() + "user.reg");
 }
 
-static std::string readWholeFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 std::optional<RegistryKey> RegistryStore::openKey(const std::string &path) const {
   for (auto &k : parseRegistryText(readWholeFile(filePath_)))
     if (equalsNoCase(k.path, path)) return k;

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <variant>
 
+#include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 #include "platform/paths.h"
 #include "settings/ini_file.h"
@@ -194,13 +195,6 @@ void writeKey(const Key &k, const S &s, IniFile &ini) {
       k.field);
 }
 
-std::string readTextFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 }  // namespace
 
 void LoadSettings(TSaverSetting &s, const IniFile &ini, const std::string &supportFolder) {
@@ -210,7 +204,7 @@ void LoadSettings(TSaverSetting &s, const IniFile &ini, const std::string &suppo
   s.Position = (position >= 1 && position <= 5) ? uint8_t(position) : 0;
   s.UseEffects = ParseEffectList(ini.readString("set", "useeffects", kDefaultUseEffects));
   if (s.Build_LicenseText.empty() && fileExists(supportFolder + "licensetext.txt"))
-    s.Build_LicenseText = cp1252ToUtf8(readTextFile(supportFolder + "licensetext.txt"));
+    s.Build_LicenseText = cp1252ToUtf8(readWholeFile(supportFolder + "licensetext.txt"));
 }
 
 void StoreSettings(const TSaverSetting &s, IniFile &ini) {
