@@ -23,7 +23,7 @@ MusicSet::~MusicSet() {
 }
 
 void MusicSet::StartMusic() {
-  failures_ = 0;
+  failed_.clear();
   restart();
 }
 
@@ -102,7 +102,7 @@ void MusicSet::playWith(Player player, const std::string &path) {
       mediaPlayer().playFile(path);
       pollTimer_->setEnabled(true);
     }
-    failures_ = 0;
+    failed_.clear();
   } catch (...) {
     trackFailed();
   }
@@ -146,13 +146,16 @@ void MusicSet::trackEnded(Player player) {
 }
 
 // A track that cannot start is skipped like one that has ended, so that
-// other tracks still play when one player has no library or no device. After
-// as many failures in a row as there are tracks the music gives up, which
-// keeps a looped list on a box without sound from trying for ever.
+// other tracks still play when one player has no library or no device. Once
+// every track of the list has failed without one playing in between, the
+// music gives up, which keeps a looped list on a box without sound from
+// trying for ever. Random draws may repeat a failed track before that.
 void MusicSet::trackFailed() {
   const bool packaged = engine_.packagePresent();
   const size_t tracks = packaged ? engine_.settings.MusicList.size() : set_.List.size();
-  if (++failures_ >= tracks) return;
+  if (tracks == 0) return;
+  failed_.insert(packaged ? packagedIndex_ : set_.Index);
+  if (failed_.size() >= tracks) return;
   runLater(packaged ? Hook::Restart : Hook::NextTrack);
 }
 

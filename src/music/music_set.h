@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "MPEGPlay/interval_timer.h"
@@ -81,8 +82,9 @@ class MusicSet {
   // Posted tasks carry the generation they were posted in; StopMusic starts
   // a new one, so a track end that was waiting is dropped.
   uint64_t generation_ = 0;
-  // Tracks that failed to start one after another; bounds the skipping.
-  size_t failures_ = 0;
+  // List positions of the tracks that failed to start since one last
+  // played; bounds the skipping.
+  std::set<int32_t> failed_;
   std::unique_ptr<IntervalTimer> pollTimer_;
   std::unique_ptr<TrackPlayer> mpeg_;
   std::unique_ptr<TrackPlayer> media_;
