@@ -10,7 +10,9 @@
 #include <QApplication>
 
 #include "app/engine.h"
+#include "app/password.h"
 #include "forms/config_dialog.h"
+#include "forms/fullscreen_form.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
 
@@ -25,6 +27,20 @@ void reportDispatch(const Engine &e, Dispatch d) {
               DispatchName(d), int(e.commandLine.runMode), int(e.commandLine.parentWindow),
               e.packagePresent() ? 1 : 0, e.location.settingsPath.c_str(),
               e.settings.PictureList.size());
+}
+
+int runFullScreen(Engine &engine, int argc, char **argv) {
+  QApplication app(argc, argv);
+  WatchCursorCount();
+  {
+    TFullscreenForm form(engine);
+    form.Start();
+    app.exec();
+  }
+  // Bringing the window that was in front back to the front is left to the
+  // window manager: an X11 client cannot activate another client's window,
+  // and the manager returns the focus to it when the show's window goes.
+  return 0;
 }
 
 }  // namespace
@@ -61,7 +77,13 @@ int main(int argc, char **argv) {
     form.exec();  // OK or Cancel ends the program
     return 0;
   }
-  // The windows of each mode are added by the show, preview and dialog.
+  if (dispatch == Dispatch::PasswordChange) {
+    // The platform's own dialog; no window of ours, no message loop.
+    ChangePassword(engine.commandLine.parentWindow, engine.folders.system);
+    return 0;
+  }
+  if (dispatch == Dispatch::FullScreen) return runFullScreen(engine, argc, argv);
+  // The preview windows are added by the preview.
   reportDispatch(engine, dispatch);
   return 0;
 }

@@ -1,0 +1,168 @@
+#include "forms/fullscreen_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+#include "app/engine.h"
+#include "app/password.h"
+#include "forms/message_translate.h"
+#include "forms/run_vantorscreen_qt.h"
+#include "platform/cursor_count.h"
+#include "platform/paths.h"
+#include "platform/random.h"
+
+namespace vantor {
+
+namespace {
+
+ExitSettings exitSettings(const TSaverSetting &s) {
+  return {s.MouseMove, s.MousePress, s.KeyboardPress, s.ShowCursor, s.OnlyEscKeyExit};
+}
+
+}  // namespace
+
+void WatchCursorCount() {
+  SetCursorWatcher([](bool visible) {
+    if (visible)
+      QGuiApplication::restoreOverrideCursor();
+    else
+      QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+  });
+}
+
+TFullscreenForm::TFullscreenForm(Engine &engine)
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      engine_(engine),
+      rules_(exitSettings(engine.settings), *this, engine.commandLine.parentWindow != 0) {
+  setAttribute(Qt::WA_NoSystemBackground);
+  setAutoFillBackground(true);
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  setWindowTitle(QString::fromStdString(engine.settings.ScrName));
+  // Started by hand: the desktop's own saver must not come over the show.
+  // Started by the desktop as its saver (/s): nothing may block its locking.
+  handStarted_ = engine.forceFullScreen() && engine.commandLine.runMode != RunMode::Saver;
+  mouseTimer_.setInterval(kMouseTimerMs);
+  connect(&mouseTimer_, &QTimer::timeout, this, [this] { MouseTimerTimer(); });
+  mouseTimer_.start();
+  qApp->installEventFilter(this);
+  FormCreate();
+}
+
+TFullscreenForm::~TFullscreenForm() {
+  qApp->removeEventFilter(this);
+  FormClose();
+}
+
+void TFullscreenForm::FormCreate() {
+  randomize();
+  rules_.MouseTimerTimer();  // allowance 20
+}
+
+bool TFullscreenForm::SpansMonitors() const {
+  return QGuiApplication::screens().size() > 1 && !engine_.settings.ImageSameMonitor;
+}
+
+QRect TFullscreenForm::Placement() const {
+  const QScreen *primary = QGuiApplication::primaryScreen();
+  const QRect p = primary ? primary->geometry() : QRect(0, 0, 640, 480);
+  if (!SpansMonitors()) return p;
+  int width = 0;
+  for (const QScreen *s : QGuiApplication::screens()) width += s->geometry().width();
+  return QRect(p.left(), p.top(), width, p.height());
+}
+
+void TFullscreenForm::Start() {
+  setGeometry(Placement());
+  // One monitor (or the show on the primary only): the desktop's full-screen
+  // state keeps panels away. Across monitors the window keeps its geometry.
+  if (SpansMonitors())
+    show();
+  else
+    showFullScreen();
+  raise();
+  activateWindow();
+}
+
+void TFullscreenForm::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TFullscreenForm::FormShow() {
+  // The program has no taskbar window of its own besides this one, so there
+  // is nothing to hide before the show.
+  rules_.SetSaverRunning(false, !engine_.settings.ShowCursor);
+  if (geometry() != Placement()) setGeometry(Placement());
+  // Mirrors on further monitors (with ImageSameMonitor) come with their own
+  // windows.
+  SetTopmost(true);
+  // --- Music: StartMusic() goes here once the play list is in. ---
+  if (runner_)
+    runner_->FScreen().Animate();
+  else
+    runner_ = CreateRunVantorscreen(this, false, engine_);
+  runner_->FScreen().Refresh();
+}
+
+bool TFullscreenForm::eventFilter(QObject *watched, QEvent *event) {
+  const std::optional<WinMessage> m = TranslateEvent(watched, event);
+  if (!m) return false;
+  return rules_.Message(*m, isVisible() && !closed_).handled;
+}
+
+void TFullscreenForm::closeEvent(QCloseEvent *event) {
+  FormClose();
+  event->accept();
+}
+
+void TFullscreenForm::FormClose() {
+  if (closed_) return;
+  closed_ = true;
+  try {
+    rules_.SetSaverRunning(true, true);
+    hide();
+    // --- Music: StopMusic(true) goes here once the play list is in. ---
+    if (runner_) {
+      runner_->FTimer().SetEnabled(false);
+      runner_->FScreen().StopAnimation();
+    }
+    // Mirror windows are freed here once they exist.
+    runner_.reset();
+  } catch (...) {
+    // The window always closes.
+  }
+}
+
+void TFullscreenForm::SetTopmost(bool on) {
+  if (QWindow *w = windowHandle()) w->setFlag(Qt::WindowStaysOnTopHint, on);
+  if (on) raise();
+}
+
+void TFullscreenForm::ShowCursor(bool show) {
+  vantor::ShowCursor(show);
+}
+
+bool TFullscreenForm::VerifyPassword() {
+  const std::string system =
+      engine_.folders.system.empty() ? systemFolder() : engine_.folders.system;
+  return vantor::VerifyPassword(intptr_t(winId()), true, *engine_.registry, system);
+}
+
+void TFullscreenForm::CloseWindow() {
+  close();
+}
+
+void TFullscreenForm::SetSaverFlag(bool running) {
+  if (!handStarted_) return;
+  if (running)
+    inhibitor_.inhibit();
+  else
+    inhibitor_.release();
+}
+
+}  // namespace vantor
