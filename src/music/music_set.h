@@ -6,7 +6,13 @@
 // host, call StartMusic() when the full-screen window is first shown and
 // StopMusic() when it closes. The preview and the configuration dialog never
 // start it. Every failure is swallowed: without a sound card the show runs
-// on silently.
+// on silently. In the program:
+//
+//   vantor::MusicSet music(engine, std::make_unique<vantor::QtMusicHost>());
+//   music.StartMusic();   // first show of the full-screen window
+//   music.StopMusic();    // its close; the sound ends at once
+//
+// The engine must outlive the MusicSet.
 //
 // Everything runs on the main thread. End-of-track events arrive inside a
 // player's own handler; the next track is started from a task posted to the
