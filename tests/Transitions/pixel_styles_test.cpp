@@ -1,0 +1,109 @@
+// The cross-fade's bytes and the pivots' pixels.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "Transitions/frame_step.h"
+#include "Transitions/region_styles.h"
+#include "frame_checks.h"
+#include "pictures.h"
+
+namespace transitions {
+namespace {
+
+using namespace transitions_test;
+
+uint8_t fadedByte(int oldByte, int newByte, int progress) {
+  gfx::Bitmap display(1, 1, gfx::makeColor(uint8_t(oldByte), 0, 0));
+  const gfx::Bitmap incoming(1, 1, gfx::makeColor(uint8_t(newByte), 0, 0));
+  BlendBitmaps(display, incoming, progress);
+  return gfx::redOf(display.pixel(0, 0));
+}
+
+TEST(Fade, TruncatesEachTermOnItsOwn) {
+  EXPECT_EQ(fadedByte(200, 100, 30), 170);  // 140 + 30
+  EXPECT_EQ(fadedByte(255, 255, 50), 254);  // 127 + 127
+  EXPECT_EQ(fadedByte(0, 255, 99), 252);
+}
+
+// Every pair of bytes at every Progress, on rows long enough for the wide
+// loops and with a tail left for the byte loop.
+TEST(Fade, EveryBytePairMatchesTheFormula) {
+  const int width = 256 + 7;  // 789 bytes a row
+  gfx::Bitmap oldPicture(width, 256), newPicture(width, 256);
+  for (int y = 0; y < 256; ++y)
+    for (int i = 0; i < width * 3; ++i) {
+      oldPicture.row(y)[i] = uint8_t(i / 3);
+      newPicture.row(y)[i] = uint8_t(y + i % 3);
+    }
+  for (int progress = 0; progress <= 100; ++progress) {
+    gfx::Bitmap display = oldPicture;
+    frame_checks::fillPadding(display);
+    BlendBitmaps(display, newPicture, progress);
+    ASSERT_TRUE(frame_checks::paddingIntact(display));
+    for (int y = 0; y < 256; ++y)
+      for (int i = 0; i < width * 3; ++i) {
+        const int d = oldPicture.row(y)[i], s = newPicture.row(y)[i];
+        ASSERT_EQ(display.row(y)[i], (d * (100 - progress)) / 100 + (s * progress) / 100)
+            << progress << ": " << d << " " << s;
+      }
+  }
+}
+
+// The turn written out pixel by pixel.
+gfx::Bitmap turnedByHand(const gfx::Bitmap &oldPicture, const gfx::Bitmap &newPicture, int px,
+                         int py, double angle) {
+  gfx::Bitmap out = oldPicture;
+  const double c = std::cos(angle), s = std::sin(angle);
+  for (int y = 0; y < out.height(); ++y)
+    for (int x = 0; x < out.width(); ++x) {
+      const double dx = x - px, dy = y - py;
+      const int sx = px + int(std::nearbyint(dx * c - dy * s));
+      const int sy = py + int(std::nearbyint(dx * s + dy * c));
+      if (sx >= 0 && sx < out.width() && sy >= 0 && sy < out.height())
+        out.setPixel(x, y, newPicture.pixel(sx, sy));
+    }
+  return out;
+}
+
+TEST(Pivot, EveryCornerAndProgressMatchesThePixelByPixelTurn) {
+  const gfx::Bitmap oldPicture = picture(97, 61, false), newPicture = picture(97, 61, true);
+  const struct {
+    int style, px, py;
+  } pivots[] = {{119, -1, -1}, {120, -1, 61}, {121, 97, -1}, {122, 97, 61}};
+  for (const auto &p : pivots)
+    for (int progress : {1, 13, 33, 50, 67, 99}) {
+      gfx::Bitmap screen(97, 61);
+      drawFrame(screen, oldPicture, newPicture, p.style, 4, progress);
+      const double angle = (100 - progress) * std::numbers::pi / 200;
+      ASSERT_TRUE(frame_checks::equalPixels(
+          screen, turnedByHand(oldPicture, newPicture, p.px, p.py, angle)))
+          << p.style << " at " << progress;
+    }
+}
+
+TEST(Pivot, BottomRightCornerPixelAtHalfWayKeepsTheOldPicture) {
+  const gfx::Bitmap oldPicture = picture(1024, 768, false), newPicture = picture(1024, 768, true);
+  gfx::Bitmap screen(1024, 768);
+  drawFrame(screen, oldPicture, newPicture, 122, 4, 50);
+  // Its source (1024, 767) lies just outside the new picture.
+  EXPECT_EQ(transitions_test::at(screen, 1023, 767), oldAt(1023, 767));
+  // Two pixels left: (1024 + nearest(-1.41), 768 + nearest(-2.83)) is inside.
+  EXPECT_EQ(transitions_test::at(screen, 1021, 767), newAt(1023, 765));
+}
+
+TEST(Pivot, AnyOtherTurnReadsOnlyInsideTheNewPicture) {
+  const gfx::Bitmap oldPicture = picture(40, 30, false), newPicture = picture(40, 30, true);
+  for (double angle : {-1.0, 2.0, 3.5, 5.0}) {
+    gfx::Bitmap display = oldPicture;
+    RotateBitmap(display, newPicture, 20, 15, angle);
+    EXPECT_TRUE(
+        frame_checks::equalPixels(display, turnedByHand(oldPicture, newPicture, 20, 15, angle)))
+        << angle;
+  }
+}
+
+}  // namespace
+}  // namespace transitions
