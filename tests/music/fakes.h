@@ -51,6 +51,8 @@ class ManualHost : public vantor::MusicHost {
   std::deque<std::function<void()>> *tasks_ = &shared_->tasks;
 };
 
+class FakePlayer;
+
 // What the fake players did, in order: "mpeg:<file name>" or "media:<file name>".
 struct World {
   std::vector<std::string> played;
@@ -58,8 +60,8 @@ struct World {
   int stops = 0;
   bool mpegFails = false, mediaFails = false;
   bool freedInsideCallback = false;
-  class FakePlayer *mpeg = nullptr;
-  class FakePlayer *media = nullptr;
+  FakePlayer *mpeg = nullptr;
+  FakePlayer *media = nullptr;
 };
 
 class FakePlayer : public vantor::TrackPlayer {
