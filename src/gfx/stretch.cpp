@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 #include <vector>
 
 namespace gfx {
@@ -60,20 +63,58 @@ void copyPixels(uint8_t *d, const uint8_t *s, const std::vector<size_t> &offsets
 }
 
 // Stretches of the source that map one to one onto the destination: the
-// pixels [dst, dst + count) read [src, src + count).
+// pixels [dst, dst + count) read src, src + 1, ... or, reversed, src,
+// src - 1, ... (a mirrored copy).
 struct Run {
   size_t dst, src, count;
+  bool reversed;
 };
 
 std::vector<Run> contiguousRuns(const std::vector<int> &source) {
   std::vector<Run> runs;
   for (size_t i = 0; i < source.size(); ++i) {
-    if (i > 0 && source[i] == source[i - 1] + 1)
-      ++runs.back().count;
-    else
-      runs.push_back({i, size_t(source[i]), 1});
+    if (i > 0) {
+      Run &r = runs.back();
+      const int step = source[i] - source[i - 1];
+      if (r.count == 1 && (step == 1 || step == -1)) r.reversed = step < 0;
+      if (step == (r.reversed ? -1 : 1)) {
+        ++r.count;
+        continue;
+      }
+    }
+    runs.push_back({i, size_t(source[i]), 1, false});
   }
   return runs;
+}
+
+// Reverses pixels five at a time with a byte shuffle. The 16-byte loads and
+// stores reach one byte past the five pixels: on the read side that byte
+// belongs to a source pixel of this run, on the write side to the next
+// destination pixel, which is written afterwards. Returns the pixels done.
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("ssse3"))) size_t reverseFives(uint8_t *d, const uint8_t *first,
+                                                     size_t count) {
+  const __m128i order = _mm_setr_epi8(12, 13, 14, 9, 10, 11, 6, 7, 8, 3, 4, 5, 0, 1, 2, 15);
+  size_t k = 1;
+  for (; k + 5 < count; k += 5) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(first - 3 * (k + 4)));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(d + 3 * k), _mm_shuffle_epi8(v, order));
+  }
+  return k;
+}
+const bool kHasShuffle = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
+#else
+size_t reverseFives(uint8_t *, const uint8_t *, size_t) {
+  return 0;
+}
+const bool kHasShuffle = false;
+#endif
+
+// d[i] = the pixel i places left of `first`, for i in [0, count).
+void copyReversed(uint8_t *d, const uint8_t *first, size_t count) {
+  std::memcpy(d, first, 3);
+  size_t k = kHasShuffle && count > 6 ? reverseFives(d, first, count) : 1;
+  for (; k < count; ++k) std::memcpy(d + 3 * k, first - 3 * k, 3);
 }
 
 // The source rectangle that the maps read, for copying it aside first.
@@ -108,8 +149,8 @@ Rect stretchCopy(Bitmap &dst, Rect to, const Bitmap &src, Rect from) {
   std::vector<size_t> offsets(w);
   for (size_t i = 0; i < w; ++i) offsets[i] = size_t(xs.source[i]) * 3;
   const bool identityX = xs.source.back() - xs.source.front() == int(w) - 1;
-  // Near a scale of one the map is long one-to-one stretches, which copy
-  // faster as blocks than pixel by pixel.
+  // Near a scale of one the map is long one-to-one stretches, forward or
+  // mirrored, which copy faster as blocks than pixel by pixel.
   std::vector<Run> runs = contiguousRuns(xs.source);
   if (runs.size() * 6 > w) runs.clear();
   const bool lastRowPadded = source->stride() > size_t(source->width()) * 3;
@@ -123,7 +164,11 @@ Rect stretchCopy(Bitmap &dst, Rect to, const Bitmap &src, Rect from) {
     else if (identityX)
       std::memcpy(d, s + offsets[0], rowBytes);
     else if (!runs.empty())
-      for (const Run &r : runs) std::memcpy(d + 3 * r.dst, s + 3 * r.src, 3 * r.count);
+      for (const Run &r : runs)
+        if (r.reversed)
+          copyReversed(d + 3 * r.dst, s + 3 * r.src, r.count);
+        else
+          std::memcpy(d + 3 * r.dst, s + 3 * r.src, 3 * r.count);
     else
       copyPixels(d, s, offsets, sy + 1 < source->height() || lastRowPadded);
     previous = d;

@@ -169,11 +169,13 @@ TEST(StretchCopyTest, MatchesThePerPixelRuleOnRandomRectangles) {
   }
 }
 
-// Scales near one, where whole stretches of a row are copied as blocks.
+// Scales near one, where whole stretches of a row are copied as blocks,
+// forward or mirrored.
 TEST(StretchCopyTest, MatchesThePerPixelRuleNearScaleOne) {
   const Bitmap src = labelled(120, 7, kSrc);
-  for (const Rect &to : {Rect{0, 0, 110, 7}, Rect{3, 0, 130, 7}, Rect{-9, 0, 100, 7},
-                         Rect{0, 0, 121, 7}, Rect{110, 0, 0, 7}}) {
+  for (const Rect &to :
+       {Rect{0, 0, 110, 7}, Rect{3, 0, 130, 7}, Rect{-9, 0, 100, 7}, Rect{0, 0, 121, 7},
+        Rect{110, 0, 0, 7}, Rect{120, 0, 0, 7}, Rect{125, 7, 4, 0}, Rect{131, 0, -2, 7}}) {
     const Bitmap dst = labelled(125, 7, kDst);
     Bitmap got = dst;
     stretchCopy(got, to, src, {0, 0, 120, 7});
