@@ -1,0 +1,104 @@
+#pragma once
+// A display control and a timer for the runner without any window: the
+// control records what the runner asks of it, and the timer runs on a clock
+// that the test moves forward by hand.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "forms/run_vantorscreen.h"
+
+namespace vantor::test {
+
+struct Load {
+  std::string file;
+  std::string caption;   // the caption set when the file was loaded
+  std::string contents;  // the file's bytes at that moment ("" when missing)
+};
+
+class FakeScreen : public ShowScreen {
+ public:
+  // Shared with the test, which keeps a pointer after the runner owns us.
+  std::vector<Load> loads;
+  std::vector<int> animatedStyles;  // the style of each started transition
+  std::vector<std::string> calls;   // ClearImage, Update, Refresh, StopAnimation
+  bool busy = false;
+  bool holdsPicture = false;
+  gfx::Color color = 1234;
+  uint16_t step = 4, delay = 30;
+  uint8_t style = 101;
+  bool reverse = true, center = false, autoSize = true, alignClient = false;
+  BackgroundMode bgMode = BackgroundMode::Tiled;
+  PictureComposer loader;
+  std::function<void()> onComplete;
+
+  void SetColor(gfx::Color c) override { color = c; }
+  void SetAlignClient(bool on) override { alignClient = on; }
+  void SetAutoSize(bool on) override { autoSize = on; }
+  void SetBgMode(BackgroundMode m) override { bgMode = m; }
+  void SetCenter(bool on) override { center = on; }
+  void SetStretch(bool) override {}
+  void SetStretchFine(bool) override {}
+  void SetStep(uint16_t s) override { step = s; }
+  void SetDelay(uint16_t d) override { delay = d; }
+  void SetStyle(uint8_t s) override { style = s; }
+  void SetReverse(bool on) override { reverse = on; }
+  void SetTransparency(bool, gfx::Color) override {}
+  PictureComposer &Loader() override { return loader; }
+  void SetOnComplete(std::function<void()> h) override { onComplete = std::move(h); }
+  void LoadFromFile(const std::string &f) override;
+  // Like the control: nothing starts while one runs or without a picture.
+  void Animate() override {
+    if (busy || !holdsPicture) return;
+    busy = true;
+    animatedStyles.push_back(style);
+  }
+  void StopAnimation() override {
+    calls.push_back("StopAnimation");
+    busy = false;
+  }
+  void ClearImage() override { calls.push_back("ClearImage"); }
+  bool Busy() const override { return busy; }
+  void Update() override { calls.push_back("Update"); }
+  void Refresh() override { calls.push_back("Refresh"); }
+
+  // The transition's last frame: OnComplete as the control raises it.
+  void finishTransition() {
+    if (!busy) return;
+    busy = false;
+    if (onComplete) onComplete();
+  }
+};
+
+class FakeTimer : public ShowTimer {
+ public:
+  void SetEnabled(bool on) override {
+    if (on && !enabled_) since_ = now_;
+    enabled_ = on;
+  }
+  bool Enabled() const override { return enabled_; }
+  void SetInterval(int ms) override {
+    interval_ = ms;
+    since_ = now_;
+  }
+  int Interval() const override { return interval_; }
+
+  // Moves the clock on, firing the timer on the way as often as it comes due.
+  void advance(int ms) {
+    for (int i = 0; i < ms; ++i) {
+      ++now_;
+      if (enabled_ && interval_ > 0 && now_ - since_ >= interval_) {
+        since_ = now_;
+        if (OnTimer) OnTimer();
+      }
+    }
+  }
+
+ private:
+  bool enabled_ = false;
+  int interval_ = 1000;
+  long now_ = 0, since_ = 0;
+};
+
+}  // namespace vantor::test

@@ -1,0 +1,435 @@
+// The slideshow runner on a fake control and a fake timer: which picture,
+// caption, effect and display time each tick gives.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "../common/test_util.h"
+#include "runner_fakes.h"
+#include "settings/ini_file.h"
+#include "settings/saver_setting.h"
+
+namespace vantor::test {
+
+void FakeScreen::LoadFromFile(const std::string &f) {
+  loads.push_back({f, loader.caption, readFile(f)});
+  if (exists(f) || f.rfind("/pics/", 0) == 0) holdsPicture = true;
+}
+
+namespace {
+
+// A show over named pictures: every name resolves to "/pics/<name>" unless
+// it is listed as missing.
+class RunnerTest : public ::testing::Test {
+ protected:
+  TSaverSetting settings;
+  IniFile ini;
+  std::set<std::string> missing;
+  std::function<int(int)> random;  // the program's generator when empty
+  bool packagePresent = true;
+  std::string decodeFolder;
+  FakeScreen *screen = nullptr;
+  FakeTimer *timer = nullptr;
+  std::unique_ptr<TRunVantorscreen> runner;
+
+  RunnerTest() { settings.UseEffects = ParseEffectList("12,"); }
+
+  void start(bool preview = false) {
+    auto s = std::make_unique<FakeScreen>();
+    auto t = std::make_unique<FakeTimer>();
+    screen = s.get();
+    timer = t.get();
+    RunnerContext context{settings,
+                          ini,
+                          [this](std::string &entry) {
+                            if (entry.empty() || missing.count(entry)) return false;
+                            if (entry.find('/') == std::string::npos) entry = "/pics/" + entry;
+                            return true;
+                          },
+                          packagePresent,
+                          decodeFolder,
+                          random,
+                          {}};
+    runner =
+        std::make_unique<TRunVantorscreen>(std::move(s), std::move(t), std::move(context), preview);
+  }
+  // One whole cycle: the tick comes, the transition runs to its end.
+  void cycle() {
+    timer->advance(timer->Interval());
+    screen->finishTransition();
+  }
+  std::vector<std::string> shownFiles() const {
+    std::vector<std::string> files;
+    for (const Load &l : screen->loads) files.push_back(l.file);
+    return files;
+  }
+};
+
+class InOrder : public RunnerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(InOrder, FirstPictureIsEntryZeroAndTheListWraps) {
+  settings.ImageSequence = uint8_t(GetParam());
+  settings.PictureList = {"a.jpg", "b.jpg", "c.jpg"};
+  start();
+  for (int i = 0; i < 4; ++i) cycle();
+  EXPECT_EQ(shownFiles(),
+            (std::vector<std::string>{"/pics/a.jpg", "/pics/b.jpg", "/pics/c.jpg", "/pics/a.jpg"}));
+  EXPECT_EQ(runner->Index(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, InOrder, ::testing::Values(0, 2));
+
+TEST_F(RunnerTest, ShuffleNeverShowsOnePictureTwiceInARow) {
+  settings.ImageSequence = 1;
+  settings.PictureList = {"a.jpg", "b.jpg", "c.jpg"};
+  start();
+  for (int i = 0; i < 300; ++i) cycle();
+  const auto files = shownFiles();
+  ASSERT_EQ(files.size(), 300u);
+  for (size_t i = 1; i < files.size(); ++i) EXPECT_NE(files[i], files[i - 1]) << i;
+  EXPECT_EQ(std::set<std::string>(files.begin(), files.end()).size(), 3u);
+}
+
+TEST_F(RunnerTest, ShuffleGivesUpAfterThreeHundredRedraws) {
+  settings.ImageSequence = 1;
+  settings.PictureList = {"a.jpg", "b.jpg"};
+  int draws = 0;
+  random = [&](int n) {
+    if (n == 150) return 11;  // the effect draw: 12
+    ++draws;
+    return 0;  // always the picture shown last
+  };
+  start();
+  cycle();
+  EXPECT_EQ(draws, 1);  // the first draw differs from the index -1 at once
+  draws = 0;
+  cycle();
+  EXPECT_EQ(draws, 301);
+  EXPECT_EQ(shownFiles(), (std::vector<std::string>{"/pics/a.jpg", "/pics/a.jpg"}));
+}
+
+TEST_F(RunnerTest, ShuffleWithOnePictureShowsItAtEveryTick) {
+  settings.ImageSequence = 1;
+  settings.PictureList = {"only.jpg"};
+  start();
+  for (int i = 0; i < 3; ++i) cycle();
+  EXPECT_EQ(shownFiles(), std::vector<std::string>(3, "/pics/only.jpg"));
+}
+
+TEST_F(RunnerTest, EmptyListShowsNothingNotEvenTheSplashAndLeavesTheTimerOff) {
+  settings.ShowSplash = true;
+  settings.SplashImage = "splash.jpg";
+  start();
+  EXPECT_TRUE(timer->Enabled());
+  EXPECT_EQ(timer->Interval(), 100);
+  timer->advance(100);
+  EXPECT_TRUE(screen->animatedStyles.empty());
+  EXPECT_FALSE(timer->Enabled());
+  EXPECT_TRUE(runner->FirstTick());
+  timer->advance(60000);
+  EXPECT_TRUE(screen->animatedStyles.empty());
+}
+
+TEST_F(RunnerTest, SplashComesFirstWithoutEffectThenEntryZero) {
+  settings.ImageSequence = 0;
+  settings.ShowSplash = true;
+  settings.SplashImage = "splash.jpg";
+  settings.PictureList = {"a.jpg", "b.jpg"};
+  ini.loadFromText("[intervals]\r\nsplash.jpg=30\r\n");
+  start();
+  timer->advance(100);
+  ASSERT_EQ(shownFiles(), (std::vector<std::string>{"/pics/splash.jpg"}));
+  EXPECT_EQ(runner->Index(), -1);
+  EXPECT_EQ(screen->animatedStyles, (std::vector<int>{0}));
+  EXPECT_FALSE(screen->reverse);
+  EXPECT_EQ(screen->calls, (std::vector<std::string>{"ClearImage", "Update"}));
+  screen->finishTransition();
+  // The splash's display time is never taken from intervals.
+  EXPECT_EQ(timer->Interval(), 3000);
+  cycle();
+  EXPECT_EQ(shownFiles().back(), "/pics/a.jpg");
+  EXPECT_EQ(screen->animatedStyles.back(), 12);
+}
+
+TEST_F(RunnerTest, RejectedSplashIsSkipped) {
+  settings.ImageSequence = 0;
+  settings.ShowSplash = true;
+  settings.SplashImage = "splash.jpg";
+  missing = {"splash.jpg"};
+  settings.PictureList = {"a.jpg", "b.jpg"};
+  start();
+  timer->advance(100);
+  EXPECT_EQ(shownFiles(), (std::vector<std::string>{"/pics/a.jpg"}));
+  EXPECT_EQ(screen->animatedStyles, (std::vector<int>{12}));
+}
+
+struct CaptionCase {
+  const char *name;
+  const char *picture;
+  const char *captions;  // the captions section's lines
+  bool preview;
+  bool forceHide;
+  int position;
+  const char *expected;
+};
+
+class Captions : public RunnerTest, public ::testing::WithParamInterface<CaptionCase> {};
+
+TEST_P(Captions, CaptionOfThePicture) {
+  const CaptionCase &c = GetParam();
+  settings.Position = uint8_t(c.position);
+  settings.ForceHide = c.forceHide;
+  settings.PictureList = {c.picture};
+  ini.loadFromText(std::string("[captions]\r\n") + c.captions);
+  start(c.preview);
+  timer->advance(100);
+  ASSERT_EQ(screen->loads.size(), 1u);
+  EXPECT_EQ(screen->loads[0].caption, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, Captions,
+    ::testing::Values(CaptionCase{"DoubleExtension", "beach.jpg.jpg", "", false, false, 3, "beach"},
+                      CaptionCase{"NoExtension", "sunset", "", false, false, 3, "sunset"},
+                      CaptionCase{"Entry", "a.jpg", "A.JPG=Harbour at dawn\r\n", false, false, 1,
+                                  "Harbour at dawn"},
+                      CaptionCase{"EmptyEntry", "a.jpg", "a.jpg=\r\n", false, false, 3, ""},
+                      CaptionCase{"Preview", "beach.jpg", "", true, false, 3, ""},
+                      CaptionCase{"ForceHide", "beach.jpg", "", false, true, 3, ""},
+                      CaptionCase{"PositionNone", "beach.jpg", "", false, false, 0, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RunnerTest, CaptionRepaintsOnlyWhenThereIsOne) {
+  settings.Position = 3;
+  settings.ImageSequence = 0;
+  settings.PictureList = {"a.jpg", "b.jpg"};
+  ini.loadFromText("[captions]\r\nb.jpg=\r\n");
+  start();
+  timer->advance(100);
+  EXPECT_EQ(screen->calls, (std::vector<std::string>{"Refresh"}));
+  screen->calls.clear();
+  cycle();
+  EXPECT_TRUE(screen->calls.empty());
+}
+
+TEST_F(RunnerTest, EffectsEntryWithoutFinalCommaAllowsOnlyTheNumbersBeforeIt) {
+  settings.ImageSequence = 1;
+  settings.UseEffects = ParseEffectList("1,2,3,");
+  settings.PictureList = {"p.jpg"};
+  ini.loadFromText("[effects]\r\np.jpg=12,40,7\r\n");
+  start();
+  for (int i = 0; i < 200; ++i) cycle();
+  const std::set<int> styles(screen->animatedStyles.begin(), screen->animatedStyles.end());
+  EXPECT_EQ(styles, (std::set<int>{12, 40}));
+}
+
+TEST_F(RunnerTest, EmptyEffectsEntryShowsWithoutEffect) {
+  settings.UseEffects = ParseEffectList("5,6,");
+  settings.PictureList = {"[x]p.jpg", "q.jpg"};
+  settings.ImageSequence = 0;
+  ini.loadFromText("[effects]\r\nxp.jpg=\r\n");
+  start();
+  cycle();
+  cycle();
+  ASSERT_EQ(screen->animatedStyles.size(), 2u);
+  EXPECT_EQ(screen->animatedStyles[0], 0);
+  EXPECT_TRUE(screen->animatedStyles[1] == 5 || screen->animatedStyles[1] == 6);
+}
+
+TEST_F(RunnerTest, EffectSetWithoutANumberInRangeGivesEffectZero) {
+  settings.UseEffects = ParseEffectList("0,151,");
+  settings.PictureList = {"a.jpg"};
+  start();
+  cycle();
+  EXPECT_EQ(screen->animatedStyles, (std::vector<int>{0}));
+}
+
+TEST_F(RunnerTest, IntervalsEntryAppliesToThatPictureOnly) {
+  settings.ImageSequence = 0;
+  settings.ImageInterval = 4;
+  settings.PictureList = {"a.jpg", "[b].jpg", "c.jpg"};
+  ini.loadFromText("[intervals]\r\nb.jpg=10\r\nc.jpg=soon\r\n");
+  start();
+  std::vector<int> intervals;
+  for (int i = 0; i < 4; ++i) {
+    cycle();
+    intervals.push_back(timer->Interval());
+  }
+  EXPECT_EQ(intervals, (std::vector<int>{4000, 10000, 4000, 4000}));
+}
+
+TEST_F(RunnerTest, DisplayTimeCountsFromTheEndOfTheTransition) {
+  settings.ImageSequence = 0;
+  settings.ImageInterval = 3;
+  settings.PictureList = {"a.jpg", "b.jpg"};
+  start();
+  timer->advance(99);
+  EXPECT_TRUE(screen->loads.empty());
+  timer->advance(1);
+  ASSERT_EQ(screen->loads.size(), 1u);
+  EXPECT_FALSE(timer->Enabled());
+  timer->advance(20000);  // a slow transition: no tick while it runs
+  EXPECT_EQ(screen->loads.size(), 1u);
+  screen->finishTransition();
+  EXPECT_TRUE(timer->Enabled());
+  timer->advance(2999);
+  EXPECT_EQ(screen->loads.size(), 1u);
+  timer->advance(1);
+  EXPECT_EQ(screen->loads.size(), 2u);
+}
+
+TEST_F(RunnerTest, RejectedEntryRunsTheTransitionAgainOnTheHeldPicture) {
+  settings.ImageSequence = 0;
+  settings.PictureList = {"a.jpg", "gone.jpg"};
+  missing = {"gone.jpg"};
+  start();
+  cycle();
+  cycle();
+  EXPECT_EQ(shownFiles(), (std::vector<std::string>{"/pics/a.jpg"}));
+  EXPECT_EQ(screen->animatedStyles.size(), 2u);
+}
+
+TEST_F(RunnerTest, NoPictureYetMeansNoTransitionAndTheTimerStaysOff) {
+  settings.PictureList = {"gone.jpg"};
+  missing = {"gone.jpg"};
+  start();
+  timer->advance(100);
+  EXPECT_TRUE(screen->animatedStyles.empty());
+  EXPECT_FALSE(timer->Enabled());
+  EXPECT_FALSE(runner->FirstTick());
+}
+
+TEST_F(RunnerTest, HugeDisplayTimeDoesNotWrapToANegativePeriod) {
+  settings.ImageInterval = 3000000;
+  settings.PictureList = {"a.jpg"};
+  start();
+  cycle();
+  EXPECT_EQ(timer->Interval(), INT_MAX);
+  EXPECT_EQ(SecondsToTimerInterval(-5), -5000);
+}
+
+TEST_F(RunnerTest, BusyControlIsStoppedBeforeTheNextTransition) {
+  settings.PictureList = {"a.jpg"};
+  start();
+  timer->advance(100);
+  runner->TimerTick();  // a tick while the transition still runs
+  EXPECT_EQ(screen->calls, (std::vector<std::string>{"StopAnimation"}));
+  EXPECT_EQ(screen->animatedStyles.size(), 2u);
+}
+
+TEST_F(RunnerTest, ClearOldImageStartsFromTheBackground) {
+  settings.ClearOldImage = true;
+  settings.PictureList = {"a.jpg"};
+  start();
+  timer->advance(100);
+  EXPECT_EQ(screen->calls, (std::vector<std::string>{"ClearImage", "Update"}));
+}
+
+TEST_F(RunnerTest, CreationSetsTheControlUp) {
+  settings.BackgroundColor = 0x00336699;
+  settings.EffectSpeed2 = 1;
+  settings.ImageSize = 2;
+  settings.FontName = "DejaVu Sans";
+  settings.FontSize = 20;
+  settings.FontBold = true;
+  settings.Position = 4;
+  start();
+  EXPECT_EQ(screen->color, gfx::Color(0x00336699));
+  EXPECT_EQ(screen->step, 10);
+  EXPECT_EQ(screen->delay, 1);
+  EXPECT_TRUE(screen->center);
+  EXPECT_FALSE(screen->autoSize);
+  EXPECT_TRUE(screen->alignClient);
+  EXPECT_EQ(screen->bgMode, BackgroundMode::None);
+  EXPECT_EQ(screen->loader.fitMode, 2);
+  EXPECT_EQ(screen->loader.captionPosition, 4);
+  EXPECT_EQ(screen->loader.captionFont.name, "DejaVu Sans");
+  EXPECT_TRUE(screen->loader.captionFont.bold);
+  EXPECT_FALSE(screen->loader.previewMode);
+  EXPECT_EQ(screen->loader.backImageMode, 0);
+}
+
+TEST_F(RunnerTest, SpeedOutsideOneToFiveLeavesTheControlsSpeed) {
+  settings.EffectSpeed2 = 9;
+  start();
+  EXPECT_EQ(screen->step, 4);
+  EXPECT_EQ(screen->delay, 30);
+}
+
+TEST_F(RunnerTest, PreviewLoadsNoBackgroundPicture) {
+  TempDir dir;
+  writeFile(dir / "back.bmp", "not a picture either way");
+  settings.Back_Mode_UseColor = false;
+  settings.Back_Image_Filename = dir / "back.bmp";
+  start(true);
+  EXPECT_TRUE(screen->loader.previewMode);
+  EXPECT_EQ(screen->loader.backImageMode, 0);
+  EXPECT_FALSE(screen->loader.backImage.has_value());
+}
+
+TEST_F(RunnerTest, BackgroundPictureThatFailsToLoadFallsBackToTheColour) {
+  TempDir dir;
+  writeFile(dir / "back.png", "not a png");
+  settings.Back_Mode_UseColor = false;
+  settings.Back_Image_Filename = dir / "back.png";
+  start();
+  EXPECT_EQ(screen->loader.backImageMode, 0);
+}
+
+TEST_F(RunnerTest, EncryptedLooseFileIsDecodedForTheLoadAndTheCopyRemoved) {
+  TempDir dir;
+  std::string stored = "JFIF picture bytes\x01\xfe";
+  const std::string original = stored;
+  ComplementBytes(stored);
+  writeFile(dir / "photo.jpg", stored);
+  settings.ImageEncrypt = true;
+  settings.PictureList = {dir / "photo.jpg"};
+  packagePresent = false;
+  decodeFolder = dir.path();
+  start();
+  timer->advance(100);
+  ASSERT_EQ(screen->loads.size(), 1u);
+  EXPECT_EQ(screen->loads[0].file, dir / "tempimagefile.jpg");
+  EXPECT_EQ(screen->loads[0].contents, original);
+  EXPECT_FALSE(exists(dir / "tempimagefile.jpg"));
+}
+
+TEST_F(RunnerTest, EncryptedPictureFromAPackageIsLoadedAsItIs) {
+  settings.ImageEncrypt = true;
+  settings.PictureList = {"a.jpg"};
+  packagePresent = true;
+  start();
+  timer->advance(100);
+  EXPECT_EQ(shownFiles(), (std::vector<std::string>{"/pics/a.jpg"}));
+}
+
+TEST_F(RunnerTest, DecodingDoesNotFollowALinkPlantedAtTheTemporaryName) {
+  TempDir dir;
+  writeFile(dir / "victim", "keep me");
+  std::filesystem::create_symlink(dir / "victim", dir / "tempimagefile.jpg");
+  std::string stored = "abc";
+  ComplementBytes(stored);
+  writeFile(dir / "photo.jpg", stored);
+  settings.ImageEncrypt = true;
+  settings.PictureList = {dir / "photo.jpg"};
+  packagePresent = false;
+  decodeFolder = dir.path();
+  start();
+  timer->advance(100);
+  EXPECT_EQ(readFile(dir / "victim"), "keep me");
+  ASSERT_EQ(screen->loads.size(), 1u);
+  EXPECT_EQ(screen->loads[0].contents, "abc");
+}
+
+TEST(RunnerHelpers, SectionKeyDropsBrackets) {
+  EXPECT_EQ(PictureSectionKey("[a]b[c].jpg"), "abc.jpg");
+  EXPECT_EQ(DefaultCaption("beach.jpg.jpg"), "beach");
+  EXPECT_EQ(DefaultCaption("sunset"), "sunset");
+}
+
+}  // namespace
+}  // namespace vantor::test
