@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "gfx/region.h"
+#include "gfx/stream_copy.h"
 #include "gfx/stretch.h"
 
 namespace gfx {
@@ -44,26 +45,31 @@ void composeThroughRegion(Bitmap &dst, const Bitmap &outside, const Bitmap &insi
     return;
   }
   const size_t rowBytes = size_t(dst.width()) * 3;
+  const bool streaming = rowBytes * size_t(dst.height()) >= detail::kStreamingBytes;
   std::vector<Run> runs;
   size_t next = 0;  // the first band not wholly above the current row
   for (int y = 0; y < dst.height(); ++y) {
     while (next < region.bandCount() && region.band(next).bottom <= y) ++next;
     uint8_t *d = dst.row(y);
     if (next == region.bandCount() || region.band(next).top > y) {
-      std::memcpy(d, outside.row(y), rowBytes);
+      detail::copyBytes(d, outside.row(y), rowBytes, streaming);
       continue;
     }
     const Region::Band band = region.band(next);
     if (y == std::max(band.top, 0)) bandRuns(band.spans, dst.width(), runs);
     const uint8_t *o = outside.row(y), *in = inside.row(y);
-    for (const Run &r : runs) std::memcpy(d + r.offset, (r.inside ? in : o) + r.offset, r.bytes);
+    for (const Run &r : runs)
+      detail::copyBytes(d + r.offset, (r.inside ? in : o) + r.offset, r.bytes, streaming);
   }
+  detail::streamFence();
 }
 
 void copyThroughRegion(Bitmap &dst, const Bitmap &src, const Region &region) {
   if (&dst == &src) return;  // every pixel already holds itself
   const Rect clip = dst.rect().intersected(src.rect()).intersected(region.bounds());
   if (clip.empty()) return;
+  const bool streaming =
+      size_t(clip.width()) * size_t(clip.height()) * 3 >= detail::kStreamingBytes;
   std::vector<Run> row;  // one band's spans clipped to the bitmaps
   for (size_t i = 0; i < region.bandCount(); ++i) {
     const Region::Band band = region.band(i);
@@ -78,9 +84,10 @@ void copyThroughRegion(Bitmap &dst, const Bitmap &src, const Region &region) {
     for (int y = top; y < bottom; ++y) {
       uint8_t *d = dst.row(y);
       const uint8_t *s = src.row(y);
-      for (const Run &r : row) std::memcpy(d + r.offset, s + r.offset, r.bytes);
+      for (const Run &r : row) detail::copyBytes(d + r.offset, s + r.offset, r.bytes, streaming);
     }
   }
+  detail::streamFence();
 }
 
 }  // namespace gfx

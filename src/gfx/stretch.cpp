@@ -1,5 +1,7 @@
 #include "gfx/stretch.h"
 
+#include "gfx/stream_copy.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -154,15 +156,16 @@ Rect stretchCopy(Bitmap &dst, Rect to, const Bitmap &src, Rect from) {
   std::vector<Run> runs = contiguousRuns(xs.source);
   if (runs.size() * 6 > w) runs.clear();
   const bool lastRowPadded = source->stride() > size_t(source->width()) * 3;
+  const bool streaming = rowBytes * ys.source.size() >= detail::kStreamingBytes;
   const uint8_t *previous = nullptr;
   for (size_t j = 0; j < ys.source.size(); ++j) {
     const int sy = ys.source[j];
     uint8_t *d = dst.row(ys.first + int(j)) + size_t(xs.first) * 3;
     const uint8_t *s = source->row(sy);
-    if (previous && sy == ys.source[j - 1])
-      std::memcpy(d, previous, rowBytes);  // a repeated row
-    else if (identityX)
-      std::memcpy(d, s + offsets[0], rowBytes);
+    if (identityX)
+      detail::copyBytes(d, s + offsets[0], rowBytes, streaming);
+    else if (previous && sy == ys.source[j - 1])
+      std::memcpy(d, previous, rowBytes);  // a repeated row, still in the cache
     else if (!runs.empty())
       for (const Run &r : runs)
         if (r.reversed)
@@ -173,6 +176,7 @@ Rect stretchCopy(Bitmap &dst, Rect to, const Bitmap &src, Rect from) {
       copyPixels(d, s, offsets, sy + 1 < source->height() || lastRowPadded);
     previous = d;
   }
+  detail::streamFence();
   return {xs.first, ys.first, xs.first + int(w), ys.first + int(ys.source.size())};
 }
 
@@ -192,11 +196,18 @@ Rect copyRect(Bitmap &dst, Point at, const Bitmap &src, Rect from) {
   // Within one bitmap, rows moving down are copied bottom up so that no row
   // is overwritten before it is read.
   const bool upward = &dst == &src && clipped.top > sy;
+  const bool streaming =
+      &dst != &src && bytes * size_t(clipped.height()) >= detail::kStreamingBytes;
   for (int k = 0; k < clipped.height(); ++k) {
     const int y = upward ? clipped.height() - 1 - k : k;
-    std::memmove(dst.row(clipped.top + y) + size_t(clipped.left) * 3,
-                 src.row(sy + y) + size_t(sx) * 3, bytes);
+    uint8_t *d = dst.row(clipped.top + y) + size_t(clipped.left) * 3;
+    const uint8_t *s = src.row(sy + y) + size_t(sx) * 3;
+    if (streaming)
+      detail::copyBytes(d, s, bytes, true);
+    else
+      std::memmove(d, s, bytes);
   }
+  detail::streamFence();
   return clipped;
 }
 
