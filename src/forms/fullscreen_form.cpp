@@ -10,6 +10,8 @@
 #include "app/password.h"
 #include "forms/message_translate.h"
 #include "forms/run_vantorscreen_qt.h"
+#include "music/music_set.h"
+#include "music/qt_music_host.h"
 #include "platform/cursor_count.h"
 #include "platform/paths.h"
 #include "platform/random.h"
@@ -49,6 +51,7 @@ TFullscreenForm::TFullscreenForm(Engine &engine)
   mouseTimer_.setInterval(kMouseTimerMs);
   connect(&mouseTimer_, &QTimer::timeout, this, [this] { MouseTimerTimer(); });
   mouseTimer_.start();
+  music_ = std::make_unique<MusicSet>(engine, std::make_unique<QtMusicHost>());
   qApp->installEventFilter(this);
   FormCreate();
 }
@@ -101,11 +104,14 @@ void TFullscreenForm::FormShow() {
   // Mirrors on further monitors (with ImageSameMonitor) come with their own
   // windows.
   SetTopmost(true);
-  // --- Music: StartMusic() goes here once the play list is in. ---
+  // --- Music starts here (the play list's own rules decide what plays). ---
+  if (music_) music_->StartMusic();
   if (runner_)
     runner_->FScreen().Animate();
   else
-    runner_ = CreateRunVantorscreen(this, false, engine_);
+    runner_ = CreateRunVantorscreen(this, false, engine_, [this](bool mp3) {
+      if (music_) music_->setMediaPlayerMp3(mp3);
+    });
   runner_->FScreen().Refresh();
 }
 
@@ -126,7 +132,8 @@ void TFullscreenForm::FormClose() {
   try {
     rules_.SetSaverRunning(true, true);
     hide();
-    // --- Music: StopMusic(true) goes here once the play list is in. ---
+    // --- Music stops here, its players released. ---
+    if (music_) music_->StopMusic(true);
     if (runner_) {
       runner_->FTimer().SetEnabled(false);
       runner_->FScreen().StopAnimation();

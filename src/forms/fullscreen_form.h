@@ -17,6 +17,7 @@
 namespace vantor {
 
 struct Engine;
+class MusicSet;
 
 class TFullscreenForm : public QWidget, private FullscreenPlatform {
  public:
@@ -53,6 +54,7 @@ class TFullscreenForm : public QWidget, private FullscreenPlatform {
   Engine &engine_;
   FullscreenRules rules_;
   QTimer mouseTimer_;
+  std::unique_ptr<MusicSet> music_;
   std::unique_ptr<TRunVantorscreen> runner_;
   ScreenSaverInhibitor inhibitor_;
   bool handStarted_ = false;
