@@ -4,6 +4,7 @@
 
 #include "gfx/region.h"
 #include "gfx/stretch.h"
+#include "labelled_bitmap.h"
 
 namespace gfx {
 namespace {
@@ -54,18 +55,7 @@ TEST(CopyThroughRegionTest, TriangleRevealCopiesExactlyItsPixels) {
   EXPECT_EQ(changed, 32 * 24 / 2);
 }
 
-}  // namespace
-}  // namespace gfx
-
-namespace gfx {
-namespace {
-
-Bitmap pattern(int w, int h, uint8_t tag) {
-  Bitmap b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.setPixel(x, y, makeColor(uint8_t(x), uint8_t(y), tag));
-  return b;
-}
+using labels::labelled;
 
 // The two-step way a frame is drawn: the outside picture, then the inside
 // picture through the region.
@@ -75,11 +65,7 @@ Bitmap twoStep(Bitmap dst, const Bitmap &outside, const Bitmap &inside, const Re
   return dst;
 }
 
-void expectSame(const Bitmap &a, const Bitmap &b) {
-  ASSERT_EQ(a.size(), b.size());
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) ASSERT_EQ(a.pixel(x, y), b.pixel(x, y)) << x << "," << y;
-}
+using labels::expectSameBitmap;
 
 struct ComposeCase {
   Size dst, outside, inside;
@@ -94,16 +80,16 @@ class ComposeTest : public ::testing::TestWithParam<ComposeCase> {};
 
 TEST_P(ComposeTest, EqualsOutsideThenInsideThroughTheRegion) {
   const ComposeCase &c = GetParam();
-  const Bitmap outside = pattern(c.outside.width, c.outside.height, 1);
-  const Bitmap inside = pattern(c.inside.width, c.inside.height, 2);
-  const Bitmap start = pattern(c.dst.width, c.dst.height, 3);
+  const Bitmap outside = labelled(c.outside.width, c.outside.height, 1);
+  const Bitmap inside = labelled(c.inside.width, c.inside.height, 2);
+  const Bitmap start = labelled(c.dst.width, c.dst.height, 3);
   const std::vector<Point> tri{{-4, 2}, {30, -3}, {12, 25}};
   const Region r = Region::polygon(tri)
                        .united(Region(Rect{15, 8, 40, 12}))
                        .xored(Region::ellipse({-5, -5, 9, 30}));
   Bitmap got = start;
   composeThroughRegion(got, outside, inside, r);
-  expectSame(got, twoStep(start, outside, inside, r));
+  expectSameBitmap(got, twoStep(start, outside, inside, r));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ComposeTest,
@@ -114,21 +100,21 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ComposeTest,
 
 TEST(ComposeThroughRegionTest, DestinationMayBeEitherPicture) {
   const Region r = Region::ellipse({2, 2, 14, 10});
-  const Bitmap outside = pattern(16, 12, 1), inside = pattern(16, 12, 2);
+  const Bitmap outside = labelled(16, 12, 1), inside = labelled(16, 12, 2);
   const Bitmap want = twoStep(Bitmap(16, 12), outside, inside, r);
   Bitmap a = outside;
   composeThroughRegion(a, a, inside, r);
-  expectSame(a, want);
+  expectSameBitmap(a, want);
   Bitmap b = inside;
   composeThroughRegion(b, outside, b, r);
-  expectSame(b, want);
+  expectSameBitmap(b, want);
 }
 
 TEST(ComposeThroughRegionTest, EmptyRegionGivesTheOutsidePicture) {
-  const Bitmap outside = pattern(9, 4, 1), inside = pattern(9, 4, 2);
+  const Bitmap outside = labelled(9, 4, 1), inside = labelled(9, 4, 2);
   Bitmap dst(9, 4);
   composeThroughRegion(dst, outside, inside, Region());
-  expectSame(dst, outside);
+  expectSameBitmap(dst, outside);
 }
 
 }  // namespace

@@ -1,25 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <cstdlib>
+#include <ostream>
 #include <random>
 
 #include "gfx/stretch.h"
+#include "labelled_bitmap.h"
 
 namespace gfx {
 namespace {
 
-// Every pixel tells where it came from: red = x, green = y, blue = a tag.
-Bitmap labelled(int w, int h, uint8_t tag) {
-  Bitmap b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.setPixel(x, y, makeColor(uint8_t(x), uint8_t(y), tag));
-  return b;
-}
+using labels::labelled;
 
 Color from(int x, int y, uint8_t tag) {
-  return makeColor(uint8_t(x), uint8_t(y), tag);
+  return labels::labelOf(x, y, tag);
 }
 
 constexpr uint8_t kSrc = 1, kDst = 2;
@@ -45,12 +39,7 @@ Bitmap referenceStretch(Bitmap dst, Rect to, const Bitmap &src, Rect from) {
   return dst;
 }
 
-void expectSame(const Bitmap &a, const Bitmap &b) {
-  ASSERT_EQ(a.size(), b.size());
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x)
-      ASSERT_EQ(a.pixel(x, y), b.pixel(x, y)) << "at " << x << "," << y;
-}
+using labels::expectSameBitmap;
 
 TEST(StretchCopyTest, TwiceTheSizeRepeatsEveryRowAndColumn) {
   const Bitmap src = labelled(2, 2, kSrc);
@@ -127,7 +116,7 @@ TEST(StretchCopyTest, EmptyRectanglesDrawNothing) {
   EXPECT_EQ(stretchCopy(dst, {10, 10, 20, 20}, src, {0, 0, 4, 4}), Rect{});
   Bitmap none;
   EXPECT_EQ(stretchCopy(dst, {0, 0, 4, 4}, none, {0, 0, 4, 4}), Rect{});
-  expectSame(dst, labelled(4, 4, kDst));
+  expectSameBitmap(dst, labelled(4, 4, kDst));
 }
 
 TEST(StretchCopyTest, CopyWithinOneBitmapReadsTheSourceFirst) {
@@ -165,7 +154,7 @@ TEST(StretchCopyTest, MatchesThePerPixelRuleOnRandomRectangles) {
     Bitmap got = dst;
     stretchCopy(got, to, src, fr);
     SCOPED_TRACE(::testing::Message() << "round " << round);
-    expectSame(got, referenceStretch(dst, to, src, fr));
+    expectSameBitmap(got, referenceStretch(dst, to, src, fr));
   }
 }
 
@@ -180,7 +169,7 @@ TEST(StretchCopyTest, MatchesThePerPixelRuleNearScaleOne) {
     Bitmap got = dst;
     stretchCopy(got, to, src, {0, 0, 120, 7});
     SCOPED_TRACE(::testing::Message() << "to " << to.left << ".." << to.right);
-    expectSame(got, referenceStretch(dst, to, src, {0, 0, 120, 7}));
+    expectSameBitmap(got, referenceStretch(dst, to, src, {0, 0, 120, 7}));
   }
 }
 
@@ -208,7 +197,7 @@ TEST(CopyRectTest, NothingInsideCopiesNothing) {
   EXPECT_EQ(copyRect(dst, {0, 0}, src, {4, 0, 8, 4}), Rect{});
   EXPECT_EQ(copyRect(dst, {3, 0}, src, {0, 0, 4, 4}), Rect{});
   EXPECT_EQ(copyRect(dst, {INT_MAX, INT_MAX}, src, {0, 0, 4, 4}), Rect{});
-  expectSame(dst, labelled(3, 3, kDst));
+  expectSameBitmap(dst, labelled(3, 3, kDst));
 }
 
 struct ShiftCase {
