@@ -73,4 +73,13 @@ void FullscreenRules::ExitRequest() {
   allowance_ = kMouseMoveAllowance;
 }
 
+gfx::Rect ShowWindowRect(const std::vector<gfx::Rect> &monitors, bool imageSameMonitor) {
+  if (monitors.empty()) return {};
+  const gfx::Rect primary = monitors.front();
+  if (monitors.size() == 1 || imageSameMonitor) return primary;
+  int width = 0;
+  for (const gfx::Rect &m : monitors) width += m.width();
+  return gfx::Rect::fromXYWH(primary.left, primary.top, width, primary.height());
+}
+
 }  // namespace vantor

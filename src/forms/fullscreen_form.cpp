@@ -71,12 +71,13 @@ bool TFullscreenForm::SpansMonitors() const {
 }
 
 QRect TFullscreenForm::Placement() const {
-  const QScreen *primary = QGuiApplication::primaryScreen();
-  const QRect p = primary ? primary->geometry() : QRect(0, 0, 640, 480);
-  if (!SpansMonitors()) return p;
-  int width = 0;
-  for (const QScreen *s : QGuiApplication::screens()) width += s->geometry().width();
-  return QRect(p.left(), p.top(), width, p.height());
+  std::vector<gfx::Rect> monitors;
+  for (const QScreen *s : QGuiApplication::screens()) {
+    const QRect g = s->geometry();
+    monitors.push_back(gfx::Rect::fromXYWH(g.x(), g.y(), g.width(), g.height()));
+  }
+  const gfx::Rect r = ShowWindowRect(monitors, engine_.settings.ImageSameMonitor);
+  return r.width() > 0 ? QRect(r.left, r.top, r.width(), r.height()) : QRect(0, 0, 640, 480);
 }
 
 void TFullscreenForm::Start() {
@@ -100,7 +101,9 @@ void TFullscreenForm::FormShow() {
   // The program has no taskbar window of its own besides this one, so there
   // is nothing to hide before the show.
   rules_.SetSaverRunning(false, !engine_.settings.ShowCursor);
-  if (geometry() != Placement()) setGeometry(Placement());
+  // The single-monitor placement is the desktop's full-screen state, set by
+  // Start(); across monitors the window keeps the combined rectangle.
+  if (SpansMonitors() && geometry() != Placement()) setGeometry(Placement());
   // Mirrors on further monitors (with ImageSameMonitor) come with their own
   // windows.
   SetTopmost(true);

@@ -192,3 +192,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+using gfx::Rect;
+
+TEST(ShowWindowRect, OneMonitorIsCovered) {
+  const Rect primary = Rect::fromXYWH(0, 0, 1920, 1080);
+  EXPECT_EQ(ShowWindowRect({primary}, false), primary);
+  EXPECT_EQ(ShowWindowRect({primary}, true), primary);
+}
+
+TEST(ShowWindowRect, TwoMonitorsSideBySideWhenNotKeptToOne) {
+  const Rect primary = Rect::fromXYWH(0, 0, 1920, 1080);
+  const Rect second = Rect::fromXYWH(1920, 0, 1280, 1024);
+  EXPECT_EQ(ShowWindowRect({primary, second}, false), Rect::fromXYWH(0, 0, 3200, 1080));
+  EXPECT_EQ(ShowWindowRect({primary, second}, true), primary);
+}
+
+TEST(ShowWindowRect, NoMonitorGivesNothing) {
+  EXPECT_EQ(ShowWindowRect({}, false), Rect{});
+}
+
+}  // namespace
+}  // namespace vantor
