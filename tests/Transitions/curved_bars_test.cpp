@@ -76,6 +76,17 @@ TEST_F(RegionStyles, TriangularShredAtProgressZeroHasNoTriangles) {
   EXPECT_FALSE(styleRegion(117, at(1), 1).empty());
 }
 
+TEST_F(RegionStyles, TriangularShredIsOneTriangleAtEachGridCorner) {
+  const Extents e = at(30);  // A = 307 div 5 = 61, D = MulDiv(61, 768, 1024) = 46
+  gfx::RegionBuilder expected;
+  for (int r = 0; r < 10; ++r)
+    for (int k = 0; k < 10; ++k) {
+      const int cx = (1024 * k) / 10, cy = (768 * r) / 10;
+      expected.addRegion(TriangleRegion(cx, cy, cx + 61, cy, cx, cy + 46));
+    }
+  EXPECT_EQ(styleRegion(117, e, 30), expected.build());
+}
+
 TEST_F(RegionStyles, TriangularShredNearTheEndAlmostCoversThePicture) {
   // Legs of 202 x 152 against cells of 102.4 x 76.8: only slivers at the
   // cells' far corners are left.
