@@ -5,8 +5,8 @@
 
 #include "Transitions/frame_step.h"
 #include "Transitions/region_styles.h"
+#include "example_frames.h"
 #include "frame_checks.h"
-#include "pictures.h"
 
 namespace transitions {
 namespace {
@@ -14,23 +14,11 @@ namespace {
 using namespace transitions_test;
 using frame_checks::composedThrough;
 
-constexpr gfx::Rect k1024{0, 0, 1024, 768};
-
 Extents at(int progress, int step = 4) {
-  return EffectExtents(k1024, step, progress);
+  return extentsAt(progress, step);
 }
 
-class RegionStyles : public testing::Test {
- protected:
-  gfx::Bitmap oldPicture = picture(1024, 768, false);
-  gfx::Bitmap newPicture = picture(1024, 768, true);
-  gfx::Bitmap screen{1024, 768};
-
-  void frame(int style, int progress, int step = 4) {
-    drawFrame(screen, oldPicture, newPicture, style, step, progress);
-  }
-  bool isNew(int x, int y) const { return transitions_test::at(screen, x, y).isNew; }
-};
+using RegionStyles = ExampleFrame;
 
 TEST_F(RegionStyles, CurvedRevealFromLeftAtHalfWayIsTheWideRoundedRectangle) {
   const gfx::Region r = styleRegion(58, at(50), 50);

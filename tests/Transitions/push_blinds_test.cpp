@@ -8,28 +8,23 @@
 
 #include "Transitions/frame_step.h"
 #include "Transitions/region_styles.h"
+#include "example_frames.h"
 #include "frame_checks.h"
 #include "gfx/stretch.h"
-#include "pictures.h"
 
 namespace transitions {
 namespace {
 
 using namespace transitions_test;
 
-constexpr gfx::Rect k1024{0, 0, 1024, 768};
 constexpr double kPi = std::numbers::pi;
 
 Extents at(int progress, int step = 4) {
-  return EffectExtents(k1024, step, progress);
+  return extentsAt(progress, step);
 }
 
-class PushStyles : public testing::Test {
+class PushStyles : public ExampleFrame {
  protected:
-  gfx::Bitmap oldPicture = picture(1024, 768, false);
-  gfx::Bitmap newPicture = picture(1024, 768, true);
-  gfx::Bitmap screen{1024, 768};
-
   void push(int style, int progress) {
     drawOldPicture(screen, oldPicture);
     drawPushStyle(style, screen, newPicture, k1024, 4, progress, nullptr);

@@ -7,7 +7,7 @@
 
 #include "Transitions/frame_step.h"
 #include "Transitions/region_styles.h"
-#include "pictures.h"
+#include "example_frames.h"
 #include "platform/random.h"
 
 namespace transitions {
@@ -15,22 +15,16 @@ namespace {
 
 using namespace transitions_test;
 
-constexpr gfx::Rect k1024{0, 0, 1024, 768};
-
-class RandomStyles : public testing::Test {
+class RandomStyles : public ExampleFrame {
  protected:
   void SetUp() override { vantor::programRandom().seed(1234); }
-
-  gfx::Bitmap oldPicture = picture(1024, 768, false);
-  gfx::Bitmap newPicture = picture(1024, 768, true);
-  gfx::Bitmap screen{1024, 768};
 
   // The first new pixel of row y, and whether every pixel from there on is new.
   std::pair<int, bool> runFrom(int y) const {
     int first = 1024;
     bool solid = true;
     for (int x = 0; x < 1024; ++x) {
-      const bool n = transitions_test::at(screen, x, y).isNew;
+      const bool n = isNew(x, y);
       if (n && first == 1024) first = x;
       if (!n && first < 1024) solid = false;
     }
@@ -40,8 +34,8 @@ class RandomStyles : public testing::Test {
 
 TEST_F(RandomStyles, ShredFromRightAtHalfWayJittersEveryStripWithinASeventhOfTheWidth) {
   std::set<int> ends;
-  for (int frame = 0; frame < 5; ++frame) {
-    drawFrame(screen, oldPicture, newPicture, 65, 4, 50);
+  for (int round = 0; round < 5; ++round) {
+    frame(65, 50);
     for (int y = 0; y < 768; ++y) {
       const auto [first, solid] = runFrom(y);
       ASSERT_TRUE(solid) << y;
@@ -86,12 +80,12 @@ TEST(SpeckleLayout, FollowsThePictureWidth) {
 }
 
 TEST_F(RandomStyles, SpeckleFromRightShowsTheSolidPartAndTheNearestTwoCellsAlways) {
-  for (int frame = 0; frame < 3; ++frame) {
-    drawFrame(screen, oldPicture, newPicture, 123, 4, 50);  // reach 512
+  for (int round = 0; round < 3; ++round) {
+    frame(123, 50);  // reach 512
     for (int y = 0; y < 768; ++y) {
-      for (int x = 502; x < 1024; x += 7) ASSERT_TRUE(transitions_test::at(screen, x, y).isNew);
+      for (int x = 502; x < 1024; x += 7) ASSERT_TRUE(isNew(x, y));
       // Nothing lies beyond the twentieth cell.
-      for (int x = 0; x < 412; x += 7) ASSERT_FALSE(transitions_test::at(screen, x, y).isNew);
+      for (int x = 0; x < 412; x += 7) ASSERT_FALSE(isNew(x, y));
     }
   }
 }
