@@ -32,8 +32,8 @@ void fixedBlind(gfx::RegionBuilder &out, bool columns, const Extents &e, int P) 
   addSlats(out, columns, length, across, 0, (P * slat) / 100, pitch, true);
 }
 
-// Uneven blinds: the pitch is the progress extent itself. While it is 0
-// nothing is open yet; the loop needs no guard then.
+// Uneven blinds: the pitch is the progress extent itself. While that is 0
+// (the first frames on a very small picture) nothing is open yet.
 void unevenBlind(gfx::RegionBuilder &out, int style, const Extents &e, int P) {
   const bool columns = style == 138 || style == 139;
   const int length = columns ? e.W : e.H, across = columns ? e.H : e.W;

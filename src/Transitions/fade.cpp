@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "Transitions/fade_rows.h"
 #include "Transitions/region_styles.h"
 
 namespace transitions {
@@ -26,7 +27,15 @@ inline __m128i weigh16(__m128i v, __m128i w, __m128i k) {
   return _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(v, w), k), kDiv100Shift);
 }
 
-size_t blendSse2(uint8_t *d, const uint8_t *s, size_t n, int keep, int take) {
+__attribute__((target("avx2"))) inline __m256i weigh16x2(__m256i v, __m256i w, __m256i k) {
+  return _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_mullo_epi16(v, w), k), kDiv100Shift);
+}
+
+}  // namespace
+
+namespace fade_rows {
+
+size_t blend16(uint8_t *d, const uint8_t *s, size_t n, int keep, int take) {
   const __m128i zero = _mm_setzero_si128(), k = _mm_set1_epi16(kDiv100Mul);
   const __m128i wd = _mm_set1_epi16(int16_t(keep)), ws = _mm_set1_epi16(int16_t(take));
   size_t i = 0;
@@ -42,14 +51,10 @@ size_t blendSse2(uint8_t *d, const uint8_t *s, size_t n, int keep, int take) {
   return i;
 }
 
-__attribute__((target("avx2"))) inline __m256i weigh16x2(__m256i v, __m256i w, __m256i k) {
-  return _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_mullo_epi16(v, w), k), kDiv100Shift);
-}
-
 // Unpacking and packing both work within each 16-byte lane, so the bytes
 // come back in their places.
-__attribute__((target("avx2"))) size_t blendAvx2(uint8_t *d, const uint8_t *s, size_t n, int keep,
-                                                 int take) {
+__attribute__((target("avx2"))) size_t blend32(uint8_t *d, const uint8_t *s, size_t n, int keep,
+                                               int take) {
   const __m256i zero = _mm256_setzero_si256(), k = _mm256_set1_epi16(kDiv100Mul);
   const __m256i wd = _mm256_set1_epi16(int16_t(keep)), ws = _mm256_set1_epi16(int16_t(take));
   size_t i = 0;
@@ -65,11 +70,19 @@ __attribute__((target("avx2"))) size_t blendAvx2(uint8_t *d, const uint8_t *s, s
   return i;
 }
 
+bool has32() {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+}
+
+}  // namespace fade_rows
+
+namespace {
+
 using BlendRun = size_t (*)(uint8_t *, const uint8_t *, size_t, int, int);
 
 BlendRun widestBlend() {
-  static const BlendRun run = __builtin_cpu_supports("avx2") ? blendAvx2 : blendSse2;
-  return run;
+  return fade_rows::has32() ? fade_rows::blend32 : fade_rows::blend16;
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
+#include "Transitions/fade_rows.h"
 #include "Transitions/frame_step.h"
 #include "Transitions/region_styles.h"
 #include "frame_checks.h"
@@ -50,6 +52,27 @@ TEST(Fade, EveryBytePairMatchesTheFormula) {
             << progress << ": " << d << " " << s;
       }
   }
+}
+
+// Both vector widths, whichever one this processor would pick, against the
+// formula, at every Progress over every pair of bytes.
+TEST(Fade, BothVectorWidthsMatchTheFormula) {
+  std::vector<uint8_t> olds, news;
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; ++b) olds.push_back(uint8_t(a)), news.push_back(uint8_t(b));
+  using Blend = size_t (*)(uint8_t *, const uint8_t *, size_t, int, int);
+  std::vector<std::pair<Blend, int>> widths{{fade_rows::blend16, 16}};
+  if (fade_rows::has32()) widths.push_back({fade_rows::blend32, 32});
+  for (auto [blend, width] : widths)
+    for (int progress = 0; progress <= 100; ++progress) {
+      std::vector<uint8_t> d = olds;
+      ASSERT_EQ(blend(d.data(), news.data(), d.size() - 1, 100 - progress, progress),
+                (d.size() - 1) / size_t(width) * size_t(width));
+      for (size_t i = 0; i + width < d.size(); ++i)
+        ASSERT_EQ(d[i], (olds[i] * (100 - progress)) / 100 + (news[i] * progress) / 100)
+            << width << " at " << progress << ": " << int(olds[i]) << " " << int(news[i]);
+      EXPECT_EQ(d.back(), olds.back());  // beyond the bytes it was given
+    }
 }
 
 // The turn written out pixel by pixel.
