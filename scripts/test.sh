@@ -20,6 +20,7 @@ echo "== sanitizer build (address, undefined) =="
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON -DVANTOR_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0" \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 900 -LE no-sanitizer
 
 echo "== fuzz targets, ${fuzz_seconds}s each =="

@@ -13,8 +13,8 @@ struct Effect {
   int number;
   std::string_view name;  // as the configuration lists it, spelling included
   EffectKind kind;
-  // Null while the family of this number has no routine yet; the frame step
-  // then draws nothing of the new picture until Progress 100.
+  // Every number 1..150 has its routine; the frame step still treats a null
+  // one as drawing nothing of the new picture until Progress 100.
   EffectProc proc;
 };
 
