@@ -37,9 +37,9 @@ int runFullScreen(Engine &engine, int argc, char **argv) {
     form.Start();
     app.exec();
   }
-  // Bringing the window that was in front back to the front is left to the
-  // window manager: an X11 client cannot activate another client's window,
-  // and the manager returns the focus to it when the show's window goes.
+  // The window that was in front before the saver is not brought back by us:
+  // Qt can neither name nor activate another program's window, and the
+  // window manager gives the focus back when the show's window goes.
   return 0;
 }
 
