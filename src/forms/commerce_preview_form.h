@@ -1,0 +1,63 @@
+#pragma once
+// The static preview: one still picture in the desktop's miniature instead
+// of the slideshow, when the settings name one that resolves. Like the live
+// preview it lives inside the foreign window, or is an ordinary top-level
+// window with window 0.
+
+#include <string>
+
+#include <QTimer>
+#include <QWidget>
+
+#include "gfx/bitmap.h"
+#include "gfx/geometry.h"
+
+namespace vantor {
+
+struct Engine;
+
+// A picture control that shows its picture stretched to its own size.
+class TImage : public QWidget {
+ public:
+  explicit TImage(QWidget *parent);
+  // Loads the file; on failure the control stays black and says false.
+  bool LoadFromFile(const std::string &fileName);
+  const gfx::Bitmap &Shown() const { return shown_; }
+
+ protected:
+  void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+
+ private:
+  void Fit();
+
+  gfx::Bitmap picture_;
+  gfx::Bitmap shown_;  // picture_ stretched to the control's size
+};
+
+class TCommercePreviewForm : public QWidget {
+ public:
+  static constexpr gfx::Size kDesignSize{696, 480};
+  static constexpr gfx::Rect kImageBounds{4, 4, 4 + 152, 4 + 112};
+
+  explicit TCommercePreviewForm(const Engine &engine);
+
+  void Start() {
+    if (showable_) show();
+  }
+  TImage *Image1() { return image1_; }
+
+ protected:
+  void showEvent(QShowEvent *event) override;
+
+ private:
+  void FormShow();
+
+  const Engine &engine_;
+  QTimer parentWatch_;
+  bool showable_ = false;
+  bool shown_ = false;
+  TImage *image1_;  // owned by the form
+};
+
+}  // namespace vantor

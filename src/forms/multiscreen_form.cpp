@@ -1,0 +1,100 @@
+#include "forms/multiscreen_form.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QScreen>
+
+#include "forms/preview_geometry.h"
+#include "gfx/qimage_view.h"
+
+namespace vantor {
+
+namespace {
+
+struct MirrorState {
+  QPointer<QWidget> source;
+  bool imageSameMonitor = true;
+  std::vector<TMultiScreenForm *> mirrors;
+};
+
+MirrorState &state() {
+  static MirrorState s;
+  return s;
+}
+
+}  // namespace
+
+TMultiScreenForm::TMultiScreenForm()
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  timer1_.setInterval(kCopyIntervalMs);
+  connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+  timer1_.start();
+}
+
+void TMultiScreenForm::Timer1Timer() {
+  try {
+    MirrorState &s = state();
+    if (!s.imageSameMonitor || !s.source || !s.source->isVisible()) return;
+    // The source window's contents as they are on the screen.
+    QScreen *screen = s.source->screen();
+    if (!screen) return;
+    const gfx::Bitmap source =
+        gfx::bitmapFromQImage(screen->grabWindow(s.source->winId()).toImage());
+    if (shown_.width() != width() || shown_.height() != height())
+      shown_ = gfx::Bitmap(width(), height());
+    MirrorStretch(shown_, source);
+    update();
+  } catch (...) {
+    // A missed copy is made up 25 ms later.
+  }
+}
+
+void TMultiScreenForm::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  if (shown_.empty())
+    painter.fillRect(rect(), Qt::black);
+  else
+    painter.drawImage(0, 0, gfx::qimageView(shown_));
+}
+
+void SetMirrorSource(QWidget *source, bool imageSameMonitor) {
+  state().source = source;
+  state().imageSameMonitor = imageSameMonitor;
+}
+
+void CreateMirrors() {
+  MirrorState &s = state();
+  const QList<QScreen *> screens = QGuiApplication::screens();
+  if (screens.isEmpty() || !s.mirrors.empty()) return;
+  for (qsizetype m = 1; m < screens.size(); ++m) {
+    auto *form = new TMultiScreenForm;
+    form->setAttribute(Qt::WA_DeleteOnClose, false);
+    form->show();
+    form->setGeometry(screens[m]->geometry());
+    form->raise();
+    s.mirrors.push_back(form);
+  }
+}
+
+void FreeMirrors() {
+  MirrorState &s = state();
+  for (TMultiScreenForm *form : s.mirrors) {
+    try {
+      delete form;
+    } catch (...) {
+    }
+  }
+  s.mirrors.clear();
+}
+
+const std::vector<TMultiScreenForm *> &Mirrors() {
+  return state().mirrors;
+}
+
+}  // namespace vantor
