@@ -11,8 +11,10 @@
 
 #include "app/engine.h"
 #include "app/password.h"
+#include "forms/commerce_preview_form.h"
 #include "forms/config_dialog.h"
 #include "forms/fullscreen_form.h"
+#include "forms/preview_form.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
 
@@ -40,6 +42,17 @@ int runFullScreen(Engine &engine, int argc, char **argv) {
   // The window that was in front before the saver is not brought back by us:
   // Qt can neither name nor activate another program's window, and the
   // window manager gives the focus back when the show's window goes.
+  return 0;
+}
+
+// The miniature in the desktop's window: no cursor watch, no input filter.
+// The form quits the loop itself once that window is gone.
+template <class Form>
+int runPreview(const Engine &engine, int argc, char **argv) {
+  QApplication app(argc, argv);
+  Form form(engine);
+  form.Start();
+  app.exec();
   return 0;
 }
 
@@ -83,7 +96,8 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (dispatch == Dispatch::FullScreen) return runFullScreen(engine, argc, argv);
-  // The preview windows are added by the preview.
-  reportDispatch(engine, dispatch);
+  if (dispatch == Dispatch::Preview) return runPreview<TPreviewForm>(engine, argc, argv);
+  if (dispatch == Dispatch::StaticPreview)
+    return runPreview<TCommercePreviewForm>(engine, argc, argv);
   return 0;
 }
