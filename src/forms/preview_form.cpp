@@ -49,7 +49,7 @@ void ForeignParent::Embed(QWidget *form) const {
 void ForeignParent::WatchFrom(QObject *owner, QTimer &timer) const {
   timer.setInterval(250);
   QObject::connect(&timer, &QTimer::timeout, owner, [parent = *this] {
-    if (!parent.Size()) QCoreApplication::quit();
+    if (!parent.Size()) QCoreApplication::exit(0);
   });
   timer.start();
 }
