@@ -160,6 +160,10 @@ class ShowE2E : public ::testing::Test {
            "XDG_DATA_HOME=" + dir / "data",
            "QT_QPA_PLATFORM=xcb",
            "VANTOR_TEST_PASSWORD_LOG=" + dir / "password.log"};
+    // In the sanitizer build: what outside libraries keep until the end is
+    // not ours to report.
+    env.push_back("LSAN_OPTIONS=suppressions=" + std::string(VANTOR_SOURCE_DIR) +
+                  "/tests/forms_show/outside_leaks.supp");
     if (!extraEnv.empty()) env.push_back(extraEnv);
     show = spawn({program, "/s"}, env);
   }
