@@ -9,6 +9,7 @@
 #include "app/engine.h"
 #include "app/password.h"
 #include "forms/message_translate.h"
+#include "forms/multiscreen_form.h"
 #include "forms/run_vantorscreen_qt.h"
 #include "music/music_set.h"
 #include "music/qt_music_host.h"
@@ -104,8 +105,12 @@ void TFullscreenForm::FormShow() {
   // The single-monitor placement is the desktop's full-screen state, set by
   // Start(); across monitors the window keeps the combined rectangle.
   if (SpansMonitors() && geometry() != Placement()) setGeometry(Placement());
-  // Mirrors on further monitors (with ImageSameMonitor) come with their own
-  // windows.
+  // Every further monitor shows a mirror of this window. Input over a mirror
+  // reaches the program-wide filter like input over this window.
+  if (QGuiApplication::screens().size() > 1 && engine_.settings.ImageSameMonitor) {
+    SetMirrorSource(this, true);
+    CreateMirrors();
+  }
   SetTopmost(true);
   // --- Music starts here (the play list's own rules decide what plays). ---
   if (music_) music_->StartMusic();
@@ -141,7 +146,7 @@ void TFullscreenForm::FormClose() {
       runner_->FTimer().SetEnabled(false);
       runner_->FScreen().StopAnimation();
     }
-    // Mirror windows are freed here once they exist.
+    FreeMirrors();
     runner_.reset();
   } catch (...) {
     // The window always closes.
