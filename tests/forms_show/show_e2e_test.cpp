@@ -45,19 +45,26 @@ class ShowE2E : public ::testing::Test {
 
   std::string runFolder() const { return dir / "run"; }
 
-  // Packs two colour pictures with the given [Set] lines and starts the show.
-  void start(const std::string &setLines, const std::string &extraEnv = "") {
+  // Packs two colour pictures (and a music track when given) with the given
+  // [Set] lines and starts the show.
+  void start(const std::string &setLines, const std::vector<std::string> &extraEnv = {},
+             const std::string &music = "") {
     writeFile(dir / "one.bmp", solidBmp(800, 600, kFirst));
     writeFile(dir / "two.bmp", solidBmp(800, 600, kSecond));
+    std::string items = dir / "one.bmp" + " " + dir / "two.bmp";
+    std::string sections = "[Pictures]\r\none.bmp=1\r\ntwo.bmp=1\r\n";
+    if (!music.empty()) {
+      items += " " + music;
+      sections += "[Music]\r\n" + std::string(std::filesystem::path(music).filename()) + "=1\r\n";
+    }
     writeFile(dir / "show.ini",
               "[Set]\r\nImageInterval=2\r\nImageSequence=0\r\nuseeffects=0,\r\n"
-              "PlayMusic=0\r\n" +
-                  setLines + "[Pictures]\r\none.bmp=1\r\ntwo.bmp=1\r\n");
+              "PlayMusic=" +
+                  std::string(music.empty() ? "0" : "1") + "\r\n" + setLines + sections);
     const std::string program = dir / "show.scr";
-    ASSERT_EQ(
-        run(binDir() + "vantor-pack --program " + binDir() + "vantor-saver --settings " +
-            dir / "show.ini" + " --out " + program + " " + dir / "one.bmp" + " " + dir / "two.bmp"),
-        0);
+    ASSERT_EQ(run(binDir() + "vantor-pack --program " + binDir() + "vantor-saver --settings " +
+                  dir / "show.ini" + " --out " + program + " " + items),
+              0);
     chmod(program.c_str(), 0755);
     std::filesystem::create_directories(runFolder());
     chmod(runFolder().c_str(), 0700);
@@ -71,7 +78,7 @@ class ShowE2E : public ::testing::Test {
     // not ours to report.
     env.push_back("LSAN_OPTIONS=suppressions=" + std::string(VANTOR_SOURCE_DIR) +
                   "/tests/forms_show/outside_leaks.supp");
-    if (!extraEnv.empty()) env.push_back(extraEnv);
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     show = spawn({program, "/s"}, env);
   }
 
@@ -169,7 +176,7 @@ TEST_F(ShowE2E, RefusedPasswordKeepsTheShowRunningOnTop) {
   writeFile(dir / "config/vantor/user.reg",
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\desktop]\r\n"
             "\"ScreenSaveUsePassword\"=dword:00000001\r\n\r\n");
-  start("", "VANTOR_TEST_PASSWORD_ANSWERS=0,1");
+  start("", {"VANTOR_TEST_PASSWORD_ANSWERS=0,1"});
   ASSERT_TRUE(waitForScreen(kFirst));
   xdotool("key a");
   settle();
@@ -180,6 +187,34 @@ TEST_F(ShowE2E, RefusedPasswordKeepsTheShowRunningOnTop) {
   xdotool("key a");
   EXPECT_EQ(waitForExit(), 0);
   EXPECT_EQ(passwordCalls(), 2);
+  EXPECT_TRUE(workFolderEmpty());
+}
+
+// The loudest sample of a raw signed 16-bit file.
+int peakOf(const std::string &raw) {
+  int peak = 0;
+  for (size_t i = 0; i + 1 < raw.size(); i += 2)
+    peak = std::max(
+        peak,
+        std::abs(int(int16_t(uint16_t(uint8_t(raw[i])) | uint16_t(uint8_t(raw[i + 1])) << 8))));
+  return peak;
+}
+
+TEST_F(ShowE2E, MusicPlaysWhileTheShowRunsAndStopsWhenItCloses) {
+  const std::string wav = dir / "tone.wav";
+  ASSERT_EQ(run("sox -n -r 22050 -c 1 -b 16 '" + wav + "' synth 30 sine 440 vol 0.5"), 0);
+  const std::string heard = dir / "heard.raw";
+  start("", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + heard}, wav);
+  ASSERT_TRUE(waitForScreen(kFirst));
+  const auto end = std::chrono::steady_clock::now() + 15s;
+  while (peakOf(readFile(heard)) < 8000 && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(100ms);
+  EXPECT_GE(peakOf(readFile(heard)), 8000) << "no sound reached the audio output";
+  xdotool("key a");
+  EXPECT_EQ(waitForExit(), 0);
+  const size_t atClose = readFile(heard).size();
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(readFile(heard).size(), atClose);
   EXPECT_TRUE(workFolderEmpty());
 }
 
