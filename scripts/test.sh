@@ -37,3 +37,11 @@ for corpus in fuzz/corpus/*/; do
   rm -rf "$work"
 done
 echo "fuzzing: no crash"
+
+# Every step above stops the script on a failure, so reaching here means all
+# of it passed.
+count() { ctest --test-dir "$1" -N ${2:-} | sed -n 's/^Total Tests: //p'; }
+normal=$(count build)
+sanitized=$(count build-asan "-LE no-sanitizer")
+fuzzed=$(find fuzz/corpus -mindepth 1 -maxdepth 1 -type d | wc -l)
+echo "all: $((normal + sanitized + fuzzed)) passed, 0 failed"
