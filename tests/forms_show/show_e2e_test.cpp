@@ -3,20 +3,16 @@
 // exit code 0 and an empty work folder, and stays when the platform's
 // password check refuses.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
 #include <vector>
 
-#include "../common/test_util.h"
-#include "../common/x_server.h"
+#include "../common/saver_e2e.h"
 
 namespace vantor::test {
 namespace {
@@ -33,17 +29,9 @@ class ShowE2E : public ::testing::Test {
   TempDir dir;
   std::unique_ptr<XServer> x = std::make_unique<XServer>(
       dir / "xvfb.log", std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24", 90);
-  pid_t show = -1;
+  PackagedSaver saver{dir, x->display()};
 
   void SetUp() override { ASSERT_FALSE(x->display().empty()) << "Xvfb did not start"; }
-  void TearDown() override {
-    if (show > 0 && !finished()) {
-      kill(show, SIGKILL);
-      waitpid(show, nullptr, 0);
-    }
-  }
-
-  std::string runFolder() const { return dir / "run"; }
 
   // Packs two colour pictures (and a music track when given) with the given
   // [Set] lines and starts the show.
@@ -51,89 +39,45 @@ class ShowE2E : public ::testing::Test {
              const std::string &music = "") {
     writeFile(dir / "one.bmp", solidBmp(800, 600, kFirst));
     writeFile(dir / "two.bmp", solidBmp(800, 600, kSecond));
-    std::string items = dir / "one.bmp" + " " + dir / "two.bmp";
+    std::vector<std::string> items = {dir / "one.bmp", dir / "two.bmp"};
     std::string sections = "[Pictures]\r\none.bmp=1\r\ntwo.bmp=1\r\n";
     if (!music.empty()) {
-      items += " " + music;
+      items.push_back(music);
       sections += "[Music]\r\n" + std::string(std::filesystem::path(music).filename()) + "=1\r\n";
     }
-    writeFile(dir / "show.ini",
-              "[Set]\r\nImageInterval=2\r\nImageSequence=0\r\nuseeffects=0,\r\n"
-              "PlayMusic=" +
-                  std::string(music.empty() ? "0" : "1") + "\r\n" + setLines + sections);
-    const std::string program = dir / "show.scr";
-    ASSERT_EQ(run(binDir() + "vantor-pack --program " + binDir() + "vantor-saver --settings " +
-                  dir / "show.ini" + " --out " + program + " " + items),
-              0);
-    chmod(program.c_str(), 0755);
-    std::filesystem::create_directories(runFolder());
-    chmod(runFolder().c_str(), 0700);
-    env = {"DISPLAY=" + x->display(),
-           "XDG_RUNTIME_DIR=" + runFolder(),
-           "XDG_CONFIG_HOME=" + dir / "config",
-           "XDG_DATA_HOME=" + dir / "data",
-           "QT_QPA_PLATFORM=xcb",
-           "VANTOR_TEST_PASSWORD_LOG=" + dir / "password.log"};
-    // In the sanitizer build: what outside libraries keep until the end is
-    // not ours to report.
-    env.push_back("LSAN_OPTIONS=suppressions=" + std::string(VANTOR_SOURCE_DIR) +
-                  "/tests/forms_show/outside_leaks.supp");
+    ASSERT_TRUE(
+        saver.pack("[Set]\r\nImageInterval=2\r\nImageSequence=0\r\nuseeffects=0,\r\n"
+                   "PlayMusic=" +
+                       std::string(music.empty() ? "0" : "1") + "\r\n" + setLines + sections,
+                   items));
+    std::vector<std::string> env = {"VANTOR_TEST_PASSWORD_LOG=" + dir / "password.log"};
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    show = spawn({program, "/s"}, env);
+    saver.start({"/s"}, env);
   }
 
-  bool finished() {
-    if (exitStatus_ >= 0) return true;
-    int status = 0;
-    if (waitpid(show, &status, WNOHANG) != show) return false;
-    exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return true;
-  }
-  int waitForExit(std::chrono::seconds limit = 20s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!finished() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(50ms);
-    return exitStatus_;
-  }
-
-  // The whole screen as RGB bytes.
-  std::string screenshot() {
-    std::string rgb;
-    run("DISPLAY=" + x->display() + " import -window root -depth 8 rgb:- 2>/dev/null", &rgb);
-    return rgb;
-  }
-  static bool allOf(const std::string &rgb, Rgb c) {
-    if (rgb.size() != size_t(kWidth) * kHeight * 3) return false;
-    auto near = [](unsigned char v, int want) { return std::abs(int(v) - want) <= 2; };
-    for (size_t i = 0; i < rgb.size(); i += 3)
-      if (!near(rgb[i], c.r) || !near(rgb[i + 1], c.g) || !near(rgb[i + 2], c.b)) return false;
-    return true;
-  }
-  bool waitForScreen(Rgb c, std::chrono::seconds limit = 20s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end && !finished())
-      if (allOf(screenshot(), c)) return true;
-    return false;
+  bool finished() { return saver.finished(); }
+  int waitForExit() { return saver.waitForExit(); }
+  // Whether the whole screen came to show `c` while the show ran.
+  bool waitForScreen(Rgb c) {
+    bool shown = false;
+    waitUntil(
+        [&] {
+          shown = allOf(grabRgb(x->display()), size_t(kWidth) * kHeight, c);
+          return shown || finished();
+        },
+        20s);
+    return shown;
   }
   void xdotool(const std::string &args) {
     ASSERT_EQ(run("DISPLAY=" + x->display() + " xdotool " + args), 0);
   }
-  bool workFolderEmpty() const {
-    std::error_code ec;
-    for (auto &e : std::filesystem::recursive_directory_iterator(runFolder() + "/Vantor", ec))
-      if (!e.is_directory()) return false;
-    return true;
-  }
+  bool workFolderEmpty() const { return saver.workFolderEmpty(); }
   int passwordCalls() const {
     const std::string log = readFile(dir / "password.log");
     return int(std::count(log.begin(), log.end(), '\n'));
   }
   // A moment in which a wrong exit would have happened.
   void settle() { std::this_thread::sleep_for(1500ms); }
-
-  std::vector<std::string> env;
-
- private:
-  int exitStatus_ = -1;
 };
 
 TEST_F(ShowE2E, ShowsBothPicturesFullScreenAndEndsOnAKey) {
