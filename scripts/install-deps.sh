@@ -10,7 +10,8 @@ build_pkgs=(cmake ninja-build g++ pkg-config
   libmpg123-dev libsdl2-dev libsdl2-mixer-dev)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick zip unzip lame mpg123 sox
-  fonts-dejavu-core fontconfig libvips-dev dbus-daemon)
+  fonts-dejavu-core fontconfig libvips-dev dbus-daemon
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
 demo_pkgs=(plasma-workspace-wallpapers)
 
 want=("${build_pkgs[@]}")

@@ -39,6 +39,8 @@ int runFullScreen(Engine &engine, int argc, char **argv) {
     form.Start();
     app.exec();
   }
+  // Windows whose deletion waited for the end of an event's delivery.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   // The window that was in front before the saver is not brought back by us:
   // Qt can neither name nor activate another program's window, and the
   // window manager gives the focus back when the show's window goes.

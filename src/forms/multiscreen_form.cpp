@@ -84,9 +84,14 @@ void CreateMirrors() {
 
 void FreeMirrors() {
   MirrorState &s = state();
+  // The show often ends inside the delivery of a key or click over a mirror,
+  // and Qt goes on using the receiver after the filters have run: the
+  // mirrors go off the screen now and are deleted once that delivery is over.
   for (TMultiScreenForm *form : s.mirrors) {
     try {
-      delete form;
+      form->Timer1().stop();
+      form->hide();
+      form->deleteLater();
     } catch (...) {
     }
   }

@@ -38,7 +38,8 @@ void SetMirrorSource(QWidget *source, bool imageSameMonitor);
 // One mirror for each monitor after the first, covering it and topmost. Does
 // nothing without monitors or when mirrors exist already.
 void CreateMirrors();
-// Frees every mirror window.
+// Takes every mirror window off the screen and frees it once the event
+// being delivered, if any, is over.
 void FreeMirrors();
 const std::vector<TMultiScreenForm *> &Mirrors();
 
