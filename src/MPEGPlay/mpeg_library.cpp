@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "platform/paths.h"
+
 namespace mpegplay {
 namespace {
 
@@ -52,10 +54,13 @@ std::string mpegLibraryPath(const std::string &pathToDll) {
 
 std::vector<std::string> libraryCandidates(const std::string &path) {
   if (path.find('/') != std::string::npos) return {path};
+  std::vector<std::string> candidates;
   std::error_code ec;
-  auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return {path};
-  return {(self.parent_path() / path).string(), path};
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) candidates.push_back((self.parent_path() / path).string());
+  candidates.push_back(vantor::systemFolder() + path);
+  candidates.push_back(path);
+  return candidates;
 }
 
 LoadResult MpegLibraryHandle::load(const std::string &path) {

@@ -39,7 +39,8 @@ std::string platformLibraryName(const std::string &windowsName);
 std::string mpegLibraryPath(const std::string &pathToDll);
 
 // Where to look, in order. A bare name is tried in the program's own folder
-// first, as the Windows loader does, and then by the loader's search; the
+// first, as the Windows loader does, then in the system folder (where a
+// package unpacks the library it carries), and then by the loader's search; the
 // loader's own run path lookup depends on which object calls dlopen, which
 // wrappers such as sanitizers change.
 std::vector<std::string> libraryCandidates(const std::string &path);

@@ -147,7 +147,8 @@ void ContentPackage::ExtractItem(const IniFile &ini, const std::string &key,
 
 void ContentPackage::EnsureMpegLibrary(const IniFile &ini, const std::string &systemFolder) const {
   if (!present()) return;
-  if (fileExists(systemFolder + "MPEGDLL.DLL")) return;
+  // The loader asks for "mpegdll.dll", which on this platform is this file.
+  if (fileExists(systemFolder + "libmpegdll.so")) return;
   std::error_code ec;
   std::filesystem::create_directories(systemFolder, ec);
   ExtractItem(ini, "MPEGDLL.DLL", workFolder_ + "MPEGDLL.DLL", systemFolder);

@@ -40,9 +40,10 @@ class ContentPackage {
   void ExtractItem(const IniFile &ini, const std::string &key, const std::string &targetPath,
                    const std::string &destFolder) const;
 
-  // Makes "MPEGDLL.DLL" available: nothing when the system folder already has
-  // it, else it is extracted (a raw item into the work folder, a ZIP item into
-  // the system folder).
+  // Makes the MPEG library of the item "MPEGDLL.DLL" available: nothing when
+  // the system folder already has the library ("libmpegdll.so"), else the
+  // item is extracted (a raw item into the work folder, a ZIP item into the
+  // system folder).
   void EnsureMpegLibrary(const IniFile &ini, const std::string &systemFolder) const;
 
  private:

@@ -56,13 +56,16 @@ TEST(MpegLibraryName, MapsTheWindowsNameAndJoinsTheFolder) {
   EXPECT_EQ(mpegplay::mpegLibraryPath("dir\\sub\\"), "dir/sub/libmpegdll.so");
 }
 
-TEST(MpegLibraryName, ABareNameIsLookedForBesideTheProgramFirst) {
+TEST(MpegLibraryName, ABareNameIsLookedForBesideTheProgramThenInTheSystemFolder) {
+  setenv("XDG_DATA_HOME", "/data/home", 1);
   std::vector<std::string> candidates = mpegplay::libraryCandidates("libmpegdll.so");
-  ASSERT_EQ(candidates.size(), 2u);
+  ASSERT_EQ(candidates.size(), 3u);
   EXPECT_EQ(std::filesystem::path(candidates[0]).parent_path(), std::filesystem::canonical(kBin));
-  EXPECT_EQ(candidates[1], "libmpegdll.so");
+  EXPECT_EQ(candidates[1], "/data/home/vantor/system/libmpegdll.so");
+  EXPECT_EQ(candidates[2], "libmpegdll.so");
   EXPECT_EQ(mpegplay::libraryCandidates("/opt/libmpegdll.so"),
             std::vector<std::string>{"/opt/libmpegdll.so"});
+  unsetenv("XDG_DATA_HOME");
 }
 
 TEST(MpegLibraryMessages, FollowTheTableAndNameLargerCodes) {

@@ -162,5 +162,25 @@ TEST_F(ShowE2E, MusicPlaysWhileTheShowRunsAndStopsWhenItCloses) {
   EXPECT_TRUE(workFolderEmpty());
 }
 
+// The package lives away from the build, so the MPEG library beside the
+// packer's program is not beside the package: it comes with the package.
+TEST_F(ShowE2E, Mp3MusicPlaysFromThePackagesOwnMpegLibrary) {
+  const std::string wav = dir / "tone.wav", mp3 = dir / "tone.mp3";
+  ASSERT_EQ(run("sox -n -r 44100 -c 1 -b 16 '" + wav + "' synth 30 sine 440 vol 0.5"), 0);
+  ASSERT_EQ(run("lame --quiet '" + wav + "' '" + mp3 + "'"), 0);
+  const std::string heard = dir / "heard.raw";
+  start("", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + heard}, mp3);
+  ASSERT_TRUE(waitForScreen(kFirst));
+  const auto end = std::chrono::steady_clock::now() + 15s;
+  while (peakOf(readFile(heard)) < 8000 && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(100ms);
+  EXPECT_GE(peakOf(readFile(heard)), 8000) << "the MP3 track was not heard";
+  xdotool("key a");
+  EXPECT_EQ(waitForExit(), 0);
+  // The library stays for the next run; the work folder is emptied.
+  EXPECT_TRUE(exists(dir / "data/vantor/system/libmpegdll.so"));
+  EXPECT_TRUE(workFolderEmpty());
+}
+
 }  // namespace
 }  // namespace vantor::test

@@ -118,6 +118,36 @@ TEST(PackageWriter, ItemsRoundTripRawAndZipped) {
   }
 }
 
+// The MPEG library item: a ZIP item is unpacked into the system folder once
+// and stays; a raw item lands in the work folder as "MPEGDLL.DLL".
+TEST(EnsureMpegLibrary, UnpacksIntoTheSystemFolderOnlyWhenItLacksTheLibrary) {
+  struct Case {
+    const char *name;
+    bool raw;
+    bool alreadyThere;
+    const char *systemFile;  // what the system folder's library holds afterwards
+    bool inWorkFolder;       // whether work folder + "MPEGDLL.DLL" exists afterwards
+  } cases[] = {
+      {"zip item", false, false, "LIBRARY", false},
+      {"zip item, library present", false, true, "OLDER", false},
+      {"raw item", true, false, "", true},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir, work, system;
+    writeFile(dir / "prog", fakeProgram());
+    writeFile(dir / "lib.so", "LIBRARY");
+    ASSERT_TRUE(WritePackage(dir / "prog", dir / "out", kSettings, "s.002",
+                             {{"MPEGDLL.DLL", dir / "lib.so", c.raw, "libmpegdll.so"}}, nullptr));
+    if (c.alreadyThere) writeFile(system / "libmpegdll.so", "OLDER");
+    ContentPackage p = ContentPackage::Scan(dir / "out", work.path());
+    IniFile ini(p.settingsPath());
+    p.EnsureMpegLibrary(ini, system.path());
+    EXPECT_EQ(readFile(system / "libmpegdll.so"), c.systemFile);
+    EXPECT_EQ(exists(work / "MPEGDLL.DLL"), c.inWorkFolder);
+  }
+}
+
 TEST(UnzipArchive, HostileEntriesStayInsideTheDestination) {
   TempDir dir, dest;
   struct Case {
