@@ -13,10 +13,29 @@ namespace vantor {
 
 namespace {
 
+// Counts the paints of the source window and its children, so that a mirror
+// copies the screen only when what it shows may have changed: between
+// transitions the show's picture stands still for seconds.
+class PaintWatch : public QObject {
+ public:
+  uint64_t paints = 1;
+  QPointer<QWidget> source;
+
+ protected:
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    if (event->type() == QEvent::Paint && source && watched->isWidgetType()) {
+      auto *widget = static_cast<QWidget *>(watched);
+      if (widget == source || source->isAncestorOf(widget)) ++paints;
+    }
+    return false;
+  }
+};
+
 struct MirrorState {
   QPointer<QWidget> source;
   bool imageSameMonitor = true;
   std::vector<TMultiScreenForm *> mirrors;
+  PaintWatch watch;
 };
 
 MirrorState &state() {
@@ -41,13 +60,15 @@ void TMultiScreenForm::Timer1Timer() {
   try {
     MirrorState &s = state();
     if (!s.imageSameMonitor || !s.source || !s.source->isVisible()) return;
+    const bool sameSize = shown_.width() == width() && shown_.height() == height();
+    if (sameSize && copiedPaints_ == s.watch.paints) return;
+    copiedPaints_ = s.watch.paints;
     // The source window's contents as they are on the screen.
     QScreen *screen = s.source->screen();
     if (!screen) return;
     const gfx::Bitmap source =
         gfx::bitmapFromQImage(screen->grabWindow(s.source->winId()).toImage());
-    if (shown_.width() != width() || shown_.height() != height())
-      shown_ = gfx::Bitmap(width(), height());
+    if (!sameSize) shown_ = gfx::Bitmap(width(), height());
     MirrorStretch(shown_, source);
     update();
   } catch (...) {
@@ -65,6 +86,7 @@ void TMultiScreenForm::paintEvent(QPaintEvent *) {
 
 void SetMirrorSource(QWidget *source, bool imageSameMonitor) {
   state().source = source;
+  state().watch.source = source;
   state().imageSameMonitor = imageSameMonitor;
 }
 
@@ -72,6 +94,7 @@ void CreateMirrors() {
   MirrorState &s = state();
   const QList<QScreen *> screens = QGuiApplication::screens();
   if (screens.isEmpty() || !s.mirrors.empty()) return;
+  if (screens.size() > 1) qApp->installEventFilter(&s.watch);
   for (qsizetype m = 1; m < screens.size(); ++m) {
     auto *form = new TMultiScreenForm;
     form->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -96,6 +119,7 @@ void FreeMirrors() {
     }
   }
   s.mirrors.clear();
+  if (qApp) qApp->removeEventFilter(&s.watch);
 }
 
 const std::vector<TMultiScreenForm *> &Mirrors() {

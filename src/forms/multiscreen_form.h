@@ -2,10 +2,12 @@
 // Mirror windows on the secondary monitors: while the full-screen saver runs
 // on the primary monitor with ImageSameMonitor, every other monitor shows a
 // borderless window that copies the primary window's picture, stretched to
-// its own size, every 25 ms. The mirrors take no part in the slideshow; input
+// its own size, every 25 ms (skipped while the primary window has not been
+// painted since the last copy). The mirrors take no part in the slideshow; input
 // over them reaches the full-screen window's program-wide filter like any
 // other event of the program.
 
+#include <cstdint>
 #include <vector>
 
 #include <QTimer>
@@ -30,7 +32,8 @@ class TMultiScreenForm : public QWidget {
 
  private:
   QTimer timer1_;
-  gfx::Bitmap shown_;  // the last copy, at this window's size
+  gfx::Bitmap shown_;          // the last copy, at this window's size
+  uint64_t copiedPaints_ = 0;  // the source's paint count at that copy
 };
 
 // The window whose picture the mirrors copy; set before CreateMirrors.

@@ -25,10 +25,10 @@ constexpr int kDeskWidth = 1600, kDeskHeight = 768, kMonitorWidth = kDeskWidth /
 constexpr Rgb kRed{200, 30, 40};
 constexpr Rgb kBlue{20, 90, 220};
 
-// A picture whose left half is red and right half blue: a mirror that
+// A picture whose left half is `left` and right half `right`: a mirror that
 // copied it turned or shifted would not show the same bands.
-std::string redBlueBmp(int w, int h) {
-  return bmp(w, h, [w](int x, int) { return x < w / 2 ? kRed : kBlue; });
+std::string bandsBmp(int w, int h, Rgb left, Rgb right) {
+  return bmp(w, h, [=](int x, int) { return x < w / 2 ? left : right; });
 }
 
 // Whether the desk, cut into equal vertical bands, shows band i all in
@@ -58,13 +58,17 @@ class TwoMonitorsE2E : public ::testing::Test {
   }
   void TearDown() override { saver.reset(); }
 
-  // Packs the red and blue picture, `pictureWidth` wide, with the [Set]
-  // lines, puts the pointer over the second monitor and starts the show.
+  // Packs a red and blue picture, `pictureWidth` wide, then a blue and red
+  // one, shown in turn, with the [Set] lines; puts the pointer over the
+  // second monitor and starts the show.
   void start(int pictureWidth, const std::string &setLines) {
-    writeFile(dir / "bands.bmp", redBlueBmp(pictureWidth, kDeskHeight));
-    ASSERT_TRUE(saver->pack("[Set]\r\nImageInterval=30\r\nuseeffects=0,\r\nPlayMusic=0\r\n" +
-                                setLines + "[Pictures]\r\nbands.bmp=1\r\n",
-                            {dir / "bands.bmp"}));
+    writeFile(dir / "one.bmp", bandsBmp(pictureWidth, kDeskHeight, kRed, kBlue));
+    writeFile(dir / "two.bmp", bandsBmp(pictureWidth, kDeskHeight, kBlue, kRed));
+    ASSERT_TRUE(
+        saver->pack("[Set]\r\nImageInterval=3\r\nImageSequence=0\r\nuseeffects=0,\r\n"
+                    "PlayMusic=0\r\n" +
+                        setLines + "[Pictures]\r\none.bmp=1\r\ntwo.bmp=1\r\n",
+                    {dir / "one.bmp", dir / "two.bmp"}));
     // Placed before the show starts, so that no movement counts as input.
     xdotool("mousemove " + std::to_string(kMonitorWidth * 3 / 2) + " " +
             std::to_string(kDeskHeight / 2));
@@ -110,6 +114,7 @@ TEST_F(TwoMonitorsE2E, SecondMonitorMirrorsTheFirstAndAKeyOverTheMirrorEndsTheSh
   ASSERT_EQ(geometries(windows), (std::vector<std::string>{kFirstMonitor, kSecondMonitor}));
   EXPECT_TRUE(waitForDesk({kRed, kBlue, kRed, kBlue}))
       << "the second monitor never showed the first monitor's picture";
+  EXPECT_TRUE(waitForDesk({kBlue, kRed, kBlue, kRed})) << "the mirror did not follow the show";
 
   const std::string mirror = windowAt(windows, kSecondMonitor);
   xdotool("windowfocus --sync " + mirror);
