@@ -144,16 +144,33 @@ int peakOf(const std::string &raw) {
   return peak;
 }
 
-TEST_F(ShowE2E, MusicPlaysWhileTheShowRunsAndStopsWhenItCloses) {
-  const std::string wav = dir / "tone.wav";
-  ASSERT_EQ(run("sox -n -r 22050 -c 1 -b 16 '" + wav + "' synth 30 sine 440 vol 0.5"), 0);
+// A 30 s tone at half of full scale, as a WAV file.
+void writeTone(const std::string &wav, int rate) {
+  ASSERT_EQ(run("sox -n -r " + std::to_string(rate) + " -c 1 -b 16 '" + wav +
+                "' synth 30 sine 440 vol 0.5"),
+            0);
+}
+
+// The show with a music track, its sound output going to the file `heard`
+// through SDL's disk driver.
+class MusicE2E : public ShowE2E {
+ protected:
   const std::string heard = dir / "heard.raw";
-  start("", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + heard}, wav);
-  ASSERT_TRUE(waitForScreen(kFirst));
-  const auto end = std::chrono::steady_clock::now() + 15s;
-  while (peakOf(readFile(heard)) < 8000 && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(100ms);
-  EXPECT_GE(peakOf(readFile(heard)), 8000) << "no sound reached the audio output";
+
+  void startWithMusic(const std::string &track) {
+    start("", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + heard}, track);
+    ASSERT_TRUE(waitForScreen(kFirst));
+  }
+  bool toneHeard() {
+    return waitUntil([&] { return peakOf(readFile(heard)) >= 8000; }, 15s);
+  }
+};
+
+TEST_F(MusicE2E, MusicPlaysWhileTheShowRunsAndStopsWhenItCloses) {
+  const std::string wav = dir / "tone.wav";
+  writeTone(wav, 22050);
+  startWithMusic(wav);
+  EXPECT_TRUE(toneHeard()) << "no sound reached the audio output";
   xdotool("key a");
   EXPECT_EQ(waitForExit(), 0);
   const size_t atClose = readFile(heard).size();
@@ -164,17 +181,12 @@ TEST_F(ShowE2E, MusicPlaysWhileTheShowRunsAndStopsWhenItCloses) {
 
 // The package lives away from the build, so the MPEG library beside the
 // packer's program is not beside the package: it comes with the package.
-TEST_F(ShowE2E, Mp3MusicPlaysFromThePackagesOwnMpegLibrary) {
+TEST_F(MusicE2E, Mp3MusicPlaysFromThePackagesOwnMpegLibrary) {
   const std::string wav = dir / "tone.wav", mp3 = dir / "tone.mp3";
-  ASSERT_EQ(run("sox -n -r 44100 -c 1 -b 16 '" + wav + "' synth 30 sine 440 vol 0.5"), 0);
+  writeTone(wav, 44100);
   ASSERT_EQ(run("lame --quiet '" + wav + "' '" + mp3 + "'"), 0);
-  const std::string heard = dir / "heard.raw";
-  start("", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + heard}, mp3);
-  ASSERT_TRUE(waitForScreen(kFirst));
-  const auto end = std::chrono::steady_clock::now() + 15s;
-  while (peakOf(readFile(heard)) < 8000 && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(100ms);
-  EXPECT_GE(peakOf(readFile(heard)), 8000) << "the MP3 track was not heard";
+  startWithMusic(mp3);
+  EXPECT_TRUE(toneHeard()) << "the MP3 track was not heard";
   xdotool("key a");
   EXPECT_EQ(waitForExit(), 0);
   // The library stays for the next run; the work folder is emptied.
