@@ -1,13 +1,11 @@
 #include "forms/multiscreen_form.h"
 
+#include <QBackingStore>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
-
-#include "forms/preview_geometry.h"
-#include "gfx/qimage_view.h"
 
 namespace vantor {
 
@@ -56,20 +54,42 @@ TMultiScreenForm::TMultiScreenForm()
   timer1_.start();
 }
 
+namespace {
+
+// What the source window shows: its backing store, where Qt composes the
+// window before sending it to the screen. Reading the screen back from the X
+// server instead costs a round trip of the whole window, which at 4K starved
+// the show's own frames; it stays for a platform whose backing store is no
+// image.
+void copySourceInto(QImage &shown, QWidget &source) {
+  QPainter painter(&shown);
+  QBackingStore *store = source.backingStore();
+  QPaintDevice *device = store ? store->paintDevice() : nullptr;
+  if (device && device->devType() == QInternal::Image) {
+    // Drawn at once: holding a reference would make the next paint of the
+    // source copy its whole backing store.
+    painter.drawImage(shown.rect(), *static_cast<const QImage *>(device));
+    return;
+  }
+  if (QScreen *screen = source.screen())
+    painter.drawImage(shown.rect(), screen->grabWindow(source.winId()).toImage());
+}
+
+}  // namespace
+
 void TMultiScreenForm::Timer1Timer() {
   try {
     MirrorState &s = state();
     if (!s.imageSameMonitor || !s.source || !s.source->isVisible()) return;
-    const bool sameSize = shown_.width() == width() && shown_.height() == height();
+    const bool sameSize = shown_.size() == size();
     if (sameSize && copiedPaints_ == s.watch.paints) return;
     copiedPaints_ = s.watch.paints;
-    // The source window's contents as they are on the screen.
-    QScreen *screen = s.source->screen();
-    if (!screen) return;
-    const gfx::Bitmap source =
-        gfx::bitmapFromQImage(screen->grabWindow(s.source->winId()).toImage());
-    if (!sameSize) shown_ = gfx::Bitmap(width(), height());
-    MirrorStretch(shown_, source);
+    if (!sameSize) {
+      shown_ = QImage(size(), QImage::Format_RGB32);
+      shown_.fill(Qt::black);
+    }
+    // Stretched over the whole mirror, distorted when the shapes differ.
+    copySourceInto(shown_, *s.source);
     update();
   } catch (...) {
     // A missed copy is made up 25 ms later.
@@ -78,10 +98,10 @@ void TMultiScreenForm::Timer1Timer() {
 
 void TMultiScreenForm::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  if (shown_.empty())
+  if (shown_.isNull())
     painter.fillRect(rect(), Qt::black);
   else
-    painter.drawImage(0, 0, gfx::qimageView(shown_));
+    painter.drawImage(0, 0, shown_);
 }
 
 void SetMirrorSource(QWidget *source, bool imageSameMonitor) {

@@ -3,17 +3,17 @@
 // on the primary monitor with ImageSameMonitor, every other monitor shows a
 // borderless window that copies the primary window's picture, stretched to
 // its own size, every 25 ms (skipped while the primary window has not been
-// painted since the last copy). The mirrors take no part in the slideshow; input
-// over them reaches the full-screen window's program-wide filter like any
-// other event of the program.
+// painted since the last copy). The copy comes from the primary window's
+// backing store, the image Qt sends to the screen. The mirrors take no part
+// in the slideshow; input over them reaches the full-screen window's
+// program-wide filter like any other event of the program.
 
 #include <cstdint>
 #include <vector>
 
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
-
-#include "gfx/bitmap.h"
 
 namespace vantor {
 
@@ -32,7 +32,7 @@ class TMultiScreenForm : public QWidget {
 
  private:
   QTimer timer1_;
-  gfx::Bitmap shown_;          // the last copy, at this window's size
+  QImage shown_;               // the last copy, at this window's size
   uint64_t copiedPaints_ = 0;  // the source's paint count at that copy
 };
 
