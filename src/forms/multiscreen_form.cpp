@@ -11,15 +11,15 @@ namespace vantor {
 
 namespace {
 
-// Counts the paints of the source window and its children, so that a mirror
-// copies the screen only when what it shows may have changed: between
-// transitions the show's picture stands still for seconds.
-class PaintWatch : public QObject {
- public:
-  uint64_t paints = 1;
+// The mirrors' source, and a count of the paints of the source window and
+// its children, so that a mirror copies only when what the source shows may
+// have changed: between transitions the picture stands still for seconds.
+struct MirrorState : QObject {
   QPointer<QWidget> source;
+  bool imageSameMonitor = true;
+  std::vector<TMultiScreenForm *> mirrors;
+  uint64_t paints = 1;
 
- protected:
   bool eventFilter(QObject *watched, QEvent *event) override {
     if (event->type() == QEvent::Paint && source && watched->isWidgetType()) {
       auto *widget = static_cast<QWidget *>(watched);
@@ -27,13 +27,6 @@ class PaintWatch : public QObject {
     }
     return false;
   }
-};
-
-struct MirrorState {
-  QPointer<QWidget> source;
-  bool imageSameMonitor = true;
-  std::vector<TMultiScreenForm *> mirrors;
-  PaintWatch watch;
 };
 
 MirrorState &state() {
@@ -82,8 +75,8 @@ void TMultiScreenForm::Timer1Timer() {
     MirrorState &s = state();
     if (!s.imageSameMonitor || !s.source || !s.source->isVisible()) return;
     const bool sameSize = shown_.size() == size();
-    if (sameSize && copiedPaints_ == s.watch.paints) return;
-    copiedPaints_ = s.watch.paints;
+    if (sameSize && copiedPaints_ == s.paints) return;
+    copiedPaints_ = s.paints;
     if (!sameSize) {
       shown_ = QImage(size(), QImage::Format_RGB32);
       shown_.fill(Qt::black);
@@ -106,7 +99,6 @@ void TMultiScreenForm::paintEvent(QPaintEvent *) {
 
 void SetMirrorSource(QWidget *source, bool imageSameMonitor) {
   state().source = source;
-  state().watch.source = source;
   state().imageSameMonitor = imageSameMonitor;
 }
 
@@ -114,7 +106,7 @@ void CreateMirrors() {
   MirrorState &s = state();
   const QList<QScreen *> screens = QGuiApplication::screens();
   if (screens.isEmpty() || !s.mirrors.empty()) return;
-  if (screens.size() > 1) qApp->installEventFilter(&s.watch);
+  if (screens.size() > 1) qApp->installEventFilter(&s);
   for (qsizetype m = 1; m < screens.size(); ++m) {
     auto *form = new TMultiScreenForm;
     form->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -139,7 +131,7 @@ void FreeMirrors() {
     }
   }
   s.mirrors.clear();
-  if (qApp) qApp->removeEventFilter(&s.watch);
+  if (qApp) qApp->removeEventFilter(&s);
 }
 
 const std::vector<TMultiScreenForm *> &Mirrors() {

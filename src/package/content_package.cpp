@@ -10,6 +10,7 @@
 
 #include "package/zip_archive.h"
 #include "platform/atomic_file.h"
+#include "platform/dynamic_library.h"
 #include "platform/paths.h"
 #include "settings/ini_file.h"
 
@@ -147,8 +148,8 @@ void ContentPackage::ExtractItem(const IniFile &ini, const std::string &key,
 
 void ContentPackage::EnsureMpegLibrary(const IniFile &ini, const std::string &systemFolder) const {
   if (!present()) return;
-  // The loader asks for "mpegdll.dll", which on this platform is this file.
-  if (fileExists(systemFolder + "libmpegdll.so")) return;
+  // The library file as the loader looks for it on this platform.
+  if (fileExists(systemFolder + sharedLibraryName("MPEGDLL.DLL"))) return;
   std::error_code ec;
   std::filesystem::create_directories(systemFolder, ec);
   ExtractItem(ini, "MPEGDLL.DLL", workFolder_ + "MPEGDLL.DLL", systemFolder);

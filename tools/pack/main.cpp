@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "package/package_writer.h"
+#include "platform/dynamic_library.h"
 #include "platform/paths.h"
 
 using namespace vantor;
@@ -57,11 +58,12 @@ std::vector<PackItem> mpegLibraryItem(const std::vector<PackItem> &items,
   if (hasLibrary) return {};
   if (library.empty()) {
     if (!hasMp3) return {};
-    library = (std::filesystem::path(program).parent_path() / "libmpegdll.so").string();
+    library =
+        (std::filesystem::path(program).parent_path() / sharedLibraryName("MPEGDLL.DLL")).string();
     std::error_code ec;
     if (!std::filesystem::exists(library, ec)) return {};
   }
-  return {{"MPEGDLL.DLL", library, false, "libmpegdll.so"}};
+  return {{"MPEGDLL.DLL", library, false, sharedLibraryName("MPEGDLL.DLL")}};
 }
 
 }  // namespace
