@@ -10,7 +10,7 @@ jobs=$(nproc)
 fuzz_seconds=${VANTOR_FUZZ_SECONDS:-15}
 
 echo "== normal build =="
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=ON -DVANTOR_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600 | tee build/ctest.out
 
