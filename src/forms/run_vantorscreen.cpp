@@ -148,7 +148,9 @@ void TRunVantorscreen::LoadBackImage() {
   if (preview_ || set.Back_Mode_UseColor || !context_.resolve || !context_.resolve(file)) return;
   try {
     if (!l.backImage) l.backImage.emplace();
-    LoadGraphicFile(*l.backImage, file, l.color);
+    // Transparent pixels lie on the show's background colour, which the
+    // control has already taken.
+    LoadGraphicFile(*l.backImage, file, gfx::Color(set.BackgroundColor));
     l.backImageMode = set.Back_Image_UseTiled ? 1 : 2;
   } catch (...) {
     l.backImageMode = 0;

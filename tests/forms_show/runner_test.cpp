@@ -434,6 +434,29 @@ TEST_F(RunnerTest, BackgroundPictureThatFailsToLoadFallsBackToTheColour) {
   EXPECT_EQ(screen->loader.backImageMode, 0);
 }
 
+// What the show composes over a background picture whose pixels are all
+// transparent: the background colour, around the picture itself.
+TEST_F(RunnerTest, TransparentBackgroundPictureLiesOnTheBackgroundColour) {
+  TempDir dir;
+  ASSERT_EQ(run("convert -size 4x4 xc:none PNG32:" + dir / "back.png"), 0);
+  ASSERT_EQ(run("convert -size 2x2 'xc:rgb(200,30,40)' " + dir / "pic.bmp"), 0);
+  settings.BackgroundColor = 0x00336699;
+  settings.Back_Mode_UseColor = false;
+  settings.Back_Image_Filename = dir / "back.png";
+  start();
+  PictureJob job;
+  job.entry = dir / "pic.bmp";
+  job.look = screen->LoadingFields();
+  job.look.width = job.look.height = 8;
+  job.resolve = [](std::string &) { return true; };
+  const PreparedPicture prepared = PreparePicture(job);
+  ASSERT_TRUE(prepared.shown);
+  ASSERT_EQ(prepared.picture.size(), (gfx::Size{8, 8}));
+  EXPECT_EQ(prepared.picture.pixel(0, 0), gfx::Color(0x00336699));
+  EXPECT_EQ(prepared.picture.pixel(7, 7), gfx::Color(0x00336699));
+  EXPECT_EQ(prepared.picture.pixel(3, 3), gfx::makeColor(200, 30, 40));
+}
+
 TEST_F(RunnerTest, EncryptedLooseFileIsDecodedForTheLoadAndTheCopyRemoved) {
   TempDir dir;
   std::string stored = "JFIF picture bytes\x01\xfe";
