@@ -242,29 +242,33 @@ void TRunVantorscreen::ChooseSoon() {
   choosing_ = false;
 }
 
+PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash) {
+  const TSaverSetting &set = context_.settings;
+  PictureJob job;
+  job.entry = std::move(entry);
+  job.splash = splash;
+  job.look = screen_->LoadingFields();
+  job.captions = !set.ForceHide && job.look.captionPosition != 0 && !preview_;
+  job.ini = &context_.ini;
+  if (set.ImageEncrypt && !context_.packagePresent)
+    job.decodedName =
+        context_.decodeFolder.empty() ? set.TempImagePath : context_.decodeFolder + "tempimagefile";
+  job.resolve = context_.resolve;
+  job.load = context_.load;
+  return job;
+}
+
 void TRunVantorscreen::ChoosePicture() {
   const TSaverSetting &set = context_.settings;
   // An empty list shows nothing at all, not even the splash.
   if (set.PictureList.empty() || preparing_) return;
+  const bool splash = SplashWanted();
   PictureJob job;
   try {
-    job.splash = SplashWanted();
-    if (job.splash) {
-      job.entry = set.SplashImage;
-    } else {
-      index_ = NextIndex();
-      job.entry = set.PictureList[size_t(index_)];
-    }
-    job.look = screen_->LoadingFields();
-    job.captions = !set.ForceHide && job.look.captionPosition != 0 && !preview_;
-    job.ini = &context_.ini;
-    if (set.ImageEncrypt && !context_.packagePresent)
-      job.decodedName = context_.decodeFolder.empty() ? set.TempImagePath
-                                                      : context_.decodeFolder + "tempimagefile";
-    job.resolve = context_.resolve;
-    job.load = context_.load;
+    if (!splash) index_ = NextIndex();
+    job = JobFor(splash ? set.SplashImage : set.PictureList[size_t(index_)], splash);
   } catch (...) {
-    PictureFailed(job.splash);
+    PictureFailed(splash);
     return;
   }
   preparing_ = true;

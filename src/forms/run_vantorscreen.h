@@ -89,6 +89,9 @@ struct PreparedPicture {
 using PictureLoad = std::function<bool(PictureComposer &composer, const std::string &file)>;
 
 // Everything one picture job reads, copied, so that it may run on any thread.
+// Only the settings file and the caption text drawer of `look` are shared;
+// both outlive the job, the settings file is only read, and the drawer keeps
+// no state between calls.
 struct PictureJob {
   std::string entry;  // the list entry, or the splash picture's
   bool splash = false;
@@ -119,7 +122,7 @@ class PictureWorker {
   virtual void Run(Job job, Done done) = 0;
 };
 
-// Runs each job at once on the calling thread (tests, tools).
+// Runs each job at once on the calling thread (tests).
 class InlinePictureWorker : public PictureWorker {
  public:
   void Run(Job job, Done done) override { done(job()); }
@@ -196,6 +199,9 @@ class TRunVantorscreen {
   bool SplashWanted() const;
   int NextIndex() const;
   void ChooseSoon();
+  // The job that makes the picture of `entry` with the control's present
+  // loading fields.
+  PictureJob JobFor(std::string entry, bool splash);
   void PictureReady(PreparedPicture prepared);
   void PictureFailed(bool splash);
   uint8_t ChooseEffect() const;
