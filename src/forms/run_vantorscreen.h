@@ -107,7 +107,7 @@ struct PictureJob {
 // Resolves the entry, decodes a complemented file, and loads, fits and
 // composes the picture with its caption. Never throws; stops early, as a
 // failure, when the calling thread's cancel flag is set.
-PreparedPicture PreparePicture(PictureJob job);
+[[nodiscard]] PreparedPicture PreparePicture(PictureJob job);
 
 // Runs picture jobs off the window thread, one at a time, and hands each
 // result to the window thread.
