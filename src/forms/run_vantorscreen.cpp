@@ -11,6 +11,7 @@
 
 #include "Transitions/speed.h"
 #include "Vantorscreen/picture_loader.h"
+#include "platform/cancel.h"
 #include "platform/paths.h"
 #include "platform/random.h"
 #include "settings/ini_file.h"
@@ -100,6 +101,9 @@ TRunVantorscreen::TRunVantorscreen(std::unique_ptr<ShowScreen> screen,
 }
 
 TRunVantorscreen::~TRunVantorscreen() {
+  // The worker goes first: a job still running is abandoned and its thread
+  // joined, so no result arrives for a runner that is gone.
+  context_.worker.reset();
   timer_->SetEnabled(false);
   timer_->OnTimer = nullptr;
   screen_->SetOnComplete(nullptr);
@@ -144,26 +148,70 @@ void TRunVantorscreen::LoadBackImage() {
   if (preview_ || set.Back_Mode_UseColor || !context_.resolve || !context_.resolve(file)) return;
   try {
     if (!l.backImage) l.backImage.emplace();
-    LoadGraphicFile(*l.backImage, file, l.color);
+    // Transparent pixels lie on the show's background colour, which the
+    // control has already taken.
+    LoadGraphicFile(*l.backImage, file, gfx::Color(set.BackgroundColor));
     l.backImageMode = set.Back_Image_UseTiled ? 1 : 2;
   } catch (...) {
     l.backImageMode = 0;
   }
 }
 
+PreparedPicture PreparePicture(PictureJob job) {
+  PreparedPicture out;
+  out.splash = job.splash;
+  std::string decoded;
+  try {
+    std::string file = job.entry;
+    // An empty entry is never accepted.
+    if (file.empty() || !job.resolve || !job.resolve(file) || CancelRequested()) return out;
+    PictureComposer &l = job.look;
+    // The splash keeps the caption that is set; a list picture gets its own.
+    if (!job.splash) {
+      l.caption.clear();
+      if (job.captions) {
+        const std::string name(fileNameOf(file));
+        const auto entry = job.ini ? job.ini->value("captions", name) : std::nullopt;
+        l.caption = entry ? *entry : DefaultCaption(name);
+      }
+    }
+    std::string load = file;
+    if (!job.decodedName.empty()) {
+      decoded = job.decodedName + std::string(extensionOf(file));
+      std::string bytes = readWhole(file);
+      ComplementBytes(bytes);
+      writeDecoded(decoded, bytes);
+      load = decoded;
+    }
+    l.picture = gfx::Bitmap();
+    const bool loaded = job.load ? job.load(l, load) : l.loadFromFile(load);
+    if (!decoded.empty()) std::remove(decoded.c_str());
+    decoded.clear();
+    if (!loaded || l.picture.empty() || CancelRequested()) return out;
+    out.shown = true;
+    out.file = std::move(file);
+    out.caption = l.caption;
+    out.picture = std::move(l.picture);
+    out.lastPicture = l.lastPicture;
+  } catch (...) {
+    out.shown = false;
+  }
+  if (!decoded.empty()) std::remove(decoded.c_str());
+  return out;
+}
+
 void TRunVantorscreen::TimerTick() {
   timer_->SetEnabled(false);
   timer_->SetInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
-  ChoosePicture();
-  StartTransition();
+  // A tick while a picture is still being made waits for it: its result
+  // starts the transition.
+  if (preparing_) return;
+  failedInARow_ = 0;
+  ChooseSoon();
 }
 
-bool TRunVantorscreen::SplashDue(std::string *splashFile) const {
-  if (!firstTick_ || !context_.settings.ShowSplash || !context_.resolve) return false;
-  std::string file = context_.settings.SplashImage;
-  if (!context_.resolve(file)) return false;
-  if (splashFile) *splashFile = file;
-  return true;
+bool TRunVantorscreen::SplashWanted() const {
+  return firstTick_ && context_.settings.ShowSplash && context_.resolve;
 }
 
 int TRunVantorscreen::Random(int n) const {
@@ -179,48 +227,99 @@ int TRunVantorscreen::NextIndex() const {
   return drawn;
 }
 
-void TRunVantorscreen::ChoosePicture() {
-  try {
-    std::string splash;
-    if (SplashDue(&splash)) {
-      screen_->LoadFromFile(splash);
-    } else if (!context_.settings.PictureList.empty()) {
-      index_ = NextIndex();
-      currentFile_ = context_.settings.PictureList[size_t(index_)];
-    }
-    // At the splash the current file is still empty, which never resolves.
-    if (currentFile_.empty() || !context_.resolve || !context_.resolve(currentFile_)) return;
-    UpdateCaption();
-    if (context_.settings.ImageEncrypt && !context_.packagePresent)
-      LoadDecoded(currentFile_);
-    else
-      screen_->LoadFromFile(currentFile_);
-  } catch (...) {
-    // A picture that cannot be chosen or loaded leaves the previous one.
+// An inline worker hands a failed picture back from within ChoosePicture();
+// the next choice is then made here, in a loop, instead of one level deeper.
+void TRunVantorscreen::ChooseSoon() {
+  if (choosing_) {
+    chooseAgain_ = true;
+    return;
   }
+  choosing_ = true;
+  do {
+    chooseAgain_ = false;
+    ChoosePicture();
+  } while (chooseAgain_);
+  choosing_ = false;
 }
 
-void TRunVantorscreen::UpdateCaption() {
-  PictureComposer &l = screen_->Loader();
-  l.caption.clear();
-  if (context_.settings.ForceHide || l.captionPosition == 0 || preview_) return;
-  const std::string name(fileNameOf(currentFile_));
-  if (auto entry = context_.ini.value("captions", name))
-    l.caption = *entry;
+PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash) {
+  const TSaverSetting &set = context_.settings;
+  PictureJob job;
+  job.entry = std::move(entry);
+  job.splash = splash;
+  job.look = screen_->LoadingFields();
+  job.captions = !set.ForceHide && job.look.captionPosition != 0 && !preview_;
+  job.ini = &context_.ini;
+  if (set.ImageEncrypt && !context_.packagePresent)
+    job.decodedName =
+        context_.decodeFolder.empty() ? set.TempImagePath : context_.decodeFolder + "tempimagefile";
+  job.resolve = context_.resolve;
+  job.load = context_.load;
+  return job;
+}
+
+void TRunVantorscreen::ChoosePicture() {
+  const TSaverSetting &set = context_.settings;
+  // An empty list shows nothing at all, not even the splash.
+  if (set.PictureList.empty() || preparing_) return;
+  const bool splash = SplashWanted();
+  PictureJob job;
+  try {
+    if (!splash) index_ = NextIndex();
+    job = JobFor(splash ? set.SplashImage : set.PictureList[size_t(index_)], splash);
+  } catch (...) {
+    PictureFailed(splash);
+    return;
+  }
+  preparing_ = true;
+  auto run = [job = std::move(job)]() mutable { return PreparePicture(std::move(job)); };
+  auto done = [this](PreparedPicture prepared) { PictureReady(std::move(prepared)); };
+  if (context_.worker)
+    context_.worker->Run(std::move(run), std::move(done));
   else
-    l.caption = DefaultCaption(name);
-  if (!l.caption.empty()) screen_->Refresh();
+    InlinePictureWorker().Run(std::move(run), std::move(done));
 }
 
-void TRunVantorscreen::LoadDecoded(const std::string &fileName) {
-  const std::string base = context_.decodeFolder.empty() ? context_.settings.TempImagePath
-                                                         : context_.decodeFolder + "tempimagefile";
-  const std::string temp = base + std::string(extensionOf(fileName));
-  std::string bytes = readWhole(fileName);
-  ComplementBytes(bytes);
-  writeDecoded(temp, bytes);
-  screen_->LoadFromFile(temp);
-  std::remove(temp.c_str());
+void TRunVantorscreen::PictureReady(PreparedPicture prepared) {
+  preparing_ = false;
+  if (!prepared.shown) {
+    PictureFailed(prepared.splash);
+    return;
+  }
+  bool started = false;
+  try {
+    PictureComposer &l = screen_->Loader();
+    l.lastPicture = prepared.lastPicture;
+    if (!prepared.splash) {
+      currentFile_ = std::move(prepared.file);
+      l.caption = prepared.caption;
+      if (!l.caption.empty()) screen_->Refresh();
+    }
+    screen_->ShowComposed(prepared.picture);
+    prepared.picture = gfx::Bitmap();
+    started = StartTransition(prepared.splash);
+  } catch (...) {
+    started = false;
+  }
+  if (started)
+    failedInARow_ = 0;
+  else
+    PictureFailed(prepared.splash);
+}
+
+// A picture that cannot be shown gives way to the next entry at once. Once
+// every entry of the list has failed in a row, the show waits the display
+// time that the tick set before it goes round again, so that it never spins.
+void TRunVantorscreen::PictureFailed(bool splash) {
+  firstTick_ = false;
+  const int count = int(context_.settings.PictureList.size());
+  if (!splash && ++failedInARow_ >= count) {
+    failedInARow_ = 0;
+    timer_->SetInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
+    timer_->SetEnabled(true);
+    return;
+  }
+  ChooseSoon();
 }
 
 uint8_t TRunVantorscreen::ChooseEffect() const {
@@ -242,12 +341,12 @@ void TRunVantorscreen::ApplyPictureInterval() {
   timer_->SetInterval(SecondsToTimerInterval(seconds ? *seconds : context_.settings.ImageInterval));
 }
 
-void TRunVantorscreen::StartTransition() {
-  if (context_.settings.PictureList.empty()) return;
+bool TRunVantorscreen::StartTransition(bool splash) {
+  bool started = false;
   try {
     ShowScreen &s = *screen_;
     if (s.Busy()) s.StopAnimation();
-    if (SplashDue(nullptr)) {
+    if (splash) {
       s.ClearImage();
       s.Update();
       s.SetStyle(0);
@@ -262,14 +361,21 @@ void TRunVantorscreen::StartTransition() {
         s.Update();
       }
     }
+    awaitingComplete_ = true;
     s.Animate();
+    // A transition that ran to its end within Animate has already come
+    // back through TransitionDone.
+    started = !awaitingComplete_ || s.Busy();
   } catch (...) {
-    // No OnComplete follows; the show stays on what is displayed.
+    started = false;
   }
+  if (!started) awaitingComplete_ = false;
   firstTick_ = false;
+  return started;
 }
 
 void TRunVantorscreen::TransitionDone() {
+  awaitingComplete_ = false;
   timer_->SetEnabled(true);
 }
 

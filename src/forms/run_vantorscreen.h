@@ -1,17 +1,25 @@
 #pragma once
 // The slideshow runner: on each tick of its timer it chooses the next
-// picture, loads it into the display control with its caption, chooses the
-// effect and the display time, and starts the transition. The timer comes on
-// again only when the control reports the end of the transition, so the
-// display time counts from there and transitions never overlap.
+// picture, has it resolved, loaded and composed with its caption, hands the
+// finished picture to the display control, chooses the effect and the display
+// time, and starts the transition. The timer comes on again only when the
+// control reports the end of the transition, so the display time counts from
+// there and transitions never overlap.
 //
-// Window-free: the control and the timer are reached through the two small
-// interfaces below, which the show windows implement over the real display
-// control and a Qt timer, and the tests over fakes.
+// Resolving (which may unpack an item) and decoding can take long, so they
+// run as a picture job on a worker, off the window thread: input is handled
+// while a picture is being made. A picture that cannot be shown is skipped at
+// once; when no entry of the list can be shown, the show waits one display
+// time before it tries the list again.
+//
+// Window-free: the control, the timer and the worker are reached through the
+// small interfaces below, which the show windows implement over the real
+// display control, a Qt timer and a thread, and the tests over fakes.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Vantorscreen/picture_composer.h"
@@ -40,8 +48,13 @@ class ShowScreen {
   virtual void SetTransparency(bool on, gfx::Color color) = 0;
   // The loading fields (fit mode, caption, background picture, preview).
   virtual PictureComposer &Loader() = 0;
+  // A copy of the loading fields as a load would use them now: with the
+  // control's size and colour, and without the last composed picture.
+  virtual PictureComposer LoadingFields() = 0;
+  // Makes a picture composed from LoadingFields() the control's picture, as
+  // a load of its file would have.
+  virtual void ShowComposed(const gfx::Bitmap &picture) = 0;
   virtual void SetOnComplete(std::function<void()> handler) = 0;
-  virtual void LoadFromFile(const std::string &fileName) = 0;
   virtual void Animate() = 0;
   virtual void StopAnimation() = 0;
   virtual void ClearImage() = 0;
@@ -62,6 +75,59 @@ class ShowTimer {
   std::function<void()> OnTimer;
 };
 
+// The finished picture of one entry, or the news that it cannot be shown.
+struct PreparedPicture {
+  bool shown = false;  // false: nothing of this entry can be shown
+  bool splash = false;
+  std::string file;                      // the entry as resolve rewrote it
+  std::string caption;                   // the caption drawn into the picture
+  gfx::Bitmap picture;                   // composed and enlarged, ready for the transition
+  std::optional<gfx::Size> lastPicture;  // the composer's state for the next load
+};
+
+// Loads, fits and composes `file` into `composer.picture`; false on failure.
+using PictureLoad = std::function<bool(PictureComposer &composer, const std::string &file)>;
+
+// Everything one picture job reads, copied, so that it may run on any thread.
+// Only the settings file and the caption text drawer of `look` are shared;
+// both outlive the job, the settings file is only read, and the drawer keeps
+// no state between calls.
+struct PictureJob {
+  std::string entry;  // the list entry, or the splash picture's
+  bool splash = false;
+  PictureComposer look;          // the loading fields (see ShowScreen::LoadingFields)
+  bool captions = false;         // captions are drawn in this show
+  const IniFile *ini = nullptr;  // its captions section; only read
+  std::string decodedName;       // non-empty: the file is stored complemented and
+                                 // is decoded into this name + its extension
+  std::function<bool(std::string &entry)> resolve;
+  PictureLoad load;  // the composer's own load when empty
+};
+
+// Resolves the entry, decodes a complemented file, and loads, fits and
+// composes the picture with its caption. Never throws; stops early, as a
+// failure, when the calling thread's cancel flag is set.
+[[nodiscard]] PreparedPicture PreparePicture(PictureJob job);
+
+// Runs picture jobs off the window thread, one at a time, and hands each
+// result to the window thread.
+class PictureWorker {
+ public:
+  using Job = std::function<PreparedPicture()>;
+  using Done = std::function<void(PreparedPicture)>;
+  // Abandons the running job and waits for its thread; no result is handed
+  // over after that.
+  virtual ~PictureWorker() = default;
+  // Starts `job`; `done` receives its result later on the window thread.
+  virtual void Run(Job job, Done done) = 0;
+};
+
+// Runs each job at once on the calling thread (tests).
+class InlinePictureWorker : public PictureWorker {
+ public:
+  void Run(Job job, Done done) override { done(job()); }
+};
+
 // Everything else the runner reads.
 struct RunnerContext {
   const TSaverSetting &settings;  // picture list already shuffled for order 2
@@ -77,6 +143,10 @@ struct RunnerContext {
   std::function<int(int)> random;
   // The music's player choice flag (MP3 through the media-control player).
   std::function<void(bool)> setMediaPlayerMp3;
+  // Runs the picture jobs; an inline worker when empty.
+  std::unique_ptr<PictureWorker> worker;
+  // How a job loads a picture file; the composer's own load when empty.
+  PictureLoad load;
 };
 
 // Display times are whole seconds; the timer takes milliseconds within int.
@@ -103,8 +173,11 @@ class TRunVantorscreen {
   TRunVantorscreen &operator=(const TRunVantorscreen &) = delete;
 
   void TimerTick();
+  // Chooses the next entry (or the splash) and starts its picture job.
   void ChoosePicture();
-  void StartTransition();
+  // Starts the transition to the picture just handed to the control; false
+  // when none was started.
+  bool StartTransition(bool splash);
   void TransitionDone();
 
   // The host switches the timer off and stops the transition at close, and
@@ -116,15 +189,21 @@ class TRunVantorscreen {
   int Index() const { return index_; }
   bool FirstTick() const { return firstTick_; }
   bool Preview() const { return preview_; }
+  // A picture job runs; the timer's ticks wait for it.
+  bool Preparing() const { return preparing_; }
 
  private:
   void ApplySettings();
   void ApplyCaptionLook();
   void LoadBackImage();
-  bool SplashDue(std::string *splashFile) const;
+  bool SplashWanted() const;
   int NextIndex() const;
-  void UpdateCaption();
-  void LoadDecoded(const std::string &fileName);
+  void ChooseSoon();
+  // The job that makes the picture of `entry` with the control's present
+  // loading fields.
+  PictureJob JobFor(std::string entry, bool splash);
+  void PictureReady(PreparedPicture prepared);
+  void PictureFailed(bool splash);
   uint8_t ChooseEffect() const;
   void ApplyPictureInterval();
   int Random(int n) const;
@@ -136,6 +215,11 @@ class TRunVantorscreen {
   int index_ = -1;
   bool preview_ = false;
   bool firstTick_ = true;
+  bool preparing_ = false;
+  bool awaitingComplete_ = false;  // a transition was started and has not ended
+  int failedInARow_ = 0;           // list entries skipped since one was shown
+  // ChooseSoon() reached again from within itself (an inline worker).
+  bool choosing_ = false, chooseAgain_ = false;
 };
 
 }  // namespace vantor

@@ -1,14 +1,18 @@
 #include "forms/run_vantorscreen_qt.h"
 
 #include <QEvent>
+#include <QMetaObject>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
+#include <thread>
 
 #include "Vantorscreen/picture_caption_qt.h"
 #include "Vantorscreen/vantorscreen_widget.h"
 #include "app/engine.h"
 #include "forms/show_stats.h"
+#include "platform/cancel.h"
 
 namespace vantor {
 
@@ -43,6 +47,38 @@ class QtShowTimer : public ShowTimer {
   QTimer timer_;
   bool enabled_ = false;
   int interval_ = 1000;
+};
+
+// One thread per picture job, under a cancel flag that the destructor sets
+// before it joins the thread. Results travel to the window thread as queued
+// calls on an object that the worker owns, so that calls still queued when
+// it goes are dropped with it.
+class ThreadPictureWorker : public PictureWorker {
+ public:
+  ~ThreadPictureWorker() override {
+    cancel_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  void Run(Job job, Done done) override {
+    // The runner starts a job only once the last one has handed its result
+    // over, so this join finds the thread at its end.
+    if (thread_.joinable()) thread_.join();
+    thread_ = std::thread([this, job = std::move(job), done = std::move(done)] {
+      auto result = std::make_shared<PreparedPicture>();
+      {
+        CancelScope scope(cancel_);
+        *result = job();
+      }
+      if (cancel_) return;
+      QMetaObject::invokeMethod(
+          &receiver_, [done, result] { done(std::move(*result)); }, Qt::QueuedConnection);
+    });
+  }
+
+ private:
+  QObject receiver_;  // lives on the window thread, where it was made
+  std::atomic<bool> cancel_{false};
+  std::thread thread_;
 };
 
 // Keeps the control's widget over the whole client area of its host.
@@ -95,6 +131,15 @@ class ControlShowScreen : public ShowScreen {
     control().TransparentColor = c;
   }
   PictureComposer &Loader() override { return control().Loader(); }
+  PictureComposer LoadingFields() override {
+    PictureComposer look = control().Loader();
+    look.picture = gfx::Bitmap();
+    look.width = control().Width();
+    look.height = control().Height();
+    look.color = control().Color();
+    return look;
+  }
+  void ShowComposed(const gfx::Bitmap &picture) override { control().SetPicture(&picture); }
   void SetOnComplete(std::function<void()> handler) override {
     if (!widget_) return;
     if (!handler) {
@@ -106,7 +151,6 @@ class ControlShowScreen : public ShowScreen {
       handler();
     };
   }
-  void LoadFromFile(const std::string &f) override { control().LoadFromFile(f); }
   void Animate() override {
     stats_.transitionStarted(control().Style(), control().Width(), control().Height());
     control().Animate();
@@ -140,7 +184,9 @@ std::unique_ptr<TRunVantorscreen> CreateRunVantorscreen(
       engine.packagePresent(),
       engine.folders.workTmp,
       {},
-      std::move(setMediaPlayerMp3)};
+      std::move(setMediaPlayerMp3),
+      std::make_unique<ThreadPictureWorker>(),
+      {}};
   return std::make_unique<TRunVantorscreen>(std::make_unique<ControlShowScreen>(host),
                                             std::make_unique<QtShowTimer>(), std::move(context),
                                             preview);

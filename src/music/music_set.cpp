@@ -59,7 +59,12 @@ void MusicSet::startPackaged() {
   }
   if (packagedIndex_ == -1) return;
   std::string entry = s.MusicList[static_cast<size_t>(packagedIndex_)];
-  if (resolve(entry)) PlayTrack(entry);
+  // An entry that cannot be cut out is skipped like a track that cannot
+  // start.
+  if (resolve(entry) && fileExists(entry))
+    PlayTrack(entry);
+  else
+    trackFailed();
 }
 
 // Loose files are all resolved at once; the resolved paths replace the

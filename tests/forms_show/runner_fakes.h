@@ -4,6 +4,7 @@
 // that the test moves forward by hand.
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ class FakeScreen : public ShowScreen {
   std::vector<std::string> calls;   // ClearImage, Update, Refresh, StopAnimation
   bool busy = false;
   bool holdsPicture = false;
+  int animateThrows = 0;  // the next calls of Animate that throw
   gfx::Color color = 1234;
   uint16_t step = 4, delay = 30;
   uint8_t style = 101;
@@ -46,10 +48,21 @@ class FakeScreen : public ShowScreen {
   void SetReverse(bool on) override { reverse = on; }
   void SetTransparency(bool, gfx::Color) override {}
   PictureComposer &Loader() override { return loader; }
+  PictureComposer LoadingFields() override {
+    PictureComposer look = loader;
+    look.color = color;
+    return look;
+  }
+  void ShowComposed(const gfx::Bitmap &picture) override {
+    if (!picture.empty()) holdsPicture = true;
+  }
   void SetOnComplete(std::function<void()> h) override { onComplete = std::move(h); }
-  void LoadFromFile(const std::string &f) override;
+  // The picture job's load: records the load and gives a one-pixel picture
+  // for files that exist or lie in "/pics/", except those named "bad...".
+  bool load(PictureComposer &composer, const std::string &f);
   // Like the control: nothing starts while one runs or without a picture.
   void Animate() override {
+    if (animateThrows > 0 && animateThrows--) throw std::runtime_error("no frames");
     if (busy || !holdsPicture) return;
     busy = true;
     animatedStyles.push_back(style);

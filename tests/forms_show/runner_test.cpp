@@ -9,15 +9,19 @@
 #include <set>
 
 #include "../common/test_util.h"
+#include "platform/paths.h"
 #include "runner_fakes.h"
 #include "settings/ini_file.h"
 #include "settings/saver_setting.h"
 
 namespace vantor::test {
 
-void FakeScreen::LoadFromFile(const std::string &f) {
-  loads.push_back({f, loader.caption, readFile(f)});
-  if (exists(f) || f.rfind("/pics/", 0) == 0) holdsPicture = true;
+bool FakeScreen::load(PictureComposer &composer, const std::string &f) {
+  loads.push_back({f, composer.caption, readFile(f)});
+  const bool readable = exists(f) || f.rfind("/pics/", 0) == 0;
+  if (!readable || fileNameOf(f).rfind("bad", 0) == 0) return false;
+  composer.picture = gfx::Bitmap(1, 1, composer.color);
+  return true;
 }
 
 namespace {
@@ -29,6 +33,7 @@ class RunnerTest : public ::testing::Test {
   TSaverSetting settings;
   IniFile ini;
   std::set<std::string> missing;
+  int resolves = 0;                // entries offered to resolve
   std::function<int(int)> random;  // the program's generator when empty
   bool packagePresent = true;
   std::string decodeFolder;
@@ -43,17 +48,21 @@ class RunnerTest : public ::testing::Test {
     auto t = std::make_unique<FakeTimer>();
     screen = s.get();
     timer = t.get();
-    RunnerContext context{settings,
-                          ini,
-                          [this](std::string &entry) {
-                            if (entry.empty() || missing.count(entry)) return false;
-                            if (entry.find('/') == std::string::npos) entry = "/pics/" + entry;
-                            return true;
-                          },
-                          packagePresent,
-                          decodeFolder,
-                          random,
-                          {}};
+    RunnerContext context{
+        settings,
+        ini,
+        [this](std::string &entry) {
+          ++resolves;
+          if (entry.empty() || missing.count(entry)) return false;
+          if (entry.find('/') == std::string::npos) entry = "/pics/" + entry;
+          return true;
+        },
+        packagePresent,
+        decodeFolder,
+        random,
+        {},
+        nullptr,
+        [s = screen](PictureComposer &c, const std::string &f) { return s->load(c, f); }};
     runner =
         std::make_unique<TRunVantorscreen>(std::move(s), std::move(t), std::move(context), preview);
   }
@@ -282,25 +291,70 @@ TEST_F(RunnerTest, DisplayTimeCountsFromTheEndOfTheTransition) {
   EXPECT_EQ(screen->loads.size(), 2u);
 }
 
-TEST_F(RunnerTest, RejectedEntryRunsTheTransitionAgainOnTheHeldPicture) {
+struct SkipCase {
+  const char *name;
+  std::vector<std::string> list;
+  std::set<std::string> missing;
+  const char *splash;  // "" for none
+  int animateThrows;   // Animate calls that throw before one works
+  std::vector<std::string> expected = {"b.png", "c.png", "b.png", "c.png"};
+};
+
+class Skips : public RunnerTest, public ::testing::WithParamInterface<SkipCase> {};
+
+// A picture that cannot be shown gives way to the next entry at once: the
+// screen is never left without a picture and the show keeps its pace.
+TEST_P(Skips, PictureThatCannotBeShownGivesWayToTheNextAtOnce) {
+  const SkipCase &c = GetParam();
   settings.ImageSequence = 0;
-  settings.PictureList = {"a.jpg", "gone.jpg"};
-  missing = {"gone.jpg"};
+  settings.ImageInterval = 1;
+  settings.PictureList = c.list;
+  settings.ShowSplash = *c.splash != 0;
+  settings.SplashImage = c.splash;
+  missing = c.missing;
   start();
-  cycle();
-  cycle();
-  EXPECT_EQ(shownFiles(), (std::vector<std::string>{"/pics/a.jpg"}));
-  EXPECT_EQ(screen->animatedStyles.size(), 2u);
+  screen->animateThrows = c.animateThrows;
+  std::vector<std::string> shown;
+  timer->advance(100);
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(screen->busy) << "no transition at tick " << i;
+    shown.push_back(std::string(fileNameOf(runner->CurrentFile())));
+    screen->finishTransition();
+    timer->advance(1000);
+  }
+  EXPECT_EQ(shown, c.expected);
 }
 
-TEST_F(RunnerTest, NoPictureYetMeansNoTransitionAndTheTimerStaysOff) {
-  settings.PictureList = {"gone.jpg"};
-  missing = {"gone.jpg"};
+INSTANTIATE_TEST_SUITE_P(
+    Faults, Skips,
+    ::testing::Values(
+        SkipCase{"MissingFirst", {"missing.png", "b.png", "c.png"}, {"missing.png"}, "", 0},
+        SkipCase{"UndecodableFirst", {"bad.png", "b.png", "c.png"}, {}, "", 0},
+        SkipCase{"UndecodableSplash", {"bad.png", "b.png", "c.png"}, {}, "bad-splash.png", 0},
+        SkipCase{"AnimateThrows",
+                 {"a.png", "b.png", "c.png"},
+                 {},
+                 "",
+                 1,
+                 {"b.png", "c.png", "a.png", "b.png"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RunnerTest, ListWithNothingToShowIsTriedOncePerDisplayTime) {
+  settings.ImageSequence = 0;
+  settings.ImageInterval = 1;
+  settings.PictureList = {"gone.png", "bad.png"};
+  missing = {"gone.png"};
   start();
   timer->advance(100);
+  EXPECT_EQ(resolves, 2);  // each entry once, then the show waits
   EXPECT_TRUE(screen->animatedStyles.empty());
-  EXPECT_FALSE(timer->Enabled());
-  EXPECT_FALSE(runner->FirstTick());
+  timer->advance(10000);
+  EXPECT_EQ(resolves, 22);
+  // The list comes good: the next round shows it.
+  missing.clear();
+  timer->advance(1000);
+  EXPECT_EQ(screen->animatedStyles.size(), 1u);
+  EXPECT_EQ(runner->CurrentFile(), "/pics/gone.png");
 }
 
 TEST_F(RunnerTest, HugeDisplayTimeDoesNotWrapToANegativePeriod) {
@@ -378,6 +432,29 @@ TEST_F(RunnerTest, BackgroundPictureThatFailsToLoadFallsBackToTheColour) {
   settings.Back_Image_Filename = dir / "back.png";
   start();
   EXPECT_EQ(screen->loader.backImageMode, 0);
+}
+
+// What the show composes over a background picture whose pixels are all
+// transparent: the background colour, around the picture itself.
+TEST_F(RunnerTest, TransparentBackgroundPictureLiesOnTheBackgroundColour) {
+  TempDir dir;
+  ASSERT_EQ(run("convert -size 4x4 xc:none PNG32:" + dir / "back.png"), 0);
+  ASSERT_EQ(run("convert -size 2x2 'xc:rgb(200,30,40)' " + dir / "pic.bmp"), 0);
+  settings.BackgroundColor = 0x00336699;
+  settings.Back_Mode_UseColor = false;
+  settings.Back_Image_Filename = dir / "back.png";
+  start();
+  PictureJob job;
+  job.entry = dir / "pic.bmp";
+  job.look = screen->LoadingFields();
+  job.look.width = job.look.height = 8;
+  job.resolve = [](std::string &) { return true; };
+  const PreparedPicture prepared = PreparePicture(job);
+  ASSERT_TRUE(prepared.shown);
+  ASSERT_EQ(prepared.picture.size(), (gfx::Size{8, 8}));
+  EXPECT_EQ(prepared.picture.pixel(0, 0), gfx::Color(0x00336699));
+  EXPECT_EQ(prepared.picture.pixel(7, 7), gfx::Color(0x00336699));
+  EXPECT_EQ(prepared.picture.pixel(3, 3), gfx::makeColor(200, 30, 40));
 }
 
 TEST_F(RunnerTest, EncryptedLooseFileIsDecodedForTheLoadAndTheCopyRemoved) {

@@ -219,16 +219,16 @@ TEST(MusicSet, LooseEntriesAreResolvedOnceAndMissingOnesDropped) {
   EXPECT_EQ(show.playThrough(5), media({"1.wav", "3.wav"}));
 }
 
-TEST(MusicSet, PackagedTracksAreCutOutWhenDueAndAMissingOneEndsTheMusic) {
-  Show show({{"1.wav", "one"}, {"gone.wav", ""}, {"3.wav", "three"}}, {true});
+TEST(MusicSet, PackagedTracksAreCutOutWhenDueAndAMissingOneIsSkipped) {
+  Show show({{"1.wav", "one"}, {"gone.wav", ""}, {"3.wav", "three"}}, {true, false, true});
   show.music->StartMusic();
   EXPECT_TRUE(vantor::test::exists(show.folder_.work() + "1.wav"));
   EXPECT_FALSE(vantor::test::exists(show.folder_.work() + "3.wav"));
   // The settings keep the entries as they are.
   EXPECT_EQ(show.engine.settings.MusicList,
             (std::vector<std::string>{"1.wav", "gone.wav", "3.wav"}));
-  EXPECT_EQ(show.playThrough(5), media({"1.wav"}));
-  EXPECT_EQ(show.music->packagedTrackIndex(), 1);
+  EXPECT_EQ(show.playThrough(4), media({"1.wav", "3.wav", "1.wav", "3.wav", "1.wav"}));
+  EXPECT_EQ(show.waitingTasks(), 0u);
 }
 
 TEST(MusicSet, TheNextTrackStartsOnlyAfterTheEndCallbackHasReturned) {
