@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "package/content_package.h"
+#include "platform/cancel.h"
 #include "platform/cp1252.h"
 #include "platform/paths.h"
 #include "settings/ini_file.h"
@@ -70,6 +71,11 @@ class PartFile {
     std::unique_ptr<char[]> buffer(new char[kChunk]);
     bool ok = true;
     for (;;) {
+      if (CancelRequested()) {
+        *why = "cancelled";
+        ok = false;
+        break;
+      }
       const ssize_t n = read(in, buffer.get(), kChunk);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {
@@ -125,6 +131,8 @@ bool zipFileTo(const std::string &archive, const std::string &entryName, const s
   int code = 0;
   zip_t *z = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
   if (!z) return *why = "cannot write the package: " + systemError(), false;
+  zip_register_cancel_callback_with_state(
+      z, [](zip_t *, void *) { return CancelRequested() ? 1 : 0; }, nullptr, nullptr);
   zip_source_t *file = zip_source_file(z, source.c_str(), 0, -1);
   if (!file || zip_file_add(z, entryName.c_str(), file, ZIP_FL_ENC_GUESS) < 0) {
     *why = "cannot read " + source + ": " + zip_strerror(z);
@@ -133,7 +141,7 @@ bool zipFileTo(const std::string &archive, const std::string &entryName, const s
     return false;
   }
   if (zip_close(z) != 0) {
-    *why = "cannot compress " + source + ": " + zip_strerror(z);
+    *why = CancelRequested() ? "cancelled" : "cannot compress " + source + ": " + zip_strerror(z);
     zip_discard(z);
     return false;
   }

@@ -33,7 +33,9 @@ using PackProgressFn = std::function<void(const PackProgress &)>;
 // package. The package is written beside `output` under a temporary name and
 // renamed over it, executable, only when it is complete: on failure `output`
 // is left as it was. Returns false and sets `error` on failure. `progress`,
-// when given, is called after the program and after each item.
+// when given, is called after the program and after each item. Within a
+// CancelScope whose flag is set, writing stops soon with the error
+// "cancelled".
 [[nodiscard]] bool WritePackage(const std::string &program, const std::string &output,
                                 const std::string &settingsText, const std::string &settingsName,
                                 const std::vector<PackItem> &items, std::string *error,
