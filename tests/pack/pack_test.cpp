@@ -90,12 +90,16 @@ TEST(Packer, ListingGivenIsKeptAndFilesItDoesNotNameAreReported) {
   writeFile(dir / "a.bmp", "A");
   writeFile(dir / "b.bmp", "B");
   std::string messages;
-  ASSERT_EQ(pack(dir, "[Pictures]\r\nb.bmp=1\r\n", dir / "a.bmp " + dir / "b.bmp", &messages), 0)
+  // Written on a system whose file names ignore case.
+  ASSERT_EQ(pack(dir, "[Pictures]\r\nB.BMP=1\r\n", dir / "a.bmp " + dir / "b.bmp", &messages), 0)
       << messages;
   EXPECT_NE(messages.find("given not named in the settings: a.bmp"), std::string::npos) << messages;
   ContentPackage package = ContentPackage::Scan(dir / "show.scr", work.path());
   IniFile ini(package.settingsPath());
-  EXPECT_EQ(ini.sectionKeys("Pictures"), std::vector<std::string>{"b.bmp"});
+  EXPECT_EQ(ini.sectionKeys("Pictures"), std::vector<std::string>{"B.BMP"});
+  // Extracted under the name the program looks for.
+  package.ExtractItem(ini, "B.BMP", work / "B.BMP", "");
+  EXPECT_EQ(readFile(work / "B.BMP"), "B");
 }
 
 // A pack that would make a black show, or cannot read what it is given,

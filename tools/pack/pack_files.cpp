@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -39,19 +40,20 @@ std::string withoutPrefix(const std::string &entry) {
   return entry;
 }
 
-// The item keys the settings refer to: every entry of an item section, and
-// every value anywhere (the splash, background and banner pictures and the
-// like name their items by value).
-std::set<std::string> referencedKeys(const IniFile &ini, const std::string &utf8Text) {
-  std::set<std::string> keys;
+// The item keys the settings refer to, upper-cased, each with its first
+// spelling: every entry of an item section, and every value anywhere (the
+// splash, background and banner pictures and the like name their items by
+// value).
+std::map<std::string, std::string> referencedKeys(const IniFile &ini) {
+  std::map<std::string, std::string> keys;
   auto add = [&](const std::string &entry) {
     if (entry.empty()) return;
-    keys.insert(upperAscii(ItemKey(entry)));
-    keys.insert(upperAscii(ItemKey(withoutPrefix(entry))));
+    for (const std::string &key : {ItemKey(entry), ItemKey(withoutPrefix(entry))})
+      keys.emplace(upperAscii(key), key);
   };
   for (const char *section : kItemSections)
     for (const std::string &entry : ini.sectionKeys(section)) add(entry);
-  std::istringstream lines(utf8Text);
+  std::istringstream lines(cp1252ToUtf8(ini.toText()));
   std::string line;
   while (std::getline(lines, line)) {
     const size_t eq = line.find('=');
@@ -143,13 +145,19 @@ std::vector<std::string> distinctNames(const std::vector<std::string> &fileNames
   return names;
 }
 
+std::string nameOfKey(const std::string &key) {
+  std::string name = key;
+  for (size_t at = 0; (at = name.find("**", at)) != std::string::npos;) name.replace(at, 2, "=");
+  return name;
+}
+
 PackItem itemFor(const std::string &name, const Source &file) {
   std::string key;
   for (char c : name) key += c == '=' ? std::string("**") : std::string(1, c);
   return {key, file.path, file.raw, name};
 }
 
-Listing listPictures(const std::string &settingsText, const std::vector<PackItem> &items) {
+Listing listPictures(const std::string &settingsText, std::vector<PackItem> &items) {
   Listing out;
   IniFile ini;
   ini.loadFromText(utf8ToCp1252(settingsText));
@@ -189,10 +197,19 @@ Listing listPictures(const std::string &settingsText, const std::vector<PackItem
       return out;
     }
   }
-  const std::set<std::string> referenced = referencedKeys(ini, cp1252ToUtf8(ini.toText()));
-  for (const PackItem &item : items)
-    if (!referenced.count(upperAscii(item.key)) && item.key != "MPEGDLL.DLL")
+  const std::map<std::string, std::string> referenced = referencedKeys(ini);
+  for (PackItem &item : items) {
+    if (item.key == "MPEGDLL.DLL") continue;
+    const auto it = referenced.find(upperAscii(item.key));
+    if (it == referenced.end()) {
       out.unlisted.push_back(item.key);
+    } else if (it->second != item.key) {
+      // The program extracts an item to the file name the settings give it,
+      // so the archive's entry must be spelt the same.
+      item.key = it->second;
+      item.entry = nameOfKey(item.key);
+    }
+  }
   return out;
 }
 

@@ -43,6 +43,8 @@ std::vector<std::string> distinctNames(const std::vector<std::string> &fileNames
 // The item for a file stored under `name`: its key holds "**" where the
 // name has "=", which a settings key cannot hold.
 PackItem itemFor(const std::string &name, const Source &file);
+// The file name an item key stands for: "**" back to "=".
+std::string nameOfKey(const std::string &key);
 
 struct Listing {
   std::string settingsText;           // with [Pictures] filled in when it listed none
@@ -53,7 +55,8 @@ struct Listing {
 };
 
 // Checks the settings (UTF-8 INI text) against the items. When [Pictures]
-// lists nothing, every picture item is listed there in item order.
-Listing listPictures(const std::string &settingsText, const std::vector<PackItem> &items);
+// lists nothing, every picture item is listed there in item order. An item
+// that the settings name in another case takes their spelling.
+Listing listPictures(const std::string &settingsText, std::vector<PackItem> &items);
 
 }  // namespace vantor::pack
