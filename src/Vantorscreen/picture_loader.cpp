@@ -72,6 +72,11 @@ PictureFormat generalLoaderFormat(const std::string &ext) {
   return it == table.end() ? PictureFormat::Unreadable : it->second;
 }
 
+bool isPictureExtension(const std::string &ext) {
+  // GIF is read outside the general loader (see LoadGraphicFile).
+  return ext == "gif" || generalLoaderFormat(ext) != PictureFormat::Unreadable;
+}
+
 std::string upperExtension(const std::string &fileName) {
   const size_t slash = fileName.find_last_of('/');
   const size_t dot = fileName.find_last_of('.');

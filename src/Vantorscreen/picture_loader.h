@@ -15,6 +15,11 @@ namespace vantor {
 enum class PictureFormat { Unreadable, Jpeg, Png, Gif, Tiff, QtBmp, QtIco, QtPpm, QtPgm, QtPbm };
 PictureFormat generalLoaderFormat(const std::string &lowerExtension);
 
+// Whether LoadGraphicFile reads files of the given extension (lower case,
+// without the dot). The one list of picture extensions: the packer takes the
+// pictures of a folder by it.
+bool isPictureExtension(const std::string &lowerExtension);
+
 // The extension with its dot, upper-cased: "/a/b.Jpeg" gives ".JPEG", a name
 // without a dot in its last component gives "".
 std::string upperExtension(const std::string &fileName);

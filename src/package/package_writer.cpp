@@ -1,15 +1,159 @@
 #include "package/package_writer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string_view>
 
-#include "platform/atomic_file.h"
+#include "package/content_package.h"
+#include "platform/cancel.h"
 #include "platform/cp1252.h"
+#include "platform/paths.h"
 #include "settings/ini_file.h"
 
 namespace vantor {
+
+namespace {
+
+constexpr size_t kChunk = size_t(1) << 20;
+constexpr std::string_view kMarker = "#vantor#";
+
+std::string systemError() {
+  return std::strerror(errno);
+}
+
+// The package while it is written: a temporary file beside the output, so
+// that a failed or interrupted pack never leaves a partial file under the
+// output's name. It is renamed over the output only when complete.
+class PartFile {
+ public:
+  explicit PartFile(const std::string &output) {
+    const std::string folder(folderOf(output));
+    temp_ = folder + "." + std::string(fileNameOf(output)) + ".part-XXXXXX";
+    fd_ = mkstemp(temp_.data());
+    if (fd_ < 0) temp_.clear();
+  }
+  ~PartFile() {
+    if (fd_ >= 0) close(fd_);
+    if (!temp_.empty()) unlink(temp_.c_str());
+    unlink(scratchPath().c_str());
+  }
+  PartFile(const PartFile &) = delete;
+  PartFile &operator=(const PartFile &) = delete;
+
+  bool isOpen() const { return fd_ >= 0; }
+  uint64_t size() const { return size_; }
+  // A file beside the package for one item's archive at a time.
+  std::string scratchPath() const { return temp_.empty() ? std::string() : temp_ + ".item"; }
+
+  [[nodiscard]] bool write(const char *data, size_t size) {
+    while (size > 0) {
+      const ssize_t n = ::write(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      size -= size_t(n);
+      size_ += uint64_t(n);
+    }
+    return true;
+  }
+
+  // Appends the whole file at `path`, a chunk at a time. `why` tells which
+  // side failed.
+  [[nodiscard]] bool append(const std::string &path, std::string *why) {
+    const int in = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return *why = "cannot read " + path + ": " + systemError(), false;
+    std::unique_ptr<char[]> buffer(new char[kChunk]);
+    bool ok = true;
+    for (;;) {
+      if (CancelRequested()) {
+        *why = "cancelled";
+        ok = false;
+        break;
+      }
+      const ssize_t n = read(in, buffer.get(), kChunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        *why = "cannot read " + path + ": " + systemError();
+        ok = false;
+      } else if (n > 0 && !write(buffer.get(), size_t(n))) {
+        *why = "cannot write the package: " + systemError();
+        ok = false;
+      }
+      if (!ok || n == 0) break;
+    }
+    close(in);
+    return ok;
+  }
+
+  // The last `count` bytes written (fewer when the file is shorter).
+  [[nodiscard]] bool readTail(size_t count, std::string &out) const {
+    const uint64_t n = std::min<uint64_t>(count, size_);
+    out.assign(size_t(n), '\0');
+    return pread(fd_, out.data(), out.size(), off_t(size_ - n)) == ssize_t(n);
+  }
+
+  // Makes the file executable (as far as the umask allows, like a program
+  // the linker writes), puts it on the disk and renames it over `output`.
+  [[nodiscard]] bool commit(const std::string &output) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    bool ok = fchmod(fd_, 0777 & ~mask) == 0 && fsync(fd_) == 0;
+    ok = close(fd_) == 0 && ok;
+    fd_ = -1;
+    ok = ok && rename(temp_.c_str(), output.c_str()) == 0;
+    if (!ok) return false;
+    temp_.clear();
+    const std::string folder(folderOf(output));
+    const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      fsync(dir);
+      close(dir);
+    }
+    return true;
+  }
+
+ private:
+  std::string temp_;
+  int fd_ = -1;
+  uint64_t size_ = 0;
+};
+
+// Writes a ZIP archive with the file `source` as its one deflated entry
+// `entryName` to `archive`. libzip streams the file through the compressor.
+bool zipFileTo(const std::string &archive, const std::string &entryName, const std::string &source,
+               std::string *why) {
+  int code = 0;
+  zip_t *z = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+  if (!z) return *why = "cannot write the package: " + systemError(), false;
+  zip_register_cancel_callback_with_state(
+      z, [](zip_t *, void *) { return CancelRequested() ? 1 : 0; }, nullptr, nullptr);
+  zip_source_t *file = zip_source_file(z, source.c_str(), 0, -1);
+  if (!file || zip_file_add(z, entryName.c_str(), file, ZIP_FL_ENC_GUESS) < 0) {
+    *why = "cannot read " + source + ": " + zip_strerror(z);
+    if (file) zip_source_free(file);
+    zip_discard(z);
+    return false;
+  }
+  if (zip_close(z) != 0) {
+    *why = CancelRequested() ? "cancelled" : "cannot compress " + source + ": " + zip_strerror(z);
+    zip_discard(z);
+    return false;
+  }
+  return true;
+}
+
+uint64_t fileSize(const std::string &path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 ? uint64_t(st.st_size) : 0;
+}
+
+}  // namespace
 
 std::string MakeZip(const std::string &entryName, const std::string &data) {
   zip_error_t error;
@@ -43,33 +187,66 @@ std::string MakeZip(const std::string &entryName, const std::string &data) {
 
 bool WritePackage(const std::string &program, const std::string &output,
                   const std::string &settingsText, const std::string &settingsName,
-                  const std::vector<PackItem> &items, std::string *error) {
+                  const std::vector<PackItem> &items, std::string *error,
+                  const PackProgressFn &progress) {
   auto fail = [&](const std::string &why) {
     if (error) *error = why;
     return false;
   };
-  std::string bytes;
-  if (!readWholeFile(program, bytes)) return fail("cannot read " + program);
+  PartFile part(output);
+  if (!part.isOpen()) return fail("cannot write " + output + ": " + systemError());
+  PackProgress done;
+  done.itemsTotal = items.size();
+  done.bytesTotal = fileSize(program);
+  for (const PackItem &item : items) done.bytesTotal += fileSize(item.path);
+  auto report = [&](const std::string &path) {
+    done.bytesDone += fileSize(path);
+    if (progress) progress(done);
+  };
+
+  std::string why;
+  if (!part.append(program, &why)) return fail(why);
+  report(program);
   IniFile ini;
   ini.loadFromText(utf8ToCp1252(settingsText));
+  const std::string scratch = part.scratchPath();
   for (const PackItem &item : items) {
-    std::string data;
-    if (!readWholeFile(item.path, data)) return fail("cannot read " + item.path);
-    const std::string stored =
-        item.raw ? data : MakeZip(item.entry.empty() ? item.key : item.entry, data);
-    if (stored.empty() && !data.empty()) return fail("cannot compress " + item.path);
-    ini.writeString("zippos", item.key + "_1", std::to_string(bytes.size()));
-    bytes += stored;
-    ini.writeString("zippos", item.key + "_2", std::to_string(bytes.size()));
+    ini.writeString("zippos", item.key + "_1", std::to_string(part.size()));
+    if (item.raw) {
+      if (!part.append(item.path, &why)) return fail(why);
+    } else {
+      if (!zipFileTo(scratch, item.entry.empty() ? item.key : item.entry, item.path, &why) ||
+          !part.append(scratch, &why))
+        return fail(why);
+      unlink(scratch.c_str());
+    }
+    ini.writeString("zippos", item.key + "_2", std::to_string(part.size()));
     if (item.raw) ini.writeInteger("notzip", item.key, 1);
+    ++done.itemsDone;
+    report(item.path);
   }
+
   const std::string archive = MakeZip(settingsName, ini.toText());
   if (archive.empty()) return fail("cannot compress the settings");
-  bytes += "#vantor#" + utf8ToCp1252(settingsName) + "**" + archive;
-  std::ofstream out(output, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), std::streamsize(bytes.size()));
-  out.close();
-  if (!out) return fail("cannot write " + output);
+  const std::string trailer = std::string(kMarker) + utf8ToCp1252(settingsName) + "**" + archive;
+  if (trailer.size() > kTrailerWindow)
+    return fail("the settings with the table of " + std::to_string(items.size()) + " items take " +
+                std::to_string(trailer.size()) + " bytes packed, more than " +
+                std::to_string(kTrailerWindow) + " can hold; pack fewer files");
+  // The program takes the first marker in its last bytes. When the bytes
+  // before the trailer hold one there (an item's data, or the program's own
+  // in a small package), filler pushes them out of that window.
+  const size_t before = size_t(kTrailerWindow) - trailer.size();
+  std::string tail;
+  if (!part.readTail(before, tail)) return fail("cannot read back the package: " + systemError());
+  tail.append(trailer, 0, kMarker.size() - 1);
+  if (tail.find(kMarker) != std::string::npos) {
+    const std::string filler(before, '\0');
+    if (!part.write(filler.data(), filler.size()))
+      return fail("cannot write " + output + ": " + systemError());
+  }
+  if (!part.write(trailer.data(), trailer.size()) || !part.commit(output))
+    return fail("cannot write " + output + ": " + systemError());
   return true;
 }
 
