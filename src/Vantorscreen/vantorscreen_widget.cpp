@@ -17,7 +17,11 @@ VantorscreenWidget::VantorscreenWidget(QWidget *parent) : QWidget(parent), contr
   syncBounds();
 }
 
-VantorscreenWidget::~VantorscreenWidget() = default;
+VantorscreenWidget::~VantorscreenWidget() {
+  // The animation thread's last calls must not reach this widget once its
+  // members are gone, nor post to it while it is being torn down.
+  control_.Shutdown();
+}
 
 void VantorscreenWidget::syncBounds() {
   const QRect g = geometry();
