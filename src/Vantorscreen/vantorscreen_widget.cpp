@@ -23,6 +23,15 @@ VantorscreenWidget::~VantorscreenWidget() {
   control_.Shutdown();
 }
 
+void VantorscreenWidget::SetTransparency(bool on, gfx::Color key) {
+  control_.TransparentMode = on;
+  control_.TransparentColor = key;
+  // Keyed pixels are not drawn, so the parent must paint beneath them first;
+  // an opaque widget would leave whatever was there before.
+  setAttribute(Qt::WA_OpaquePaintEvent, !on);
+  update();
+}
+
 void VantorscreenWidget::syncBounds() {
   const QRect g = geometry();
   control_.SetBounds(gfx::Rect::fromXYWH(g.x(), g.y(), g.width(), g.height()));

@@ -40,7 +40,8 @@ TFullscreenForm::TFullscreenForm(Engine &engine)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       engine_(engine),
       rules_(exitSettings(engine.settings), *this, engine.commandLine.parentWindow != 0) {
-  setAttribute(Qt::WA_NoSystemBackground);
+  // Qt paints a window's background only without WA_NoSystemBackground;
+  // in transparent mode the black shows through the control's keyed pixels.
   setAutoFillBackground(true);
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
