@@ -134,6 +134,8 @@ TEST(Control, StopAnimationEndsTheThreadWithoutOnComplete) {
   t.load(kRed);
   t.c.Animate();
   t.pump([&] { return t.c.Progress() >= 3; });
+  t.c.SetDelay(10);  // the running thread reads it between frames
+  t.pump([&] { return t.c.Progress() >= 5; });
   t.c.StopAnimation();
   EXPECT_FALSE(t.c.Busy());
   EXPECT_EQ(t.completes, 0);
