@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <vector>
@@ -31,6 +32,18 @@ int niceFor(ThreadPriority p) {
   static const int kNice[] = {19, 10, 5, 0, -5, -10, -15};
   return kNice[int(p)];
 }
+
+// Counts a use of the screen bitmap for as long as it lives.
+class ScreenUse {
+ public:
+  explicit ScreenUse(int &count) : count_(count) { ++count_; }
+  ~ScreenUse() { --count_; }
+  ScreenUse(const ScreenUse &) = delete;
+  ScreenUse &operator=(const ScreenUse &) = delete;
+
+ private:
+  int &count_;
+};
 
 }  // namespace
 
@@ -60,6 +73,7 @@ class TCustomVantorscreen::AnimateThread {
     if (thread_.joinable()) thread_.join();
   }
   void terminate() {
+    // Written under the lock so that a sleeping thread cannot miss it.
     std::lock_guard<std::mutex> lock(mutex_);
     terminated_ = true;
     wake_.notify_all();
@@ -73,15 +87,16 @@ class TCustomVantorscreen::AnimateThread {
       const uint32_t t0 = tickCount();
       c_.caller_.call([this] { c_.StepFrame(); });
       const uint32_t elapsed = tickCount() - t0;  // unsigned: a wrap does no harm
+      const uint16_t delay = c_.delay_;
       if (transitions::transitionDone(c_.progress_, c_.reverse_)) {
         terminate();
-      } else if (elapsed < c_.delay_) {
+      } else if (elapsed < delay) {
         std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait_for(lock, std::chrono::milliseconds(c_.delay_ - elapsed),
-                       [this] { return terminated_; });
+        wake_.wait_for(lock, std::chrono::milliseconds(delay - elapsed),
+                       [this] { return bool(terminated_); });
       }
     }
-    c_.caller_.call([this] { c_.AnimationDone(); });
+    c_.caller_.call([this] { c_.ThreadEnded(this); });
     finished_ = true;
     c_.caller_.notify();
   }
@@ -90,7 +105,7 @@ class TCustomVantorscreen::AnimateThread {
   ThreadPriority priority_;
   std::mutex mutex_;
   std::condition_variable wake_;
-  bool terminated_ = false;
+  std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
   std::thread thread_;
 };
@@ -99,13 +114,20 @@ TCustomVantorscreen::TCustomVantorscreen(ControlHost *host)
     : host_(host), caller_([host] { host->wakeMainThread(); }) {}
 
 TCustomVantorscreen::~TCustomVantorscreen() {
+  Shutdown();
+}
+
+void TCustomVantorscreen::Shutdown() {
+  if (destroying_) return;
+  // From here on no step draws and nothing reaches the host but the
+  // threads' wake-ups, which end before this returns.
   destroying_ = true;
-  if (thread_) {
-    AnimateThread *running = thread_.get();
-    running->terminate();
-    caller_.waitRunning([running] { return running->finished(); });
-  }
-  thread_.reset();
+  RetireThread();
+  for (const auto &t : retired_) t->terminate();
+  caller_.waitRunning([this] {
+    return std::all_of(retired_.begin(), retired_.end(),
+                       [](const auto &t) { return t->finished(); });
+  });
   retired_.clear();
 }
 
@@ -250,7 +272,7 @@ void TCustomVantorscreen::TileDraw(gfx::Bitmap &target, const gfx::Bitmap &tile,
 void TCustomVantorscreen::Paint() {
   const gfx::Rect client = ClientRect();
   if (backBuffer_.size() != client.size()) backBuffer_.resize(client.width(), client.height());
-  std::lock_guard<std::mutex> lock(screenLock_);
+  ScreenUse use(screenInUse_);
   // The background only shows where the picture does not cover the client.
   const bool covered = !screen_.empty() && !stretch_ && bgPicture_.empty() &&
                        pictureRect_.intersected(client) == client;
@@ -307,27 +329,35 @@ void TCustomVantorscreen::Animate() {
 }
 
 void TCustomVantorscreen::PrepareTransition() {
-  {
-    std::lock_guard<std::mutex> lock(screenLock_);
-    if (screen_.size() != picture_.size())
-      screen_.resize(picture_.width(), picture_.height(), color_);
-  }
+  if (screen_.size() != picture_.size())
+    screen_.resize(picture_.width(), picture_.height(), color_);
   UpdatePictureRect();
   // What the control last painted where the new picture will appear.
   old_ = std::make_unique<gfx::Bitmap>(screen_.width(), screen_.height(), color_);
   const gfx::Rect source = !stretch_ ? pictureRect_ : StretchTarget();
   if (!backBuffer_.empty()) gfx::stretchCopy(*old_, old_->rect(), backBuffer_, source);
   new_ = std::make_unique<gfx::Bitmap>(picture_);
-  {
-    // Until the first frame is drawn the screen shows what was there before.
-    std::lock_guard<std::mutex> lock(screenLock_);
-    gfx::copyRect(screen_, {0, 0}, *old_, old_->rect());
-  }
+  // Until the first frame is drawn the screen shows what was there before.
+  gfx::copyRect(screen_, {0, 0}, *old_, old_->rect());
   SetProgress(reverse_ ? 100 : 0);
 }
 
-void TCustomVantorscreen::RunFrames() {
+void TCustomVantorscreen::RetireThread() {
+  if (!thread_) return;
+  thread_->terminate();
+  retired_.push_back(std::move(thread_));
+}
+
+void TCustomVantorscreen::ReapThreads() {
   std::erase_if(retired_, [](const auto &t) { return t->finished(); });
+}
+
+void TCustomVantorscreen::RunFrames() {
+  // A thread that Manual stopped may still be on its way out, its end
+  // notification not yet run: it is left to end by itself. Replacing it here
+  // would join it while it waits for this very thread.
+  RetireThread();
+  ReapThreads();
   if (threaded_) {
     thread_ = std::make_unique<AnimateThread>(*this);
     return;
@@ -350,6 +380,7 @@ void TCustomVantorscreen::RunInCaller() {
 }
 
 void TCustomVantorscreen::StepFrame() {
+  if (destroying_) return;  // the host may be half gone
   SetProgress(transitions::nextProgress(progress_, step_, reverse_));
 }
 
@@ -366,7 +397,7 @@ void TCustomVantorscreen::DrawFrame() {
   if (!old_ || !new_) return;
   std::vector<gfx::Rect> dirty;
   {
-    std::lock_guard<std::mutex> lock(screenLock_);
+    ScreenUse use(screenInUse_);
     transitions::drawOldPicture(screen_, *old_);
     if (OnBeforeNewFrame) OnBeforeNewFrame(*new_, screen_);
     if (style_ == 0 && OnCustomDraw) {
@@ -384,9 +415,15 @@ void TCustomVantorscreen::DrawFrame() {
   if (style_ <= 127 && !painting_) host_->repaintNow();
 }
 
+void TCustomVantorscreen::ThreadEnded(AnimateThread *thread) {
+  // A thread that a newer one replaced ends the transition no more.
+  if (thread != thread_.get()) return;
+  // It ends by itself after this call and is joined later.
+  retired_.push_back(std::move(thread_));
+  AnimationDone();
+}
+
 void TCustomVantorscreen::AnimationDone() {
-  // The thread object ends by itself after this call; it is joined later.
-  if (thread_) retired_.push_back(std::move(thread_));
   if (!aborting_ && manual_) return;  // a manual transition stays prepared
   busy_ = false;
   old_.reset();
@@ -410,13 +447,12 @@ void TCustomVantorscreen::StopAnimation() {
     throw;
   }
   aborting_ = false;
-  std::erase_if(retired_, [](const auto &t) { return t->finished(); });
+  ReapThreads();
 }
 
 void TCustomVantorscreen::ClearImage() {
-  if (busy_ || screen_.empty()) return;
-  if (!screenLock_.try_lock()) return;
-  screenLock_.unlock();
+  // Not while a frame or a paint uses the screen bitmap further up the stack.
+  if (busy_ || screen_.empty() || screenInUse_ > 0) return;
   screen_ = gfx::Bitmap();
   InvalidateAll();
 }

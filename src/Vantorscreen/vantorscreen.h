@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -72,7 +71,7 @@ class TCustomVantorscreen {
   uint16_t Step() const { return step_; }
   void SetStep(uint16_t value);  // 0 stores 1, above 100 stores 100
   uint16_t Delay() const { return delay_; }
-  void SetDelay(uint16_t value) { delay_ = value; }
+  void SetDelay(uint16_t value) { delay_ = value; }  // the thread reads it between frames
   uint8_t Style() const { return style_; }
   void SetStyle(uint8_t value) { style_ = value; }
   bool Reverse() const { return reverse_; }
@@ -129,6 +128,12 @@ class TCustomVantorscreen {
   // The animation thread's pending call, run on the main thread.
   void runPendingCall() { caller_.runPending(); }
 
+  // Ends the animation threads, running their pending calls without drawing,
+  // and stops every call into the host. The destructor does the same; a host
+  // that the control reaches through members of its own calls it before
+  // those members go. Afterwards the control only awaits destruction.
+  void Shutdown();
+
   // Exposed for tests: the area of the parent invalidated for `q` (in
   // ScreenBitmap coordinates), before the control's offset is added.
   gfx::Rect MapPictureArea(gfx::Rect q) const;
@@ -149,7 +154,9 @@ class TCustomVantorscreen {
   void DrawFrame();
   void StepFrame();
   void AnimationDone();
-  void StopThread();
+  void ThreadEnded(AnimateThread *thread);
+  void RetireThread();
+  void ReapThreads();
   gfx::Rect StretchTarget() const;
 
   ControlHost *host_;
@@ -157,7 +164,8 @@ class TCustomVantorscreen {
   std::unique_ptr<gfx::Bitmap> old_, new_;
   BackgroundMode bgMode_ = BackgroundMode::Tiled;
   bool autoSize_ = true, center_ = false, stretch_ = false, stretchFine_ = false;
-  uint16_t step_ = 4, delay_ = 30;
+  uint16_t step_ = 4;
+  std::atomic<uint16_t> delay_{30};
   uint8_t style_ = 101;
   std::atomic<bool> reverse_{false}, manual_{false}, aborting_{false};
   std::atomic<uint8_t> progress_{0};
@@ -169,10 +177,15 @@ class TCustomVantorscreen {
   gfx::Rect pictureRect_;
   PictureComposer composer_;
   SyncCaller caller_;
+  // The thread that steps the running transition.
   std::unique_ptr<AnimateThread> thread_;
-  // Threads whose end notification has run; joined once they have ended.
+  // Threads that no longer step: ended, or told to terminate and still
+  // delivering their end notification. Joined once they have ended.
   std::vector<std::unique_ptr<AnimateThread>> retired_;
-  std::mutex screenLock_;  // the "canvas lock" of the screen bitmap
+  // Frames and paints that use the screen bitmap now. Only the main thread
+  // touches the bitmaps, so this is a guard against re-entry from handlers,
+  // not a lock: a handler may repaint while a frame is drawn.
+  int screenInUse_ = 0;
 };
 
 // The published control; adds nothing.

@@ -17,7 +17,20 @@ VantorscreenWidget::VantorscreenWidget(QWidget *parent) : QWidget(parent), contr
   syncBounds();
 }
 
-VantorscreenWidget::~VantorscreenWidget() = default;
+VantorscreenWidget::~VantorscreenWidget() {
+  // The animation thread's last calls must not reach this widget once its
+  // members are gone, nor post to it while it is being torn down.
+  control_.Shutdown();
+}
+
+void VantorscreenWidget::SetTransparency(bool on, gfx::Color key) {
+  control_.TransparentMode = on;
+  control_.TransparentColor = key;
+  // Keyed pixels are not drawn, so the parent must paint beneath them first;
+  // an opaque widget would leave whatever was there before.
+  setAttribute(Qt::WA_OpaquePaintEvent, !on);
+  update();
+}
 
 void VantorscreenWidget::syncBounds() {
   const QRect g = geometry();

@@ -17,6 +17,8 @@ class VantorscreenWidget : public QWidget, public ControlHost {
   ~VantorscreenWidget() override;
 
   TVantorscreen &control() { return control_; }
+  // Transparent mode: pixels of `key` show the parent window beneath.
+  void SetTransparency(bool on, gfx::Color key);
 
   // ControlHost
   void invalidate(gfx::Rect parentRect) override;

@@ -1,5 +1,7 @@
 #include "forms/exit_rules.h"
 
+#include <algorithm>
+
 namespace vantor {
 
 namespace {
@@ -77,9 +79,16 @@ gfx::Rect ShowWindowRect(const std::vector<gfx::Rect> &monitors, bool imageSameM
   if (monitors.empty()) return {};
   const gfx::Rect primary = monitors.front();
   if (monitors.size() == 1 || imageSameMonitor) return primary;
-  int width = 0;
-  for (const gfx::Rect &m : monitors) width += m.width();
-  return gfx::Rect::fromXYWH(primary.left, primary.top, width, primary.height());
+  // The bounding rectangle of the desk: the primary need not be the
+  // left-most or top-most monitor, and monitors may be stacked.
+  gfx::Rect all = primary;
+  for (const gfx::Rect &m : monitors) {
+    all.left = std::min(all.left, m.left);
+    all.top = std::min(all.top, m.top);
+    all.right = std::max(all.right, m.right);
+    all.bottom = std::max(all.bottom, m.bottom);
+  }
+  return all;
 }
 
 }  // namespace vantor

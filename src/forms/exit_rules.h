@@ -93,9 +93,8 @@ class FullscreenRules {
 
 // Where the show's window goes, given the monitors' rectangles (primary
 // first): the primary monitor when there is one monitor or the show keeps to
-// one; otherwise from the primary's top-left corner, as wide as all monitors
-// together and as high as the primary, so one slideshow spans them all.
-// Empty without monitors.
+// one; otherwise the smallest rectangle that holds every monitor, so one
+// slideshow spans them all. Empty without monitors.
 gfx::Rect ShowWindowRect(const std::vector<gfx::Rect> &monitors, bool imageSameMonitor);
 
 }  // namespace vantor

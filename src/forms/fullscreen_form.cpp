@@ -40,7 +40,8 @@ TFullscreenForm::TFullscreenForm(Engine &engine)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       engine_(engine),
       rules_(exitSettings(engine.settings), *this, engine.commandLine.parentWindow != 0) {
-  setAttribute(Qt::WA_NoSystemBackground);
+  // Qt paints a window's background only without WA_NoSystemBackground;
+  // in transparent mode the black shows through the control's keyed pixels.
   setAutoFillBackground(true);
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
@@ -84,11 +85,15 @@ QRect TFullscreenForm::Placement() const {
 void TFullscreenForm::Start() {
   setGeometry(Placement());
   // One monitor (or the show on the primary only): the desktop's full-screen
-  // state keeps panels away. Across monitors the window keeps its geometry.
-  if (SpansMonitors())
+  // state keeps panels away. Across monitors a window manager would fit a
+  // full-screen window into one monitor and keep its panels over any other
+  // window; left unmanaged, the window covers the whole desk above them.
+  if (SpansMonitors()) {
+    setWindowFlag(Qt::X11BypassWindowManagerHint);
     show();
-  else
+  } else {
     showFullScreen();
+  }
   raise();
   activateWindow();
 }

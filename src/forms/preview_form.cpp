@@ -56,7 +56,8 @@ void ForeignParent::WatchFrom(QObject *owner, QTimer &timer) const {
 
 bool SetUpPreviewForm(QWidget *form, const Engine &engine, gfx::Size designClient,
                       QTimer &parentWatch) {
-  form->setAttribute(Qt::WA_NoSystemBackground);
+  // Qt paints a window's background only without WA_NoSystemBackground;
+  // in transparent mode the black shows through the control's keyed pixels.
   form->setAutoFillBackground(true);
   QPalette black = form->palette();
   black.setColor(QPalette::Window, Qt::black);

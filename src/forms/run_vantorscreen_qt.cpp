@@ -126,10 +126,7 @@ class ControlShowScreen : public ShowScreen {
   void SetDelay(uint16_t d) override { control().SetDelay(d); }
   void SetStyle(uint8_t s) override { control().SetStyle(s); }
   void SetReverse(bool on) override { control().SetReverse(on); }
-  void SetTransparency(bool on, gfx::Color c) override {
-    control().TransparentMode = on;
-    control().TransparentColor = c;
-  }
+  void SetTransparency(bool on, gfx::Color c) override { widget_->SetTransparency(on, c); }
   PictureComposer &Loader() override { return control().Loader(); }
   PictureComposer LoadingFields() override {
     PictureComposer look = control().Loader();

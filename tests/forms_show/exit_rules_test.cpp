@@ -204,11 +204,32 @@ TEST(ShowWindowRect, OneMonitorIsCovered) {
   EXPECT_EQ(ShowWindowRect({primary}, true), primary);
 }
 
-TEST(ShowWindowRect, TwoMonitorsSideBySideWhenNotKeptToOne) {
-  const Rect primary = Rect::fromXYWH(0, 0, 1920, 1080);
-  const Rect second = Rect::fromXYWH(1920, 0, 1280, 1024);
-  EXPECT_EQ(ShowWindowRect({primary, second}, false), Rect::fromXYWH(0, 0, 3200, 1080));
-  EXPECT_EQ(ShowWindowRect({primary, second}, true), primary);
+// Primary first, as the platform lists the monitors.
+TEST(ShowWindowRect, SeveralMonitorsAreSpannedWhole) {
+  struct Case {
+    const char *name;
+    std::vector<Rect> monitors;
+    Rect spanned;
+  };
+  const Case cases[] = {
+      {"primary left",
+       {Rect::fromXYWH(0, 0, 1920, 1080), Rect::fromXYWH(1920, 0, 1280, 1024)},
+       Rect::fromXYWH(0, 0, 3200, 1080)},
+      {"primary right",
+       {Rect::fromXYWH(1920, 0, 1920, 1080), Rect::fromXYWH(0, 0, 1920, 1080)},
+       Rect::fromXYWH(0, 0, 3840, 1080)},
+      {"stacked",
+       {Rect::fromXYWH(0, 1080, 1920, 1080), Rect::fromXYWH(0, 0, 1920, 1080)},
+       Rect::fromXYWH(0, 0, 1920, 2160)},
+      {"taller second beside",
+       {Rect::fromXYWH(0, 200, 1920, 1080), Rect::fromXYWH(1920, 0, 1080, 1920)},
+       Rect::fromXYWH(0, 0, 3000, 1920)},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ShowWindowRect(c.monitors, false), c.spanned);
+    EXPECT_EQ(ShowWindowRect(c.monitors, true), c.monitors.front());
+  }
 }
 
 TEST(ShowWindowRect, NoMonitorGivesNothing) {

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,12 +22,53 @@ class FakeHost : public ControlHost {
  public:
   std::vector<gfx::Rect> invalidated;
   int repaints = 0;
+  // Set: a repaint paints this control, as the widget does.
+  TVantorscreen *paints = nullptr;
+  // Calls handed over by the animation thread so far.
+  std::atomic<int> wakes{0};
   void invalidate(gfx::Rect r) override { invalidated.push_back(r); }
-  void repaintNow() override { ++repaints; }
+  void repaintNow() override {
+    ++repaints;
+    if (paints) paints->HandlePaint();
+  }
   void processEvents() override {}
-  void wakeMainThread() override {}
+  void wakeMainThread() override { ++wakes; }
   bool onMainThread() const override { return true; }
+
+  // Waits, without running it, until the animation thread has handed over
+  // call number `n`.
+  bool waitForCall(int n) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (wakes < n && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    return wakes >= n;
+  }
 };
+
+// Runs `body`; when it has not returned after `limit`, ends the test program
+// with a failure instead of leaving a deadlock to ctest's timeout.
+template <typename Body>
+void underWatchdog(const char *what, Body body,
+                   std::chrono::seconds limit = std::chrono::seconds(20)) {
+  std::mutex m;
+  std::condition_variable returned;
+  bool done = false;
+  std::thread dog([&] {
+    std::unique_lock<std::mutex> lock(m);
+    if (!returned.wait_for(lock, limit, [&] { return done; })) {
+      std::fprintf(stderr, "FAILED: %s did not return within %lld s (deadlock)\n", what,
+                   static_cast<long long>(limit.count()));
+      std::_Exit(1);
+    }
+  });
+  body();
+  {
+    std::lock_guard<std::mutex> lock(m);
+    done = true;
+  }
+  returned.notify_all();
+  dog.join();
+}
 
 struct Control {
   FakeHost host;
@@ -88,6 +134,8 @@ TEST(Control, StopAnimationEndsTheThreadWithoutOnComplete) {
   t.load(kRed);
   t.c.Animate();
   t.pump([&] { return t.c.Progress() >= 3; });
+  t.c.SetDelay(10);  // the running thread reads it between frames
+  t.pump([&] { return t.c.Progress() >= 5; });
   t.c.StopAnimation();
   EXPECT_FALSE(t.c.Busy());
   EXPECT_EQ(t.completes, 0);
@@ -95,14 +143,69 @@ TEST(Control, StopAnimationEndsTheThreadWithoutOnComplete) {
   EXPECT_EQ(t.completes, 0);
 }
 
-TEST(Control, DestroyingWhileAStepIsPendingDoesNotDeadlock) {
-  auto t = std::make_unique<Control>();
-  t->c.SetStep(1);
-  t->load(kRed);
-  t->c.Animate();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a call is waiting
-  t.reset();
-  SUCCEED();
+// A host that owns its control and is gone, all but the control, when the
+// control's destructor runs.
+struct OwningHost : FakeHost {
+  static inline int callsAfterGone = 0;
+  bool gone = false;
+  TVantorscreen c{this};
+  ~OwningHost() override { gone = true; }
+  void invalidate(gfx::Rect) override { callsAfterGone += gone; }
+  void repaintNow() override { callsAfterGone += gone; }
+};
+
+TEST(Control, DestroyingWhileAStepIsPendingEndsTheThreadWithoutDrawing) {
+  auto host = std::make_unique<OwningHost>();
+  host->c.SetAutoSize(false);
+  host->c.SetBounds({0, 0, 40, 30});
+  host->c.SetStep(1);
+  gfx::Bitmap red(40, 30, kRed);
+  host->c.SetPicture(&red);
+  host->c.Animate();
+  ASSERT_TRUE(host->waitForCall(1));  // the first step waits for this thread
+  underWatchdog("destroying the control", [&] { host.reset(); });
+  EXPECT_EQ(OwningHost::callsAfterGone, 0);
+}
+
+TEST(Control, ManualWrittenTrueThenFalseResumesTheTransition) {
+  Control t;
+  t.c.SetStep(10);
+  t.load(kRed);
+  t.c.Animate();
+  ASSERT_TRUE(t.host.waitForCall(1));
+  t.c.SetManual(true);
+  t.c.runPendingCall();  // the step; the thread then sees Manual and ends
+  ASSERT_TRUE(t.host.waitForCall(2));
+  // Its end notification has not run yet.
+  underWatchdog("writing Manual false", [&] { t.c.SetManual(false); });
+  underWatchdog("the resumed transition", [&] { t.pump([&] { return t.completes > 0; }); });
+  EXPECT_EQ(t.completes, 1);
+  EXPECT_FALSE(t.c.Busy());
+  EXPECT_EQ(t.progress.back(), 100);
+  EXPECT_EQ(t.c.ScreenBitmap().pixel(20, 15), kRed);
+  t.pump([] { return false; }, std::chrono::milliseconds(100));  // the old thread stays quiet
+  EXPECT_EQ(t.completes, 1);
+}
+
+// A handler may draw into the screen and repaint the control at once.
+TEST(Control, HandlerThatRepaintsSeesItsDrawingInTheBackBuffer) {
+  for (const bool custom : {false, true}) {
+    SCOPED_TRACE(custom ? "OnCustomDraw" : "OnBeforeNewFrame");
+    Control t;
+    t.host.paints = &t.c;
+    t.c.SetThreaded(false);
+    t.c.SetStyle(0);
+    gfx::Color painted = 0;
+    auto handler = [&](gfx::Bitmap &, gfx::Bitmap &screen) {
+      screen.fill(kGreen);
+      t.host.repaintNow();
+      painted = t.c.BackBuffer().pixel(20, 15);
+    };
+    (custom ? t.c.OnCustomDraw : t.c.OnBeforeNewFrame) = handler;
+    t.load(kBlue);
+    underWatchdog("a transition whose handler repaints", [&] { t.c.Animate(); });
+    EXPECT_EQ(painted, kGreen);
+  }
 }
 
 TEST(Control, UnthreadedAndStyleZeroAndManual) {
