@@ -11,13 +11,18 @@
 #include <memory>
 
 #include "Vantorscreen/decode.h"
+#include "platform/cancel.h"
 
 namespace vantor {
 
 namespace {
 
+// libtiff's largest single buffer (a strip as stored, a strip decoded): two
+// of them may be held at once besides the pixels.
+constexpr tmsize_t kMaxTiffBuffer = kMaxDecodeBytes / 8;
+
 struct Source {
-  ByteSource in;
+  PictureSource &in;
   char message[256];
 };
 
@@ -32,16 +37,16 @@ tmsize_t writeProc(thandle_t, void *, tmsize_t) {
   return -1;
 }
 toff_t seekProc(thandle_t h, toff_t offset, int whence) {
-  ByteSource &in = sourceOf(h)->in;
-  const uint64_t base = whence == SEEK_CUR ? in.offset : whence == SEEK_END ? in.bytes.size() : 0;
+  PictureSource &in = sourceOf(h)->in;
+  const uint64_t base = whence == SEEK_CUR ? in.offset() : whence == SEEK_END ? in.size() : 0;
   in.seek(base + offset);  // past the end, reads then return no bytes
-  return in.offset;
+  return in.offset();
 }
 int closeProc(thandle_t) {
   return 0;
 }
 toff_t sizeProc(thandle_t h) {
-  return sourceOf(h)->in.bytes.size();
+  return sourceOf(h)->in.size();
 }
 
 int onError(TIFF *, void *user, const char *module, const char *format, va_list ap) {
@@ -60,15 +65,13 @@ struct TiffFile {
   explicit TiffFile(Source &source) {
     TIFFOpenOptions *opts = TIFFOpenOptionsAlloc();
     if (!opts) throw DecodeError("TIFF: out of memory");
-    // No single buffer of libtiff's may exceed what the largest accepted
-    // picture needs at 16 bits a sample with alpha.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, tmsize_t(kMaxPicturePixels) * 8);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxTiffBuffer);
     TIFFOpenOptionsSetErrorHandlerExtR(opts, onError, &source);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, onWarning, &source);
     tif = TIFFClientOpenExt("picture", "rm", &source, readProc, writeProc, seekProc, closeProc,
                             sizeProc, nullptr, nullptr, opts);
     TIFFOpenOptionsFree(opts);
-    if (!tif) throw DecodeError(std::string("TIFF: ") + source.message);
+    if (!tif) decodeFailed(std::string("TIFF: ") + source.message);
   }
   ~TiffFile() { TIFFClose(tif); }
   TiffFile(const TiffFile &) = delete;
@@ -93,19 +96,20 @@ void rasterToBitmap(const uint32_t *raster, gfx::Bitmap &bmp, gfx::Color backgro
 
 }  // namespace
 
-Decoded decodeTiff(std::span<const uint8_t> data, const DecodeOptions &options) {
-  Source source{ByteSource{data}, "cannot open"};
+Decoded decodeTiff(PictureSource &in, const DecodeOptions &options) {
+  Source source{in, "cannot open"};
   TiffFile f(source);
   uint32_t width = 0, height = 0;
   TIFFGetField(f.tif, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(f.tif, TIFFTAG_IMAGELENGTH, &height);
-  checkPictureSize(width, height);
+  // libtiff's 32-bit raster and the bitmap are held together.
+  checkPictureSize(width, height, 7, 2 * int64_t(kMaxTiffBuffer));
   char why[1024] = "";
   if (!TIFFRGBAImageOK(f.tif, why)) throw DecodeError(std::string("TIFF: ") + why);
   std::unique_ptr<uint32_t[]> raster(new uint32_t[size_t(width) * height]);
   std::strcpy(source.message, "cannot read the pixels");
   if (!TIFFReadRGBAImageOriented(f.tif, width, height, raster.get(), ORIENTATION_TOPLEFT, 1))
-    throw DecodeError(std::string("TIFF: ") + source.message);
+    decodeFailed(std::string("TIFF: ") + source.message);
   Decoded result;
   result.fullSize = {int(width), int(height)};
   result.bitmap = gfx::Bitmap(int(width), int(height));

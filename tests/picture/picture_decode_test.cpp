@@ -72,6 +72,8 @@ const DecodeCase kCases[] = {
     {"grey16.png", "-colorspace Gray -depth 16", "", 1},
     {"palette.png", "-colors 20 PNG8:", "", 0},
     {"interlaced.png", "-interlace PNG", "", 0},
+    {"interlacedalpha.png", "-alpha set -channel A -fx 'i/w' +channel -interlace PNG",
+     "-background 'rgb(255,128,0)' -flatten", 1},
     {"alpha.png", "-alpha set -channel A -fx 'i/w' +channel",
      "-background 'rgb(255,128,0)' -flatten", 1},
     {"pages.tif", "\\( +clone -negate \\) -compress lzw", "", 0},
