@@ -1,6 +1,6 @@
 // TIFF through libtiff: the first page through libtiff's RGBA reader, which
-// covers every photometric interpretation it knows. libtiff reports errors by
-// return codes and a handler; both end in DecodeError here.
+// covers every photometric interpretation it knows, a band of rows at a time. libtiff reports
+// errors by return codes and a handler; both end in DecodeError here.
 
 #include <tiffio.h>
 
@@ -78,12 +78,51 @@ struct TiffFile {
   TiffFile &operator=(const TiffFile &) = delete;
 };
 
+// libtiff's RGBA reader over one image; it reads any band of rows.
+struct RgbaReader {
+  TIFFRGBAImage img{};
+  bool begun = false;
+  explicit RgbaReader(TIFF *tif) {
+    char why[1024] = "";
+    if (!TIFFRGBAImageOK(tif, why) || !TIFFRGBAImageBegin(&img, tif, 1, why))
+      decodeFailed(std::string("TIFF: ") + why);
+    begun = true;
+    img.req_orientation = ORIENTATION_TOPLEFT;
+  }
+  ~RgbaReader() {
+    if (begun) TIFFRGBAImageEnd(&img);
+  }
+  RgbaReader(const RgbaReader &) = delete;
+  RgbaReader &operator=(const RgbaReader &) = delete;
+
+  // Files stored bottom row first come out of a band bottom-up.
+  bool bottomUp() const {
+    const int o = img.orientation;
+    return o == ORIENTATION_BOTLEFT || o == ORIENTATION_BOTRIGHT || o == ORIENTATION_LEFTBOT ||
+           o == ORIENTATION_RIGHTBOT;
+  }
+};
+
+// Rows read at once: whole strips or rows of tiles, so that none is decoded
+// twice, and at least 64 rows.
+uint32_t bandRows(TIFF *tif, uint32_t height) {
+  uint32_t unit = 0;
+  if (TIFFIsTiled(tif))
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
+  else
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+  if (unit == 0 || unit >= height) return height;
+  const uint64_t rows = uint64_t(unit) * ((64 + unit - 1) / unit);
+  return uint32_t(std::min<uint64_t>(rows, height));
+}
+
 // libtiff's RGBA pixels carry premultiplied colour.
-void rasterToBitmap(const uint32_t *raster, gfx::Bitmap &bmp, gfx::Color background) {
+void rasterToBitmap(const uint32_t *raster, int rows, gfx::Bitmap &bmp, int top,
+                    gfx::Color background) {
   const auto bg = bgrOf(background);
-  for (int y = 0; y < bmp.height(); ++y) {
+  for (int y = 0; y < rows; ++y) {
     const uint32_t *in = raster + size_t(y) * size_t(bmp.width());
-    uint8_t *out = bmp.row(y);
+    uint8_t *out = bmp.row(top + y);
     for (int x = 0; x < bmp.width(); ++x, out += 3) {
       const uint32_t p = in[x];
       const int a = int(TIFFGetA(p)), rest = 255 - a;
@@ -102,18 +141,26 @@ Decoded decodeTiff(PictureSource &in, const DecodeOptions &options) {
   uint32_t width = 0, height = 0;
   TIFFGetField(f.tif, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(f.tif, TIFFTAG_IMAGELENGTH, &height);
-  // libtiff's 32-bit raster and the bitmap are held together.
-  checkPictureSize(width, height, 7, 2 * int64_t(kMaxTiffBuffer));
-  char why[1024] = "";
-  if (!TIFFRGBAImageOK(f.tif, why)) throw DecodeError(std::string("TIFF: ") + why);
-  std::unique_ptr<uint32_t[]> raster(new uint32_t[size_t(width) * height]);
-  std::strcpy(source.message, "cannot read the pixels");
-  if (!TIFFReadRGBAImageOriented(f.tif, width, height, raster.get(), ORIENTATION_TOPLEFT, 1))
-    decodeFailed(std::string("TIFF: ") + source.message);
+  checkPictureSize(width, height);
+  // The bitmap, one band of libtiff's 32-bit pixels and libtiff's strip
+  // buffers are held together.
+  const uint32_t band = bandRows(f.tif, height);
+  checkPictureSize(width, height, 3, int64_t(width) * band * 4 + 2 * int64_t(kMaxTiffBuffer));
+  RgbaReader reader(f.tif);
+  std::unique_ptr<uint32_t[]> raster(new uint32_t[size_t(width) * band]);
   Decoded result;
   result.fullSize = {int(width), int(height)};
   result.bitmap = gfx::Bitmap(int(width), int(height));
-  rasterToBitmap(raster.get(), result.bitmap, options.background);
+  std::strcpy(source.message, "cannot read the pixels");
+  for (uint32_t first = 0; first < height; first += band) {
+    ThrowIfCancelled();
+    const uint32_t rows = std::min(band, height - first);
+    reader.img.row_offset = int(first);
+    if (!TIFFRGBAImageGet(&reader.img, raster.get(), width, rows))
+      decodeFailed(std::string("TIFF: ") + source.message);
+    const uint32_t top = reader.bottomUp() ? height - first - rows : first;
+    rasterToBitmap(raster.get(), int(rows), result.bitmap, int(top), options.background);
+  }
   return result;
 }
 

@@ -77,6 +77,8 @@ const DecodeCase kCases[] = {
     {"alpha.png", "-alpha set -channel A -fx 'i/w' +channel",
      "-background 'rgb(255,128,0)' -flatten", 1},
     {"pages.tif", "\\( +clone -negate \\) -compress lzw", "", 0},
+    {"tiled.tif", "-define tiff:tile-geometry=64x64", "", 0},
+    {"bottomup.tif", "-define tiff:rows-per-strip=7 -orient BottomLeft", "-auto-orient", 0},
     {"plain.bmp", "BMP3:", "", 0},
     {"runlength.rle", "-colors 16 -compress RLE BMP3:", "", 0},
     {"icon.ico", "-resize 64x40!", "", 0},
