@@ -48,7 +48,11 @@ Session *sessionOf(j_common_ptr c) {
 
 [[noreturn]] void onError(j_common_ptr c) {
   Session *s = sessionOf(c);
-  (*c->err->format_message)(c, s->message);
+  // libjpeg asks for a backing store once its memory limit is reached.
+  if (c->err->msg_code == JERR_NO_BACKING_STORE)
+    std::snprintf(s->message, sizeof s->message, "more memory needed than allowed");
+  else
+    (*c->err->format_message)(c, s->message);
   std::longjmp(s->jump, 1);
 }
 
