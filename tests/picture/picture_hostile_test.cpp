@@ -2,7 +2,6 @@
 // budget or refused, and a decode can be abandoned while it runs.
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -23,6 +22,9 @@
 #include "Vantorscreen/picture_loader.h"
 #include "picture_test_util.h"
 #include "platform/cancel.h"
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
 
 namespace vantor {
 namespace {
