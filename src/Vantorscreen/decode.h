@@ -31,12 +31,10 @@ class DecodeError : public std::runtime_error {
 // decoder can reduce it while decoding.
 inline constexpr int64_t kMaxDecodeBytes = int64_t(256) << 20;
 
-// The most pixels a 24-bit bitmap within the budget can have (89 million).
-inline constexpr int64_t kMaxPicturePixels = kMaxDecodeBytes / 3;
-
 // Throws DecodeError when width x height is empty, or when that many pixels
 // at `bytesPerPixel` plus `extraBytes` exceed kMaxDecodeBytes. Decoders pass
-// every byte a pixel costs them while they run (3 for the bitmap alone).
+// every byte a pixel costs them while they run (3 for the bitmap alone,
+// which allows 89 million pixels).
 void checkPictureSize(int64_t width, int64_t height, int bytesPerPixel = 3, int64_t extraBytes = 0);
 
 // Throws Cancelled when the calling thread's job was cancelled, else
