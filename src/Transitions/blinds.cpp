@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "Transitions/region_styles.h"
@@ -11,6 +12,13 @@
 namespace transitions {
 
 namespace {
+
+// (P * extent) div `per`, the fraction of an extent that is open at P %.
+// The product is taken in 64 bits: a side of more than 21 million pixels
+// would overflow an int at P = 100.
+int share(int P, int extent, int per) {
+  return int(int64_t(P) * extent / per);
+}
 
 // Slats `open` wide every `pitch` along an axis `length` long, the first
 // starting at `first`; `forward` moves them toward the far end. A pitch that
@@ -29,7 +37,7 @@ void fixedBlind(gfx::RegionBuilder &out, bool columns, const Extents &e, int P) 
   const int length = columns ? e.W : e.H, across = columns ? e.H : e.W;
   const int pitch = e.L > 0 ? length / e.L : 0;
   const int slat = pitch > 0 ? pitch : length;
-  addSlats(out, columns, length, across, 0, (P * slat) / 100, pitch, true);
+  addSlats(out, columns, length, across, 0, share(P, slat, 100), pitch, true);
 }
 
 // Uneven blinds: the pitch is the progress extent itself. While that is 0
@@ -37,7 +45,7 @@ void fixedBlind(gfx::RegionBuilder &out, bool columns, const Extents &e, int P) 
 void unevenBlind(gfx::RegionBuilder &out, int style, const Extents &e, int P) {
   const bool columns = style == 138 || style == 139;
   const int length = columns ? e.W : e.H, across = columns ? e.H : e.W;
-  const int extent = columns ? e.X : e.Y, open = (P * extent) / 100;
+  const int extent = columns ? e.X : e.Y, open = share(P, extent, 100);
   if (extent <= 0) return;
   if (style == 138 || style == 140)
     addSlats(out, columns, length, across, 0, open, extent, true);
@@ -85,7 +93,7 @@ gfx::Region bandsAndBlind(int style, const Extents &e, int P) {
   const int length = horizontal ? e.H : e.W, across = horizontal ? e.W : e.H;
   int q = e.L > 0 ? length / e.L : 0;
   if (q <= 0) q = length;
-  const int d = (P * q) / 200;
+  const int d = share(P, q, 200);
   for (int c = q / 2; c - d < length; c += q)
     out.addRect(horizontal ? gfx::Rect{0, c - d, across, c + d}
                            : gfx::Rect{c - d, 0, c + d, across});

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <span>
 #include <stdexcept>
@@ -16,20 +17,31 @@
 namespace vantor {
 
 // Every failure to decode: unreadable, truncated, corrupt, unsupported or too
-// large. The bitmap the caller held before is never touched.
+// large. The bitmap the caller held before is never touched. A decode that
+// is cancelled (see platform/cancel.h) throws Cancelled instead.
 class DecodeError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// Pictures with more pixels than this are declined before any pixel buffer is
-// allocated. The decoded bitmap then needs at most 300 MB; the decoders that
-// go through a 32-bit intermediate image (TIFF, Qt's readers, PNG with alpha)
-// need at most 4 more bytes a pixel while they run.
-inline constexpr int64_t kMaxPicturePixels = 100'000'000;
+// Everything that decoding one picture holds at once stays within this:
+// the decoded bitmap, any intermediate image and the libraries' own buffers
+// (a progressive JPEG's coefficients). Only the pixels actually decoded
+// count, so a photograph far larger than the screen still shows when its
+// decoder can reduce it while decoding.
+inline constexpr int64_t kMaxDecodeBytes = int64_t(256) << 20;
 
-// Throws DecodeError when width x height is empty or above kMaxPicturePixels.
-void checkPictureSize(int64_t width, int64_t height);
+// Throws DecodeError when width x height is empty, or when that many pixels
+// at `bytesPerPixel` plus `extraBytes` exceed kMaxDecodeBytes. Decoders pass
+// every byte a pixel costs them while they run (3 for the bitmap alone,
+// which allows 89 million pixels).
+void checkPictureSize(int64_t width, int64_t height, int bytesPerPixel = 3, int64_t extraBytes = 0);
+
+// Throws Cancelled when the calling thread's job was cancelled, else
+// DecodeError with `what`. Every decoder ends a failed decode through here,
+// since a library that stops because its input ran dry cannot tell a
+// cancelled read from a cut file.
+[[noreturn]] void decodeFailed(const std::string &what);
 
 struct DecodeOptions {
   // Transparent pixels are drawn over this colour...
@@ -48,32 +60,73 @@ struct Decoded {
   gfx::Size fullSize;  // the picture's own size; larger than bitmap when reduced
 };
 
-Decoded decodeJpeg(std::span<const uint8_t> data, const DecodeOptions &options);
-Decoded decodePng(std::span<const uint8_t> data, const DecodeOptions &options);
+// The bytes of one picture file as the decoders read them: from memory, or
+// from the open file a piece at a time, so that nothing after the picture's
+// own data (padding, a second image) is ever read. Reads stop, returning
+// no bytes, once the calling thread's job is cancelled.
+class PictureSource {
+ public:
+  explicit PictureSource(std::span<const uint8_t> bytes);
+  // Throws DecodeError when the file cannot be opened.
+  explicit PictureSource(const std::string &fileName);
+  ~PictureSource();
+  PictureSource(const PictureSource &) = delete;
+  PictureSource &operator=(const PictureSource &) = delete;
+
+  // Copies up to n bytes to out and returns how many there were: fewer at
+  // the end, none on a read error or once cancelled.
+  [[nodiscard]] size_t read(void *out, size_t n);
+  // Moves to `position`, at most to the end.
+  void seek(uint64_t position);
+  uint64_t offset() const { return offset_; }
+  uint64_t size() const { return size_; }
+
+ private:
+  std::span<const uint8_t> bytes_;
+  std::FILE *file_ = nullptr;
+  uint64_t size_ = 0;
+  uint64_t offset_ = 0;
+  uint64_t filePosition_ = 0;  // where the next fread of file_ starts
+};
+
+Decoded decodeJpeg(PictureSource &source, const DecodeOptions &options);
+Decoded decodePng(PictureSource &source, const DecodeOptions &options);
 // First frame on the logical screen; transparent and uncovered pixels take
 // the background colour.
-Decoded decodeGif(std::span<const uint8_t> data, const DecodeOptions &options);
+Decoded decodeGif(PictureSource &source, const DecodeOptions &options);
 // First page only.
-Decoded decodeTiff(std::span<const uint8_t> data, const DecodeOptions &options);
+Decoded decodeTiff(PictureSource &source, const DecodeOptions &options);
 // Qt's readers: format is "bmp", "ico", "ppm", "pgm" or "pbm".
-Decoded decodeWithQt(std::span<const uint8_t> data, const std::string &format,
+Decoded decodeWithQt(PictureSource &source, const std::string &format,
                      const DecodeOptions &options);
+
+// The same decoders over bytes in memory.
+inline Decoded decodeJpeg(std::span<const uint8_t> data, const DecodeOptions &options) {
+  PictureSource source(data);
+  return decodeJpeg(source, options);
+}
+inline Decoded decodePng(std::span<const uint8_t> data, const DecodeOptions &options) {
+  PictureSource source(data);
+  return decodePng(source, options);
+}
+inline Decoded decodeGif(std::span<const uint8_t> data, const DecodeOptions &options) {
+  PictureSource source(data);
+  return decodeGif(source, options);
+}
+inline Decoded decodeTiff(std::span<const uint8_t> data, const DecodeOptions &options) {
+  PictureSource source(data);
+  return decodeTiff(source, options);
+}
+inline Decoded decodeWithQt(std::span<const uint8_t> data, const std::string &format,
+                            const DecodeOptions &options) {
+  PictureSource source(data);
+  return decodeWithQt(source, format, options);
+}
 
 // The colour's channels in bitmap order: blue, green, red.
 inline std::array<uint8_t, 3> bgrOf(gfx::Color c) {
   return {gfx::blueOf(c), gfx::greenOf(c), gfx::redOf(c)};
 }
-
-// A read position in the bytes of one file, for the libraries' read
-// callbacks.
-struct ByteSource {
-  std::span<const uint8_t> bytes;
-  size_t offset = 0;
-  // Copies up to n bytes to out and returns how many there were.
-  size_t read(void *out, size_t n);
-  // Moves to `position`, at most to the end.
-  void seek(uint64_t position);
-};
 
 // Blends one straight (not premultiplied) colour channel over the background.
 inline uint8_t blendOver(uint8_t c, uint8_t alpha, uint8_t bg) {

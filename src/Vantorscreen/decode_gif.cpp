@@ -8,21 +8,22 @@
 #include <vector>
 
 #include "Vantorscreen/decode.h"
+#include "platform/cancel.h"
 
 namespace vantor {
 
 namespace {
 
 int readData(GifFileType *gif, GifByteType *out, int length) {
-  return int(static_cast<ByteSource *>(gif->UserData)->read(out, size_t(std::max(length, 0))));
+  return int(static_cast<PictureSource *>(gif->UserData)->read(out, size_t(std::max(length, 0))));
 }
 
 struct GifFile {
   GifFileType *gif = nullptr;
-  explicit GifFile(ByteSource &source) {
+  explicit GifFile(PictureSource &source) {
     int error = 0;
     gif = DGifOpen(&source, readData, &error);
-    if (!gif) throw DecodeError(std::string("GIF: ") + GifErrorString(error));
+    if (!gif) decodeFailed(std::string("GIF: ") + GifErrorString(error));
   }
   ~GifFile() {
     int error = 0;
@@ -34,7 +35,7 @@ struct GifFile {
   void check(int status) const {
     if (status == GIF_ERROR) {
       const char *text = GifErrorString(gif->Error);
-      throw DecodeError(std::string("GIF: ") + (text ? text : "error"));
+      decodeFailed(std::string("GIF: ") + (text ? text : "error"));
     }
   }
 };
@@ -82,6 +83,7 @@ void drawFrame(GifFile &f, gfx::Bitmap &canvas, int transparent) {
   if (!map) throw DecodeError("GIF: no colour table");
   std::vector<GifPixelType> line(size_t(d.Width));
   for (int y : rowOrder(d.Height, d.Interlace)) {
+    ThrowIfCancelled();
     f.check(DGifGetLine(f.gif, line.data(), d.Width));
     uint8_t *out = canvas.row(d.Top + y) + size_t(d.Left) * 3;
     for (int x = 0; x < d.Width; ++x, out += 3) {
@@ -97,8 +99,7 @@ void drawFrame(GifFile &f, gfx::Bitmap &canvas, int transparent) {
 
 }  // namespace
 
-Decoded decodeGif(std::span<const uint8_t> data, const DecodeOptions &options) {
-  ByteSource source{data};
+Decoded decodeGif(PictureSource &source, const DecodeOptions &options) {
   GifFile f(source);
   const int transparent = skipToFirstImage(f);
   f.check(DGifGetImageDesc(f.gif));

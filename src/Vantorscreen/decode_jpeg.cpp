@@ -1,12 +1,14 @@
 // JPEG through libjpeg-turbo. libjpeg reports errors by calling error_exit,
 // which must not return; it longjmps back into guarded() below. Only plain C
 // data lives in the frames that a longjmp can skip, so no destructor is lost.
+// The file is read through a source manager of our own, a buffer at a time.
 
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
 
 #include "Vantorscreen/decode.h"
+#include "platform/cancel.h"
 
 // jpeglib.h needs size_t and FILE declared first.
 #include <jerror.h>
@@ -17,17 +19,24 @@ namespace vantor {
 namespace {
 
 // A progressive file may hold any number of scans, each a full pass over the
-// coefficients; real encoders write about ten.
-constexpr int kMaxScans = 1000;
+// coefficients: a few hundred bytes of scans can keep the decoder busy for
+// seconds on a large picture. Encoders write about ten, and those that
+// search for the smallest file a few dozen.
+constexpr int kMaxScans = 100;
+
+constexpr size_t kInputBufferBytes = 16 * 1024;
 
 struct Session {
   jpeg_decompress_struct cinfo{};
   jpeg_error_mgr errorManager{};
   jpeg_progress_mgr progress{};
+  jpeg_source_mgr input{};
+  PictureSource *source = nullptr;
+  JOCTET buffer[kInputBufferBytes];
   std::jmp_buf jump{};
   char message[JMSG_LENGTH_MAX] = "";
 
-  Session();
+  explicit Session(PictureSource &source);
   ~Session() { jpeg_destroy_decompress(&cinfo); }
   Session(const Session &) = delete;
   Session &operator=(const Session &) = delete;
@@ -39,7 +48,11 @@ Session *sessionOf(j_common_ptr c) {
 
 [[noreturn]] void onError(j_common_ptr c) {
   Session *s = sessionOf(c);
-  (*c->err->format_message)(c, s->message);
+  // libjpeg asks for a backing store once its memory limit is reached.
+  if (c->err->msg_code == JERR_NO_BACKING_STORE)
+    std::snprintf(s->message, sizeof s->message, "more memory needed than allowed");
+  else
+    (*c->err->format_message)(c, s->message);
   std::longjmp(s->jump, 1);
 }
 
@@ -49,26 +62,66 @@ void onMessage(j_common_ptr c, int level) {
   if (level < 0 && c->err->msg_code == JWRN_JPEG_EOF) onError(c);
 }
 
-void onProgress(j_common_ptr c) {
-  auto *d = reinterpret_cast<j_decompress_ptr>(c);
-  if (d->input_scan_number > kMaxScans) {
-    d->err->msg_code = JERR_UNKNOWN_MARKER;  // any code; the text below is what counts
-    Session *s = sessionOf(c);
-    std::snprintf(s->message, sizeof s->message, "too many scans");
-    std::longjmp(s->jump, 1);
-  }
+[[noreturn]] void stop(j_common_ptr c, const char *why) {
+  Session *s = sessionOf(c);
+  std::snprintf(s->message, sizeof s->message, "%s", why);
+  std::longjmp(s->jump, 1);
 }
 
-Session::Session() {
+// Called once per row of blocks while the scans are read and once per call
+// of jpeg_read_scanlines, so a cancel is seen within milliseconds.
+void onProgress(j_common_ptr c) {
+  auto *d = reinterpret_cast<j_decompress_ptr>(c);
+  if (d->input_scan_number > kMaxScans) stop(c, "too many scans");
+  if (CancelRequested()) stop(c, "cancelled");
+}
+
+void initSource(j_decompress_ptr) {}
+void termSource(j_decompress_ptr) {}
+
+// At the end of the data libjpeg gets an end marker and a warning, which
+// onMessage turns into the error of a cut file.
+boolean fillInput(j_decompress_ptr c) {
+  Session *s = sessionOf(reinterpret_cast<j_common_ptr>(c));
+  size_t n = s->source->read(s->buffer, sizeof s->buffer);
+  if (n == 0) {
+    WARNMS(c, JWRN_JPEG_EOF);
+    s->buffer[0] = 0xFF;
+    s->buffer[1] = JPEG_EOI;
+    n = 2;
+  }
+  s->input.next_input_byte = s->buffer;
+  s->input.bytes_in_buffer = n;
+  return TRUE;
+}
+
+// Skipped data (markers we do not use) is passed over without reading it.
+void skipInput(j_decompress_ptr c, long count) {
+  if (count <= 0) return;
+  Session *s = sessionOf(reinterpret_cast<j_common_ptr>(c));
+  jpeg_source_mgr &in = s->input;
+  if (size_t(count) <= in.bytes_in_buffer) {
+    in.next_input_byte += count;
+    in.bytes_in_buffer -= size_t(count);
+    return;
+  }
+  s->source->seek(s->source->offset() + (uint64_t(count) - in.bytes_in_buffer));
+  in.bytes_in_buffer = 0;
+}
+
+Session::Session(PictureSource &from) : source(&from) {
   cinfo.err = jpeg_std_error(&errorManager);
   errorManager.error_exit = onError;
   errorManager.emit_message = onMessage;
   jpeg_create_decompress(&cinfo);
   progress.progress_monitor = onProgress;
   cinfo.progress = &progress;
-  // libjpeg's own buffers (the coefficients of a progressive file) stay
-  // within what a picture of the largest accepted size needs.
-  cinfo.mem->max_memory_to_use = long(kMaxPicturePixels) * 8;
+  input.init_source = initSource;
+  input.fill_input_buffer = fillInput;
+  input.skip_input_data = skipInput;
+  input.resync_to_restart = jpeg_resync_to_restart;
+  input.term_source = termSource;
+  cinfo.src = &input;
 }
 
 // Runs one step of libjpeg; false when libjpeg reported an error.
@@ -79,8 +132,8 @@ bool guarded(Session &s, F &&step) {
   return true;
 }
 
-void fail(const Session &s) {
-  throw DecodeError(std::string("JPEG: ") + s.message);
+[[noreturn]] void fail(const Session &s) {
+  decodeFailed(std::string("JPEG: ") + s.message);
 }
 
 // Smallest scale n/8 whose output still covers the target; 8/8 when none is
@@ -129,20 +182,24 @@ void readRows(Session &s, gfx::Bitmap &bitmap) {
 
 }  // namespace
 
-Decoded decodeJpeg(std::span<const uint8_t> data, const DecodeOptions &options) {
-  if (data.empty()) throw DecodeError("JPEG: no data");
-  Session s;
+Decoded decodeJpeg(PictureSource &source, const DecodeOptions &options) {
+  if (source.size() == 0) throw DecodeError("JPEG: no data");
+  Session s(source);
   j_decompress_ptr c = &s.cinfo;
-  if (!guarded(s, [&] {
-        jpeg_mem_src(c, data.data(), static_cast<unsigned long>(data.size()));
-        jpeg_read_header(c, TRUE);
-      }))
-    fail(s);
-  checkPictureSize(c->image_width, c->image_height);
+  if (!guarded(s, [c] { jpeg_read_header(c, TRUE); })) fail(s);
   const gfx::Size full{int(c->image_width), int(c->image_height)};
+  if (full.empty()) throw DecodeError("JPEG: picture has no pixels");
   const bool cmyk = c->jpeg_color_space == JCS_CMYK || c->jpeg_color_space == JCS_YCCK;
   c->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   if (options.targetSize) chooseScale(s, options.targetSize(full));
+  if (!guarded(s, [c] { jpeg_calc_output_dimensions(c); })) fail(s);
+  // The limit is on the pixels decoded, after the reduction. What the
+  // bitmap leaves of the budget is libjpeg's: the coefficients of a
+  // progressive file are kept whole at full size, 128 bytes a block, and
+  // a file that needs more is refused when they are allocated.
+  const int64_t bitmapBytes = int64_t(c->output_width) * c->output_height * 3;
+  checkPictureSize(c->output_width, c->output_height, 3, kMaxDecodeBytes / 16);
+  c->mem->max_memory_to_use = long(kMaxDecodeBytes - bitmapBytes);
   if (!guarded(s, [c] { jpeg_start_decompress(c); })) fail(s);
   Decoded result;
   result.fullSize = full;

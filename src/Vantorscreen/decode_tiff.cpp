@@ -1,6 +1,6 @@
 // TIFF through libtiff: the first page through libtiff's RGBA reader, which
-// covers every photometric interpretation it knows. libtiff reports errors by
-// return codes and a handler; both end in DecodeError here.
+// covers every photometric interpretation it knows, a band of rows at a time. libtiff reports
+// errors by return codes and a handler; both end in DecodeError here.
 
 #include <tiffio.h>
 
@@ -11,13 +11,18 @@
 #include <memory>
 
 #include "Vantorscreen/decode.h"
+#include "platform/cancel.h"
 
 namespace vantor {
 
 namespace {
 
+// libtiff's largest single buffer (a strip as stored, a strip decoded): two
+// of them may be held at once besides the pixels.
+constexpr tmsize_t kMaxTiffBuffer = kMaxDecodeBytes / 8;
+
 struct Source {
-  ByteSource in;
+  PictureSource &in;
   char message[256];
 };
 
@@ -32,16 +37,16 @@ tmsize_t writeProc(thandle_t, void *, tmsize_t) {
   return -1;
 }
 toff_t seekProc(thandle_t h, toff_t offset, int whence) {
-  ByteSource &in = sourceOf(h)->in;
-  const uint64_t base = whence == SEEK_CUR ? in.offset : whence == SEEK_END ? in.bytes.size() : 0;
+  PictureSource &in = sourceOf(h)->in;
+  const uint64_t base = whence == SEEK_CUR ? in.offset() : whence == SEEK_END ? in.size() : 0;
   in.seek(base + offset);  // past the end, reads then return no bytes
-  return in.offset;
+  return in.offset();
 }
 int closeProc(thandle_t) {
   return 0;
 }
 toff_t sizeProc(thandle_t h) {
-  return sourceOf(h)->in.bytes.size();
+  return sourceOf(h)->in.size();
 }
 
 int onError(TIFF *, void *user, const char *module, const char *format, va_list ap) {
@@ -60,27 +65,64 @@ struct TiffFile {
   explicit TiffFile(Source &source) {
     TIFFOpenOptions *opts = TIFFOpenOptionsAlloc();
     if (!opts) throw DecodeError("TIFF: out of memory");
-    // No single buffer of libtiff's may exceed what the largest accepted
-    // picture needs at 16 bits a sample with alpha.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, tmsize_t(kMaxPicturePixels) * 8);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxTiffBuffer);
     TIFFOpenOptionsSetErrorHandlerExtR(opts, onError, &source);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, onWarning, &source);
     tif = TIFFClientOpenExt("picture", "rm", &source, readProc, writeProc, seekProc, closeProc,
                             sizeProc, nullptr, nullptr, opts);
     TIFFOpenOptionsFree(opts);
-    if (!tif) throw DecodeError(std::string("TIFF: ") + source.message);
+    if (!tif) decodeFailed(std::string("TIFF: ") + source.message);
   }
   ~TiffFile() { TIFFClose(tif); }
   TiffFile(const TiffFile &) = delete;
   TiffFile &operator=(const TiffFile &) = delete;
 };
 
+// libtiff's RGBA reader over one image; it reads any band of rows.
+struct RgbaReader {
+  TIFFRGBAImage img{};
+  bool begun = false;
+  explicit RgbaReader(TIFF *tif) {
+    char why[1024] = "";
+    if (!TIFFRGBAImageOK(tif, why) || !TIFFRGBAImageBegin(&img, tif, 1, why))
+      decodeFailed(std::string("TIFF: ") + why);
+    begun = true;
+    img.req_orientation = ORIENTATION_TOPLEFT;
+  }
+  ~RgbaReader() {
+    if (begun) TIFFRGBAImageEnd(&img);
+  }
+  RgbaReader(const RgbaReader &) = delete;
+  RgbaReader &operator=(const RgbaReader &) = delete;
+
+  // Files stored bottom row first come out of a band bottom-up.
+  bool bottomUp() const {
+    const int o = img.orientation;
+    return o == ORIENTATION_BOTLEFT || o == ORIENTATION_BOTRIGHT || o == ORIENTATION_LEFTBOT ||
+           o == ORIENTATION_RIGHTBOT;
+  }
+};
+
+// Rows read at once: whole strips or rows of tiles, so that none is decoded
+// twice, and at least 64 rows.
+uint32_t bandRows(TIFF *tif, uint32_t height) {
+  uint32_t unit = 0;
+  if (TIFFIsTiled(tif))
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
+  else
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+  if (unit == 0 || unit >= height) return height;
+  const uint64_t rows = uint64_t(unit) * ((64 + unit - 1) / unit);
+  return uint32_t(std::min<uint64_t>(rows, height));
+}
+
 // libtiff's RGBA pixels carry premultiplied colour.
-void rasterToBitmap(const uint32_t *raster, gfx::Bitmap &bmp, gfx::Color background) {
+void rasterToBitmap(const uint32_t *raster, int rows, gfx::Bitmap &bmp, int top,
+                    gfx::Color background) {
   const auto bg = bgrOf(background);
-  for (int y = 0; y < bmp.height(); ++y) {
+  for (int y = 0; y < rows; ++y) {
     const uint32_t *in = raster + size_t(y) * size_t(bmp.width());
-    uint8_t *out = bmp.row(y);
+    uint8_t *out = bmp.row(top + y);
     for (int x = 0; x < bmp.width(); ++x, out += 3) {
       const uint32_t p = in[x];
       const int a = int(TIFFGetA(p)), rest = 255 - a;
@@ -93,23 +135,32 @@ void rasterToBitmap(const uint32_t *raster, gfx::Bitmap &bmp, gfx::Color backgro
 
 }  // namespace
 
-Decoded decodeTiff(std::span<const uint8_t> data, const DecodeOptions &options) {
-  Source source{ByteSource{data}, "cannot open"};
+Decoded decodeTiff(PictureSource &in, const DecodeOptions &options) {
+  Source source{in, "cannot open"};
   TiffFile f(source);
   uint32_t width = 0, height = 0;
   TIFFGetField(f.tif, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(f.tif, TIFFTAG_IMAGELENGTH, &height);
   checkPictureSize(width, height);
-  char why[1024] = "";
-  if (!TIFFRGBAImageOK(f.tif, why)) throw DecodeError(std::string("TIFF: ") + why);
-  std::unique_ptr<uint32_t[]> raster(new uint32_t[size_t(width) * height]);
-  std::strcpy(source.message, "cannot read the pixels");
-  if (!TIFFReadRGBAImageOriented(f.tif, width, height, raster.get(), ORIENTATION_TOPLEFT, 1))
-    throw DecodeError(std::string("TIFF: ") + source.message);
+  // The bitmap, one band of libtiff's 32-bit pixels and libtiff's strip
+  // buffers are held together.
+  const uint32_t band = bandRows(f.tif, height);
+  checkPictureSize(width, height, 3, int64_t(width) * band * 4 + 2 * int64_t(kMaxTiffBuffer));
+  RgbaReader reader(f.tif);
+  std::unique_ptr<uint32_t[]> raster(new uint32_t[size_t(width) * band]);
   Decoded result;
   result.fullSize = {int(width), int(height)};
   result.bitmap = gfx::Bitmap(int(width), int(height));
-  rasterToBitmap(raster.get(), result.bitmap, options.background);
+  std::strcpy(source.message, "cannot read the pixels");
+  for (uint32_t first = 0; first < height; first += band) {
+    ThrowIfCancelled();
+    const uint32_t rows = std::min(band, height - first);
+    reader.img.row_offset = int(first);
+    if (!TIFFRGBAImageGet(&reader.img, raster.get(), width, rows))
+      decodeFailed(std::string("TIFF: ") + source.message);
+    const uint32_t top = reader.bottomUp() ? height - first - rows : first;
+    rasterToBitmap(raster.get(), int(rows), result.bitmap, int(top), options.background);
+  }
   return result;
 }
 

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <vector>
 
 #include "Vantorscreen/decode.h"
 
@@ -13,23 +11,7 @@ namespace vantor {
 
 namespace {
 
-// Larger files are declined before they are read: no accepted picture needs
-// more, even uncompressed at 16 bits a sample.
-constexpr uintmax_t kMaxFileBytes = uintmax_t(1) << 30;
-
-std::vector<uint8_t> readFile(const std::string &fileName) {
-  std::error_code ec;
-  const uintmax_t size = std::filesystem::file_size(fileName, ec);
-  if (ec) throw DecodeError("cannot open " + fileName);
-  if (size > kMaxFileBytes) throw DecodeError("file too large: " + fileName);
-  std::ifstream in(fileName, std::ios::binary);
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (!in || !in.read(reinterpret_cast<char *>(bytes.data()), std::streamsize(size)))
-    throw DecodeError("cannot read " + fileName);
-  return bytes;
-}
-
-Decoded decodeAs(PictureFormat format, std::span<const uint8_t> data, const DecodeOptions &opts) {
+Decoded decodeAs(PictureFormat format, PictureSource &data, const DecodeOptions &opts) {
   switch (format) {
     case PictureFormat::Jpeg:
       return decodeJpeg(data, opts);
@@ -106,8 +88,10 @@ LoadResult LoadGraphicFile(gfx::Bitmap &picture, const std::string &fileName, gf
   options.background = color;
   options.flatten = !(jpeg || ext == ".BMP");
   options.targetSize = targetSize;
-  const std::vector<uint8_t> bytes = readFile(fileName);
-  Decoded decoded = decodeAs(format, bytes, options);
+  // The decoders read the file as they go: data after the picture's own
+  // (padding, a second page) is never read, however large the file.
+  PictureSource source(fileName);
+  Decoded decoded = decodeAs(format, source, options);
   picture = std::move(decoded.bitmap);
   return {true, decoded.fullSize};
 }

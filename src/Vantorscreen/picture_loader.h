@@ -32,10 +32,10 @@ struct LoadResult {
 // Loads `fileName` into `picture`. Transparent pixels end up on `color`
 // except in .jpg, .jpeg and .bmp files, which are shown as stored. A missing
 // .jpg or .jpeg file loads nothing and leaves `picture` as it is. Any other
-// failure throws DecodeError (or std::bad_alloc) and leaves `picture` as it
-// is. `targetSize`, when given, is asked with the picture's full size for
-// the size it will be scaled down to; a JPEG is then decoded at a reduced
-// scale that still covers that size, and fullSize tells the size it has.
+// failure throws DecodeError (or std::bad_alloc, or Cancelled when the
+// calling thread's job is cancelled) and leaves `picture` as it is. `targetSize`, when given, is
+// asked with the picture's full size for the size it will be scaled down to; a JPEG is then decoded
+// at a reduced scale that still covers that size, and fullSize tells the size it has.
 LoadResult LoadGraphicFile(gfx::Bitmap &picture, const std::string &fileName, gfx::Color color,
                            const std::function<gfx::Size(gfx::Size)> &targetSize = {});
 

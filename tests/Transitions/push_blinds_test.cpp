@@ -110,6 +110,31 @@ TEST(Blinds, APitchOfZeroMakesOneSlatOverThePicture) {
   EXPECT_EQ(styleRegion(137, e, 30), gfx::Region(gfx::Rect{0, 0, 1024, 230}));
 }
 
+// On a picture 30 million pixels long, P times the extent no longer fits in
+// an int; the slats must still open to P % of it. (Regions keep only what
+// lies within 2^20 of the origin.)
+TEST(Blinds, UnevenBlindsOnAVeryLongPictureOpenTheirShare) {
+  const int length = 30'000'000, P = 90;
+  const int extent = 27'000'000, open = 24'300'000;  // (90 * 27 000 000) div 100
+  const Extents wide = EffectExtents(gfx::Rect{0, 0, length, 3}, 4, P);
+  const Extents tall = EffectExtents(gfx::Rect{0, 0, 3, length}, 4, P);
+  ASSERT_EQ(wide.X, extent);
+  ASSERT_EQ(tall.Y, extent);
+  const int back = length - open;  // first slat of the blinds from the far end
+  const struct {
+    int style;
+    const Extents &e;
+    std::vector<gfx::Rect> slats;
+  } cases[] = {
+      {138, wide, {{0, 0, open, 3}, {extent, 0, extent + open, 3}}},
+      {139, wide, {{back, 0, length, 3}, {back - extent, 0, length - extent, 3}}},
+      {140, tall, {{0, 0, 3, open}, {0, extent, 3, extent + open}}},
+      {141, tall, {{0, back, 3, length}, {0, back - extent, 3, length - extent}}},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(styleRegion(c.style, c.e, P), gfx::Region::fromRects(c.slats)) << c.style;
+}
+
 TEST(RectangularShred, HasTwentyFourSquaredRectanglesAboutTheGridPoints) {
   // L = 46: N = 23, cells 44 x 33; at P 50 half-sizes 11 and 8.
   const gfx::Region r = styleRegion(142, at(50), 50);

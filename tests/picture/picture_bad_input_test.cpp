@@ -131,9 +131,13 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(PictureBadInput, SizeLimitIsStatedAndKept) {
-  EXPECT_NO_THROW(checkPictureSize(10000, 10000));
-  EXPECT_THROW(checkPictureSize(10000, 10001), DecodeError);
+  // 256 MB hold 89 million pixels of 3 bytes, 38 million of 7.
+  EXPECT_NO_THROW(checkPictureSize(9000, 9000));
+  EXPECT_THROW(checkPictureSize(9000, 9000, 7), DecodeError);
+  EXPECT_THROW(checkPictureSize(10000, 10000), DecodeError);
+  EXPECT_THROW(checkPictureSize(8000, 8000, 3, kMaxDecodeBytes / 2), DecodeError);
   EXPECT_THROW(checkPictureSize(100000, 100000), DecodeError);
+  EXPECT_THROW(checkPictureSize(1, int64_t(1) << 62), DecodeError);
   EXPECT_THROW(checkPictureSize(0, 5), DecodeError);
   EXPECT_THROW(decodePng(hugePng(), {}), DecodeError);
 }

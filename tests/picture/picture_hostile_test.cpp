@@ -1,0 +1,366 @@
+// Pictures made to cost time or memory: each is shown within the decoding
+// budget or refused, and a decode can be abandoned while it runs.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Vantorscreen/decode.h"
+#include "Vantorscreen/picture_composer.h"
+#include "Vantorscreen/picture_loader.h"
+#include "picture_test_util.h"
+#include "platform/cancel.h"
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+
+namespace vantor {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Entropy-coded bits, with the zero byte that must follow every 0xFF.
+class BitWriter {
+ public:
+  void put(uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) {
+      acc_ = uint8_t(acc_ << 1 | ((value >> i) & 1));
+      if (++count_ == 8) {
+        out_.push_back(acc_);
+        if (acc_ == 0xFF) out_.push_back(0);
+        acc_ = 0;
+        count_ = 0;
+      }
+    }
+  }
+  // Pads the last byte with one bits.
+  Bytes finish() {
+    if (count_) put((1u << (8 - count_)) - 1, 8 - count_);
+    return out_;
+  }
+
+ private:
+  Bytes out_;
+  uint8_t acc_ = 0;
+  int count_ = 0;
+};
+
+void segment(Bytes &b, uint8_t marker, const Bytes &body) {
+  b.insert(b.end(), {0xFF, marker, uint8_t((body.size() + 2) >> 8), uint8_t(body.size() + 2)});
+  b.insert(b.end(), body.begin(), body.end());
+}
+
+// A mid-grey progressive JPEG `side` pixels square: one DC scan, then the
+// same AC scan `acScans` times (libjpeg warns about the repeats and decodes
+// each one again). Every block codes a DC difference of 0 in one bit and
+// the AC scans code end-of-band runs of up to 32767 blocks, so the file
+// stays small however large the picture. side must be at least 1024.
+Bytes progressiveGreyJpeg(int side, int acScans) {
+  const int64_t blocks = int64_t((side + 7) / 8) * ((side + 7) / 8);
+  Bytes b = {0xFF, 0xD8};
+  Bytes dqt(65, 1);
+  dqt[0] = 0;
+  segment(b, 0xDB, dqt);
+  segment(b, 0xC2,
+          {8, uint8_t(side >> 8), uint8_t(side), uint8_t(side >> 8), uint8_t(side), 1, 1, 0x11, 0});
+  // One code of one bit in each table: DC category 0, and the run symbol
+  // 0xE0 (a run of 2^14 blocks plus 14 more bits).
+  Bytes dht = {0x00, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00};
+  segment(b, 0xC4, dht);
+  dht[0] = 0x10, dht[17] = 0xE0;
+  segment(b, 0xC4, dht);
+  BitWriter dc;
+  for (int64_t i = 0; i < blocks; ++i) dc.put(0, 1);
+  segment(b, 0xDA, {1, 1, 0x00, 0, 0, 0});
+  const Bytes dcBits = dc.finish();
+  b.insert(b.end(), dcBits.begin(), dcBits.end());
+  BitWriter ac;
+  for (int64_t left = blocks; left > 0;) {
+    const int64_t run = std::min<int64_t>(left, 32767);
+    ac.put(0, 1);
+    ac.put(uint32_t(run - 16384), 14);
+    left -= run;
+  }
+  Bytes scan;
+  segment(scan, 0xDA, {1, 1, 0x00, 1, 63, 0});
+  const Bytes acBits = ac.finish();
+  scan.insert(scan.end(), acBits.begin(), acBits.end());
+  for (int i = 0; i < acScans; ++i) b.insert(b.end(), scan.begin(), scan.end());
+  b.insert(b.end(), {0xFF, 0xD9});
+  return b;
+}
+
+std::string made(const std::string &name) {
+  return (test::scratchDir() / name).string();
+}
+
+// The colours of the four quarters of the big photograph.
+const gfx::Color kQuarters[2][2] = {{gfx::makeColor(220, 30, 30), gfx::makeColor(30, 200, 40)},
+                                    {gfx::makeColor(40, 40, 210), gfx::makeColor(240, 240, 240)}};
+
+// A baseline JPEG of `side` x `side` pixels in four coloured quarters,
+// written a row at a time.
+void writeQuartersJpeg(const std::string &file, int side) {
+  FILE *out = std::fopen(file.c_str(), "wb");
+  ASSERT_TRUE(out);
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, out);
+  c.image_width = JDIMENSION(side);
+  c.image_height = JDIMENSION(side);
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 80, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<uint8_t> row(size_t(side) * 3);
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      const gfx::Color q = kQuarters[y >= side / 2][x >= side / 2];
+      row[size_t(x) * 3] = gfx::redOf(q);
+      row[size_t(x) * 3 + 1] = gfx::greenOf(q);
+      row[size_t(x) * 3 + 2] = gfx::blueOf(q);
+    }
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(out);
+}
+
+bool near(gfx::Color a, gfx::Color b, int tolerance) {
+  return std::abs(gfx::redOf(a) - gfx::redOf(b)) <= tolerance &&
+         std::abs(gfx::greenOf(a) - gfx::greenOf(b)) <= tolerance &&
+         std::abs(gfx::blueOf(a) - gfx::blueOf(b)) <= tolerance;
+}
+
+PictureComposer screenComposer() {
+  PictureComposer c;
+  c.width = 1024;
+  c.height = 768;
+  c.picture = gfx::Bitmap(30, 20, 0x00ABCDEF);
+  return c;
+}
+
+// A photograph of 105 million pixels is more than the budget allows decoded
+// whole, but shrunk to the screen it is decoded at 1/8 and shows.
+TEST(PictureHostile, PhotographLargerThanTheBudgetShowsFitted) {
+  const std::string file = made("big.jpg");
+  writeQuartersJpeg(file, 10240);
+  PictureComposer c = screenComposer();
+  ASSERT_TRUE(c.loadFromFile(file));
+  const gfx::Size fitted = fittedSize({10240, 10240}, {1024, 768});
+  ASSERT_EQ(c.picture.size(), fitted);
+  for (int qy = 0; qy < 2; ++qy)
+    for (int qx = 0; qx < 2; ++qx) {
+      const int x = fitted.width / 4 + qx * fitted.width / 2;
+      const int y = fitted.height / 4 + qy * fitted.height / 2;
+      EXPECT_TRUE(near(c.picture.pixel(x, y), kQuarters[qy][qx], 6)) << x << "," << y;
+    }
+}
+
+struct Outcome {
+  int loaded = -1;
+  int width = 0, height = 0;
+  gfx::Color centre = 0;
+  long maxRssKb = 0;
+};
+
+// Loads the file in a child process as the show would and reports what the
+// child ended with and its peak resident memory. Fails the test, killing the
+// child, when it gives no answer within the deadline.
+Outcome loadInChild(const std::string &file) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    PictureComposer c = screenComposer();
+    Outcome o;
+    o.loaded = c.loadFromFile(file);
+    o.width = c.picture.width(), o.height = c.picture.height();
+    o.centre = c.picture.pixel(o.width / 2, o.height / 2);
+    const ssize_t n = write(fds[1], &o, sizeof o);
+    _exit(n == sizeof o ? 0 : 1);
+  }
+  close(fds[1]);
+  Outcome o;
+  pollfd p{fds[0], POLLIN, 0};
+  if (poll(&p, 1, 120'000) != 1 || read(fds[0], &o, sizeof o) != ssize_t(sizeof o)) {
+    ADD_FAILURE() << "no answer from the child loading " << file;
+    kill(pid, SIGKILL);
+  }
+  close(fds[0]);
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  o.maxRssKb = usage.ru_maxrss;
+  return o;
+}
+
+struct HostileCase {
+  const char *name;
+  void (*make)(const std::string &file);
+  bool shows;  // shown (fitted, mid-grey) rather than refused
+};
+
+void writeBytes(const std::string &file, const Bytes &b) {
+  test::writeBytes(file, b);
+}
+
+const HostileCase kHostile[] = {
+    // A thousand scans over 100 million pixels: seconds of work for 336 KB.
+    {"scans.jpg", [](const std::string &f) { writeBytes(f, progressiveGreyJpeg(10000, 998)); },
+     false},
+    // 200 MB of coefficients followed by zeros up to 1 GiB (a sparse file).
+    {"padded.jpg",
+     [](const std::string &f) {
+       writeBytes(f, progressiveGreyJpeg(10000, 1));
+       std::filesystem::resize_file(f, uintmax_t(1) << 30);
+     },
+     true},
+    // 288 MB of coefficients: more than the budget.
+    {"coefficients.jpg", [](const std::string &f) { writeBytes(f, progressiveGreyJpeg(12000, 1)); },
+     false},
+};
+
+class PictureHostile : public testing::TestWithParam<HostileCase> {};
+
+TEST_P(PictureHostile, ShowsWithinTheBudgetOrIsRefused) {
+  const HostileCase &h = GetParam();
+  const std::string file = made(h.name);
+  h.make(file);
+  rusage self{};
+  getrusage(RUSAGE_SELF, &self);
+  const Outcome o = loadInChild(file);
+  std::printf("%s: loaded %d, peak %ld MB\n", h.name, o.loaded, o.maxRssKb / 1024);
+  EXPECT_EQ(o.loaded, h.shows ? 1 : 0);
+  if (h.shows) {
+    EXPECT_EQ((gfx::Size{o.width, o.height}), fittedSize({10000, 10000}, {1024, 768}));
+    EXPECT_TRUE(near(o.centre, gfx::makeColor(128, 128, 128), 1));
+  } else {
+    EXPECT_EQ((gfx::Size{o.width, o.height}), (gfx::Size{30, 20}));  // the previous picture
+  }
+  // The child starts with the pages it shares with this process.
+  EXPECT_LE(o.maxRssKb - self.ru_maxrss, (kMaxDecodeBytes >> 10) + 32 * 1024);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PictureHostile, testing::ValuesIn(kHostile),
+                         [](const testing::TestParamInfo<HostileCase> &i) {
+                           const std::string n = i.param.name;
+                           return n.substr(0, n.find('.'));
+                         });
+
+// Runs `job` on a thread of its own and returns what it threw; fails the
+// test run when it has not ended within the deadline.
+std::exception_ptr runWithDeadline(std::function<void()> job) {
+  std::packaged_task<void()> task(std::move(job));
+  std::future<void> done = task.get_future();
+  std::thread(std::move(task)).detach();
+  if (done.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+    std::fprintf(stderr, "the decode did not end\n");
+    std::abort();
+  }
+  try {
+    done.get();
+  } catch (...) {
+    return std::current_exception();
+  }
+  return nullptr;
+}
+
+bool isCancelled(std::exception_ptr e) {
+  try {
+    if (e) std::rethrow_exception(e);
+  } catch (const Cancelled &) {
+    return true;
+  } catch (...) {
+  }
+  return false;
+}
+
+struct CancelCase {
+  const char *name;
+  const char *convertOptions;  // how the picture is made from the photograph
+};
+
+class PictureCancel : public testing::TestWithParam<CancelCase> {};
+
+// A decode that starts on a cancelled thread ends with Cancelled and leaves
+// the bitmap it was given as it was.
+TEST_P(PictureCancel, DecodeOnACancelledThreadEndsCleanly) {
+  const CancelCase &c = GetParam();
+  const std::string file = made(c.name);
+  test::run("convert '" + test::cameraJpeg() + "' -resize 50% " + c.convertOptions + " '" + file +
+            "'");
+  gfx::Bitmap picture(3, 2, 0x00123456);
+  const std::exception_ptr e = runWithDeadline([&] {
+    std::atomic<bool> flag{true};
+    CancelScope scope(flag);
+    LoadGraphicFile(picture, file, 0);
+  });
+  EXPECT_TRUE(isCancelled(e)) << c.name;
+  EXPECT_EQ(picture.size(), (gfx::Size{3, 2}));
+  EXPECT_EQ(picture.pixel(2, 1), gfx::Color(0x00123456));
+  // The same file on a thread that is not cancelled loads.
+  EXPECT_FALSE(runWithDeadline([&] { LoadGraphicFile(picture, file, 0); })) << c.name;
+  EXPECT_EQ(picture.size(), (gfx::Size{1280, 800}));
+}
+
+const CancelCase kCancel[] = {
+    {"photo.jpg", ""},           {"progressive.jpg", "-interlace Plane"},
+    {"photo.png", ""},           {"interlaced.png", "-alpha set -interlace PNG"},
+    {"photo.gif", "-colors 64"}, {"photo.tif", "-compress lzw"},
+    {"photo.bmp", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Files, PictureCancel, testing::ValuesIn(kCancel),
+                         [](const testing::TestParamInfo<CancelCase> &i) {
+                           const std::string n = i.param.name;
+                           return n.substr(0, n.find('.')) + "_" + n.substr(n.find('.') + 1);
+                         });
+
+// The flag set by another thread while the decoder is in the middle of a
+// file: the thousand-scan picture, which would otherwise take a second or
+// more before its scans are refused, ends with Cancelled instead.
+TEST(PictureCancel, FlagSetByAnotherThreadStopsTheDecoder) {
+  const std::string file = made("slow.jpg");
+  test::writeBytes(file, progressiveGreyJpeg(10000, 998));
+  std::atomic<bool> flag{false};
+  std::promise<void> headerRead, flagSet;
+  std::thread setter([&] {
+    headerRead.get_future().wait();
+    flag = true;
+    flagSet.set_value();
+  });
+  gfx::Bitmap picture(3, 2, 0x00123456);
+  const std::exception_ptr e = runWithDeadline([&] {
+    CancelScope scope(flag);
+    // Asked once the header is read, before any scan is decoded.
+    LoadGraphicFile(picture, file, 0, [&](gfx::Size) {
+      headerRead.set_value();
+      flagSet.get_future().wait();
+      return gfx::Size{1000, 1000};
+    });
+  });
+  setter.join();
+  EXPECT_TRUE(isCancelled(e));
+  EXPECT_EQ(picture.size(), (gfx::Size{3, 2}));
+}
+
+}  // namespace
+}  // namespace vantor
