@@ -192,7 +192,11 @@ Listing listPictures(const std::string &settingsText, std::vector<PackItem> &ite
       out.error = "every entry of [Pictures] in the settings is switched off";
       return out;
     }
-    if (out.missing.size() == enabled) {
+    // Raw data may carry items whose positions the settings already give, so
+    // only a pack of nothing but listed-and-absent pictures is refused.
+    const bool anyRaw =
+        std::any_of(items.begin(), items.end(), [](const PackItem &i) { return i.raw; });
+    if (out.missing.size() == enabled && !anyRaw) {
       out.error = "none of the pictures listed in [Pictures] is among the files given";
       return out;
     }
