@@ -56,7 +56,7 @@ bool WritePackage(const std::string &program, const std::string &output,
     std::string data;
     if (!readWholeFile(item.path, data)) return fail("cannot read " + item.path);
     const std::string stored =
-        item.raw ? data : MakeZip(item.entry.empty() ? item.key : item.entry, data);
+        item.raw || item.zipped ? data : MakeZip(item.entry.empty() ? item.key : item.entry, data);
     if (stored.empty() && !data.empty()) return fail("cannot compress " + item.path);
     ini.writeString("zippos", item.key + "_1", std::to_string(bytes.size()));
     bytes += stored;

@@ -8,10 +8,11 @@
 namespace vantor {
 
 struct PackItem {
-  std::string key;    // the item's key in the item table (its file name)
-  std::string path;   // the file to store
-  bool raw = false;   // stored unchanged instead of in a ZIP archive
+  std::string key;         // the item's key in the item table (its file name)
+  std::string path;        // the file to store
+  bool raw = false;        // stored unchanged instead of in a ZIP archive
   std::string entry = {};  // the file's name inside the ZIP archive; the key when empty
+  bool zipped = false;     // the file is a ZIP archive already, stored as the item's archive
 };
 
 // Writes `program` followed by the items and the trailer to `output`. The
