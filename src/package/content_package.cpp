@@ -171,7 +171,9 @@ ContentPackage ContentPackage::Scan(const std::string &programPath, const std::s
   p.forceFullScreen_ = upperAscii(extensionOf(programPath)) == ".EXE";
   const std::string archive = t.settingsName + "~";
   if (writeAt(p.workFd_, archive, t.archive)) UnzipArchiveAt(p.workFd_, archive);
-  p.settingsPath_ = workFolder + t.settingsName;
+  // Read and saved through the folder that was opened, whatever happens to
+  // the folder's name meanwhile.
+  p.settingsPath_ = p.pinnedWorkFolder() + t.settingsName;
   return p;
 }
 

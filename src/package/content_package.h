@@ -32,7 +32,9 @@ class ContentPackage {
   bool present() const { return fd_ >= 0; }
   // The program's file name ends in ".exe" (any case) and carries a package.
   bool forceFullScreen() const { return forceFullScreen_; }
-  // Work folder + settings file name; empty without a package.
+  // The settings file in the work folder, named through the folder opened
+  // at the scan ("/proc/self/fd/N/" + name, valid while this object lives);
+  // empty without a package.
   const std::string &settingsPath() const { return settingsPath_; }
   uint64_t fileSize() const { return fileSize_; }
 

@@ -70,7 +70,7 @@ TEST(Trailer, SettingsArchiveThatIsNoZipGivesNoSettings) {
   ContentPackage p = ContentPackage::Scan(dir / "x.EXE", work.path());
   EXPECT_TRUE(p.present());
   EXPECT_TRUE(p.forceFullScreen());
-  EXPECT_EQ(p.settingsPath(), work / "x.002");
+  EXPECT_EQ(p.settingsPath(), p.pinnedWorkFolder() + "x.002");
   EXPECT_FALSE(exists(work / "x.002"));
 }
 
