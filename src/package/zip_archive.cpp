@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/cancel.h"
@@ -134,6 +135,42 @@ bool extractEntry(zip_t *z, zip_uint64_t index, zip_uint64_t size, int folderFd,
   return total == size && part.commit(name);
 }
 
+uint64_t littleEndian(const unsigned char *p, int bytes) {
+  uint64_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+  return v;
+}
+
+// The number of entries that the archive's end record announces, read
+// before libzip parses the central directory (which takes about 4 us per
+// entry), or nothing when no end record is found; libzip then judges the
+// file itself.
+std::optional<uint64_t> announcedEntries(int fd, uint64_t fileSize) {
+  constexpr uint64_t kEndRecord = 22, kMaxComment = 65535, kLocator = 20;
+  const uint64_t window = std::min(fileSize, kEndRecord + kMaxComment + kLocator);
+  std::vector<unsigned char> tail(window);
+  if (window < kEndRecord ||
+      pread(fd, tail.data(), window, off_t(fileSize - window)) != ssize_t(window))
+    return std::nullopt;
+  for (uint64_t at = window - kEndRecord + 1; at-- > 0;) {
+    const unsigned char *end = tail.data() + at;
+    if (littleEndian(end, 4) != 0x06054b50) continue;
+    const uint64_t entries = littleEndian(end + 10, 2);
+    if (entries != 0xFFFF) return entries;
+    // A ZIP64 archive: the locator before the end record gives the place of
+    // the ZIP64 end record, which holds the true count.
+    if (at < kLocator || littleEndian(end - kLocator, 4) != 0x07064b50) return std::nullopt;
+    const uint64_t place = littleEndian(end - kLocator + 8, 8);
+    unsigned char record[40];
+    if (place > fileSize - sizeof record ||
+        pread(fd, record, sizeof record, off_t(place)) != ssize_t(sizeof record) ||
+        littleEndian(record, 4) != 0x06064b50)
+      return std::nullopt;
+    return littleEndian(record + 32, 8);
+  }
+  return std::nullopt;
+}
+
 struct Planned {
   zip_uint64_t index;
   zip_uint64_t size;
@@ -173,6 +210,12 @@ UnzipResult unzipOpenArchive(Fd &file, int folderFd) {
   if (file.get() < 0 || fstat(file.get(), &fileStat) != 0 || !S_ISREG(fileStat.st_mode))
     return result;
   const uint64_t archiveBytes = uint64_t(fileStat.st_size);
+  if (auto announced = announcedEntries(file.get(), archiveBytes);
+      announced && *announced > kMaxArchiveEntries) {
+    result.opened = true;
+    result.refused = "too many entries";
+    return result;
+  }
   int error = 0;
   // The consistency check compares each local header with the central
   // directory and keeps every entry inside the file.
