@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
+#include <mutex>
 #include <utility>
 
 #include "platform/paths.h"
@@ -52,14 +52,25 @@ std::string mpegLibraryPath(const std::string &pathToDll) {
   return folder + platformLibraryName("mpegdll.dll");
 }
 
+namespace {
+std::mutex packagedMutex;
+std::string packagedLibrary;  // guarded by packagedMutex
+}  // namespace
+
+void SetPackagedLibrary(const std::string &path) {
+  std::lock_guard<std::mutex> lock(packagedMutex);
+  packagedLibrary = path;
+}
+
 std::vector<std::string> libraryCandidates(const std::string &path) {
   if (path.find('/') != std::string::npos) return {path};
   std::vector<std::string> candidates;
-  std::error_code ec;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) candidates.push_back((self.parent_path() / path).string());
-  candidates.push_back(vantor::systemFolder() + path);
+  for (const std::string &folder : vantor::installedLibraryFolders())
+    candidates.push_back(folder + path);
   candidates.push_back(path);
+  std::lock_guard<std::mutex> lock(packagedMutex);
+  if (!packagedLibrary.empty() && path == platformLibraryName("mpegdll.dll"))
+    candidates.push_back(packagedLibrary);
   return candidates;
 }
 

@@ -38,11 +38,17 @@ std::string platformLibraryName(const std::string &windowsName);
 // library's platform name; an empty folder leaves the search to the loader.
 std::string mpegLibraryPath(const std::string &pathToDll);
 
-// Where to look, in order. A bare name is tried in the program's own folder
-// first, as the Windows loader does, then in the system folder (where a
-// package unpacks the library it carries), and then by the loader's search; the
-// loader's own run path lookup depends on which object calls dlopen, which
-// wrappers such as sanitizers change.
+// The MPEG library that the running package carries, unpacked into the
+// private work folder for this run only; "" for none. Safe to call from any
+// thread.
+void SetPackagedLibrary(const std::string &path);
+
+// Where to look, in order. A bare name is tried among the installed
+// libraries: in the program's own folder first, as the Windows loader does,
+// then in the system folder under the install prefix, and then by the
+// loader's search (the loader's own run path lookup depends on which object
+// calls dlopen, which wrappers such as sanitizers change). Only when none of
+// them loads is the MPEG library of the running package tried.
 std::vector<std::string> libraryCandidates(const std::string &path);
 
 enum class LoadResult { Loaded, NotFound, Incomplete };

@@ -82,7 +82,7 @@ Dispatch chooseWindow(Engine &e) {
 
 Dispatch RunStartup(Engine &e, const std::vector<std::string> &args) {
   e.commandLine = ParseCommandLine(e.programPath, args);
-  e.package = ContentPackage::Scan(e.programPath, e.folders.work);
+  e.package = ContentPackage::Scan(e.programPath, e.folders.work, e.folders.workFd);
   loadSettings(e);
   buildLists(e);
   return chooseWindow(e);

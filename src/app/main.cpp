@@ -72,6 +72,10 @@ int main(int argc, char **argv) {
   // once, and its exit still empties the shared work folder.
   InstanceLock lock(engine.folders.temp, "orlentascreensaverimage");
   if (lock.alreadyExists()) return 0;
+  // Holding the lock, this is the only run: whatever the work folder still
+  // holds was left by a run that crashed, and must not stand in for an item
+  // of this package.
+  CleanUpWorkFolders(engine.folders);
 
   engine.registry = std::make_unique<RegistryStore>(RegistryStore::forCurrentUser());
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -98,6 +102,11 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (dispatch == Dispatch::FullScreen) return runFullScreen(engine, argc, argv);
+  // A miniature needs a window to live in; without one ("/p 0", "/p abc", a
+  // number out of range) it ends at once instead of opening on its own.
+  if ((dispatch == Dispatch::Preview || dispatch == Dispatch::StaticPreview) &&
+      engine.commandLine.parentWindow == 0)
+    return 0;
   if (dispatch == Dispatch::Preview) return runPreview<TPreviewForm>(engine, argc, argv);
   if (dispatch == Dispatch::StaticPreview)
     return runPreview<TCommercePreviewForm>(engine, argc, argv);

@@ -1,5 +1,6 @@
 #include "app/password.h"
 
+#include <memory>
 #include <variant>
 
 #include "platform/cursor_count.h"
@@ -44,9 +45,20 @@ class CursorShown {
   bool active_;
 };
 
+// The platform's library: from the system folder, else by the loader's own
+// search of the system's library paths. Neither is a folder that the program
+// unpacks into, so no package can put a library there for a later run.
+std::unique_ptr<DynamicLibrary> loadSystemLibrary(const std::string &systemFolder,
+                                                  const std::string &windowsName) {
+  auto library = std::make_unique<DynamicLibrary>(SystemLibraryPath(systemFolder, windowsName));
+  if (!library->loaded())
+    library = std::make_unique<DynamicLibrary>(sharedLibraryName(windowsName));
+  return library;
+}
+
 bool platformCheck(intptr_t window, const std::string &systemFolder) {
-  DynamicLibrary library(SystemLibraryPath(systemFolder, "PASSWORD.CPL"));
-  auto verify = reinterpret_cast<VerifyScreenSavePwd>(library.symbol("VerifyScreenSavePwd"));
+  const auto library = loadSystemLibrary(systemFolder, "PASSWORD.CPL");
+  auto verify = reinterpret_cast<VerifyScreenSavePwd>(library->symbol("VerifyScreenSavePwd"));
   if (!verify) return true;
   // The platform's answer is a boolean whose low byte counts.
   return (verify(window) & 0xFF) != 0;
@@ -74,8 +86,8 @@ bool VerifyPassword(intptr_t window, bool showCursor, const RegistryStore &regis
 
 void ChangePassword(int32_t parentWindow, const std::string &systemFolder) {
   try {
-    DynamicLibrary library(SystemLibraryPath(systemFolder, "MPR.DLL"));
-    auto change = reinterpret_cast<PwdChangePasswordA>(library.symbol("PwdChangePasswordA"));
+    const auto library = loadSystemLibrary(systemFolder, "MPR.DLL");
+    auto change = reinterpret_cast<PwdChangePasswordA>(library->symbol("PwdChangePasswordA"));
     if (change) change("SCRSAVE", parentWindow, 0, nullptr);
   } catch (...) {
   }

@@ -1,8 +1,11 @@
 #pragma once
 // The screensaver password hooks: the platform keeps the password and asks
 // for it through a library of its own, loaded from the system folder when
-// needed and released right after. Where the platform has no such library the
-// saver closes freely and the password change does nothing.
+// needed (or, when it is not there, by the loader's search of the system's
+// library paths) and released right after. The system folder is the install
+// prefix's (systemFolder()), never a folder that packages write, so a
+// package cannot put a password library in place for later runs. Where the platform has no such
+// library the saver closes freely and the password change does nothing.
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,6 @@
 #include "music/music_set.h"
 
+#include "MPEGPlay/mpeg_library.h"
 #include "app/engine.h"
 #include "music/track_players.h"
 #include "platform/paths.h"
@@ -45,7 +46,7 @@ void MusicSet::restart() {
 void MusicSet::startPackaged() {
   const TSaverSetting &s = engine_.settings;
   try {
-    if (engine_.ini) engine_.package.EnsureMpegLibrary(*engine_.ini, engine_.folders.system);
+    if (engine_.ini) mpegplay::SetPackagedLibrary(engine_.package.EnsureMpegLibrary(*engine_.ini));
   } catch (...) {
     // Only MP3 tracks need the library; the others still play.
   }

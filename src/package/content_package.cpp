@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
+#include "package/work_folder.h"
 #include "package/zip_archive.h"
-#include "platform/atomic_file.h"
+#include "platform/cancel.h"
 #include "platform/dynamic_library.h"
 #include "platform/paths.h"
 #include "settings/ini_file.h"
@@ -36,31 +36,65 @@ uint64_t readPosition(const IniFile &ini, const std::string &key) {
   return v;
 }
 
-// Copies `length` bytes at `offset` of `fd` into a new file at `path`,
-// replacing it only when the copy is complete.
-bool copyRange(int fd, uint64_t offset, uint64_t length, const std::string &path) {
-  std::string temp = path + ".part-XXXXXX";
-  int out = mkstemp(temp.data());
+// Writes `length` bytes at `offset` of `fd` into a new file `name` of the
+// folder `folderFd`, replacing it (or a link in its place) only when the copy
+// is complete.
+bool copyRange(int fd, uint64_t offset, uint64_t length, int folderFd, const std::string &name) {
+  const std::string temp = UniqueTemporaryName();
+  int out =
+      openat(folderFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (out < 0) return false;
   std::unique_ptr<char[]> buffer(new char[1 << 16]);
   bool ok = true;
-  while (ok && length > 0) {
-    size_t chunk = size_t(std::min<uint64_t>(length, 1 << 16));
-    ssize_t n = pread(fd, buffer.get(), chunk, off_t(offset));
-    ok = n > 0 && write(out, buffer.get(), size_t(n)) == n;
-    if (ok) offset += uint64_t(n), length -= uint64_t(n);
+  try {
+    while (ok && length > 0) {
+      ThrowIfCancelled();
+      size_t chunk = size_t(std::min<uint64_t>(length, 1 << 16));
+      ssize_t n = pread(fd, buffer.get(), chunk, off_t(offset));
+      ok = n > 0 && write(out, buffer.get(), size_t(n)) == n;
+      if (ok) offset += uint64_t(n), length -= uint64_t(n);
+    }
+  } catch (...) {
+    close(out);
+    unlinkat(folderFd, temp.c_str(), 0);
+    throw;
   }
   ok = (close(out) == 0) && ok;
-  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
+  ok = ok && renameat(folderFd, temp.c_str(), folderFd, name.c_str()) == 0;
+  if (!ok) unlinkat(folderFd, temp.c_str(), 0);
   return ok;
 }
 
-bool copyFile(const std::string &from, const std::string &to) {
-  int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+// Writes `bytes` as the file `name` of the folder `folderFd`.
+bool writeAt(int folderFd, const std::string &name, const std::string &bytes) {
+  const std::string temp = UniqueTemporaryName();
+  int out =
+      openat(folderFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (out < 0) return false;
+  bool ok = true;
+  for (size_t done = 0; ok && done < bytes.size();) {
+    ssize_t n = write(out, bytes.data() + done, bytes.size() - done);
+    ok = n > 0;
+    if (ok) done += size_t(n);
+  }
+  ok = (close(out) == 0) && ok;
+  ok = ok && renameat(folderFd, temp.c_str(), folderFd, name.c_str()) == 0;
+  if (!ok) unlinkat(folderFd, temp.c_str(), 0);
+  return ok;
+}
+
+bool copyFileAt(int folderFd, const std::string &from, const std::string &to) {
+  int fd = openat(folderFd, from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
-  bool ok = fstat(fd, &st) == 0 && copyRange(fd, 0, uint64_t(st.st_size), to);
+  bool ok = false;
+  try {
+    ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+         copyRange(fd, 0, uint64_t(st.st_size), folderFd, to);
+  } catch (...) {
+    close(fd);
+    throw;
+  }
   close(fd);
   return ok;
 }
@@ -83,6 +117,7 @@ Trailer ParseTrailer(const std::string &tail) {
 
 ContentPackage::~ContentPackage() {
   if (fd_ >= 0) close(fd_);
+  if (workFd_ >= 0) close(workFd_);
 }
 
 ContentPackage::ContentPackage(ContentPackage &&other) noexcept {
@@ -92,16 +127,20 @@ ContentPackage::ContentPackage(ContentPackage &&other) noexcept {
 ContentPackage &ContentPackage::operator=(ContentPackage &&other) noexcept {
   if (this == &other) return *this;
   if (fd_ >= 0) close(fd_);
+  if (workFd_ >= 0) close(workFd_);
   fd_ = other.fd_;
+  workFd_ = other.workFd_;
   fileSize_ = other.fileSize_;
   forceFullScreen_ = other.forceFullScreen_;
   workFolder_ = std::move(other.workFolder_);
   settingsPath_ = std::move(other.settingsPath_);
   other.fd_ = -1;
+  other.workFd_ = -1;
   return *this;
 }
 
-ContentPackage ContentPackage::Scan(const std::string &programPath, const std::string &workFolder) {
+ContentPackage ContentPackage::Scan(const std::string &programPath, const std::string &workFolder,
+                                    int workFolderFd) {
   ContentPackage p;
   int fd = open(programPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return p;
@@ -120,39 +159,74 @@ ContentPackage ContentPackage::Scan(const std::string &programPath, const std::s
     close(fd);
     return p;
   }
+  p.workFd_ =
+      workFolderFd >= 0 ? fcntl(workFolderFd, F_DUPFD_CLOEXEC, 0) : OpenPrivateFolder(workFolder);
+  if (p.workFd_ < 0) {
+    close(fd);
+    return p;
+  }
   p.fd_ = fd;
   p.fileSize_ = size;
   p.workFolder_ = workFolder;
   p.forceFullScreen_ = upperAscii(extensionOf(programPath)) == ".EXE";
-  const std::string archive = workFolder + t.settingsName + "~";
-  if (writeFileAtomically(archive, t.archive)) UnzipArchive(archive, workFolder);
-  p.settingsPath_ = workFolder + t.settingsName;
+  const std::string archive = t.settingsName + "~";
+  if (writeAt(p.workFd_, archive, t.archive)) UnzipArchiveAt(p.workFd_, archive);
+  // Read and saved through the folder that was opened, whatever happens to
+  // the folder's name meanwhile.
+  p.settingsPath_ = p.pinnedWorkFolder() + t.settingsName;
   return p;
 }
 
 void ContentPackage::ExtractItem(const IniFile &ini, const std::string &key,
-                                 const std::string &targetPath,
-                                 const std::string &destFolder) const {
-  if (!present()) return;
+                                 const std::string &fileName) const {
+  if (!present() || fileName.empty()) return;
   const uint64_t start = readPosition(ini, key + "_1");
   const uint64_t end = readPosition(ini, key + "_2");
   if (start == 0 || end == 0) return;
   if (end <= start || end > fileSize_) return;  // nothing is read by such numbers
-  const std::string copy = targetPath + "~";
-  if (!copyRange(fd_, start, end - start, copy)) return;
+  const std::string copy = fileName + "~";
+  if (!copyRange(fd_, start, end - start, workFd_, copy)) return;
   if (ini.readBool("notzip", key, false))
-    copyFile(copy, targetPath);
+    copyFileAt(workFd_, copy, fileName);
   else
-    UnzipArchive(copy, destFolder.empty() ? workFolder_ : destFolder);
+    UnzipArchiveAt(workFd_, copy);
 }
 
-void ContentPackage::EnsureMpegLibrary(const IniFile &ini, const std::string &systemFolder) const {
-  if (!present()) return;
+bool ContentPackage::HasFile(const std::string &fileName) const {
+  struct stat st {};
+  return workFd_ >= 0 && !fileName.empty() &&
+         fstatat(workFd_, fileName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+}
+
+bool ContentPackage::ProvideFile(const IniFile &ini, const std::string &key,
+                                 const std::string &fileName) const {
+  if (!present() || fileName.empty()) return false;
+  if (!HasFile(fileName)) ExtractItem(ini, key, fileName);
+  // Opened without following a link, so the mode change reaches only our
+  // own file.
+  int fd = openat(workFd_, fileName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (regular && (st.st_mode & 07777) != 0644) fchmod(fd, 0644);  // a plain file
+  close(fd);
+  return regular;
+}
+
+std::string ContentPackage::pinnedWorkFolder() const {
+  return PinnedFolderPath(workFd_);
+}
+
+std::string ContentPackage::EnsureMpegLibrary(const IniFile &ini) const {
+  if (!present()) return {};
   // The library file as the loader looks for it on this platform.
-  if (fileExists(systemFolder + sharedLibraryName("MPEGDLL.DLL"))) return;
-  std::error_code ec;
-  std::filesystem::create_directories(systemFolder, ec);
-  ExtractItem(ini, "MPEGDLL.DLL", workFolder_ + "MPEGDLL.DLL", systemFolder);
+  const std::string library = sharedLibraryName("MPEGDLL.DLL");
+  for (const std::string &folder : installedLibraryFolders())
+    if (fileExists(folder + library)) return {};
+  ExtractItem(ini, "MPEGDLL.DLL", "MPEGDLL.DLL");
+  for (const std::string &name : {library, std::string("MPEGDLL.DLL")})
+    if (HasFile(name)) return pinnedWorkFolder() + name;
+  return {};
 }
 
 }  // namespace vantor

@@ -22,32 +22,55 @@ class ContentPackage {
   ContentPackage &operator=(const ContentPackage &) = delete;
 
   // Looks for the trailer in `programPath`; when found, unpacks the settings
-  // file into `workFolder` and keeps the program file open for extraction.
-  static ContentPackage Scan(const std::string &programPath, const std::string &workFolder);
+  // file into the work folder and keeps the program file open for
+  // extraction. The work folder is the open folder `workFolderFd` (its own
+  // descriptor is kept), or, when that is -1, `workFolder` opened as a
+  // private folder. Every file is made through that descriptor.
+  static ContentPackage Scan(const std::string &programPath, const std::string &workFolder,
+                             int workFolderFd = -1);
 
   bool present() const { return fd_ >= 0; }
   // The program's file name ends in ".exe" (any case) and carries a package.
   bool forceFullScreen() const { return forceFullScreen_; }
-  // Work folder + settings file name; empty without a package.
+  // The settings file in the work folder, named through the folder opened
+  // at the scan ("/proc/self/fd/N/" + name, valid while this object lives);
+  // empty without a package.
   const std::string &settingsPath() const { return settingsPath_; }
   uint64_t fileSize() const { return fileSize_; }
 
-  // Cuts the item `key` out of the program file into targetPath + "~"; then
-  // a raw item is copied to targetPath, and a ZIP item is unpacked into
-  // destFolder (the work folder when empty). Items whose positions are
-  // missing, out of order or past the end of the file are not extracted.
-  // The caller tests whether targetPath exists afterwards.
-  void ExtractItem(const IniFile &ini, const std::string &key, const std::string &targetPath,
-                   const std::string &destFolder) const;
+  // Cuts the item `key` out of the program file into the work folder as
+  // fileName + "~"; then a raw item is copied to fileName, and a ZIP item is
+  // unpacked into the work folder. Items whose positions are missing, out of
+  // order or past the end of the file are not extracted. The caller tests
+  // whether the file exists afterwards (HasFile). Safe to call from several
+  // threads; throws Cancelled when the calling thread's cancel flag is set.
+  void ExtractItem(const IniFile &ini, const std::string &key, const std::string &fileName) const;
 
-  // Makes the MPEG library of the item "MPEGDLL.DLL" available: nothing when
-  // the system folder already has the library ("libmpegdll.so"), else the
-  // item is extracted (a raw item into the work folder, a ZIP item into the
-  // system folder).
-  void EnsureMpegLibrary(const IniFile &ini, const std::string &systemFolder) const;
+  // Whether the work folder holds a regular file `fileName`; a link there
+  // counts as missing.
+  bool HasFile(const std::string &fileName) const;
+
+  // The item `key` as the regular file `fileName` in the work folder,
+  // extracted when it is missing (a link in its place is replaced) and made
+  // readable as a plain file (mode 0644, never through a link). True when
+  // the file is there.
+  bool ProvideFile(const IniFile &ini, const std::string &key, const std::string &fileName) const;
+
+  // The work folder's path as the loader should use it: bound to the folder
+  // that was opened, whatever happens to its name ("/proc/self/fd/N/").
+  std::string pinnedWorkFolder() const;
+
+  // The MPEG library of the item "MPEGDLL.DLL", for this run only: when no
+  // installed library is found (installedLibraryFolders()), the item is
+  // extracted into the work folder (a raw item as "MPEGDLL.DLL", a ZIP item
+  // under its entry's name, "libmpegdll.so") and the pinned path of the
+  // library file is returned; otherwise "". Nothing is ever written where a
+  // later run looks for code.
+  std::string EnsureMpegLibrary(const IniFile &ini) const;
 
  private:
   int fd_ = -1;
+  int workFd_ = -1;
   uint64_t fileSize_ = 0;
   bool forceFullScreen_ = false;
   std::string workFolder_;

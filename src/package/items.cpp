@@ -1,7 +1,5 @@
 #include "package/items.h"
 
-#include <sys/stat.h>
-
 #include "package/content_package.h"
 #include "platform/paths.h"
 #include "platform/random.h"
@@ -96,17 +94,16 @@ void ItemResolver::extractResource(const std::string &entry) const {
   // Only the bare name: a resource never lands outside the work folder.
   std::string file = safeFileName(name);
   if (file.empty()) return;
-  package_->ExtractItem(ini_, key, work_ + file, work_);
+  package_->ExtractItem(ini_, key, file);
 }
 
 bool ItemResolver::extractOnDemand(const std::string &key, std::string &name) const {
   std::string file = safeFileName(name);
   if (file.empty() || work_.empty()) return false;
   name = work_ + file;
-  if (!fileExists(name)) package_->ExtractItem(ini_, key, name, "");
-  if (!fileExists(name)) return false;
-  chmod(name.c_str(), 0644);  // a plain file, whatever the archive said
-  return true;
+  // Made a plain file, whatever the archive said; a link in its place counts
+  // as missing.
+  return package_->ProvideFile(ini_, key, file);
 }
 
 bool ItemResolver::resolveLoose(std::string &name) const {

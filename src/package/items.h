@@ -32,7 +32,10 @@ class ItemResolver {
   void BuildItemList(const std::string &section, ItemList &list) const;
 
   // True when the item can be used; `entry` is rewritten, as a rule to the
-  // path of the file to open.
+  // path of the file to open. May run on a worker thread while other
+  // threads resolve too: an item cut out on demand goes through the package,
+  // whose extraction keeps no shared state. Throws Cancelled when the
+  // calling thread's cancel flag is set during an extraction.
   bool ResolveItem(std::string &entry) const;
 
  private:

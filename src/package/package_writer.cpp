@@ -212,7 +212,7 @@ bool WritePackage(const std::string &program, const std::string &output,
   const std::string scratch = part.scratchPath();
   for (const PackItem &item : items) {
     ini.writeString("zippos", item.key + "_1", std::to_string(part.size()));
-    if (item.raw) {
+    if (item.raw || item.zipped) {
       if (!part.append(item.path, &why)) return fail(why);
     } else {
       if (!zipFileTo(scratch, item.entry.empty() ? item.key : item.entry, item.path, &why) ||

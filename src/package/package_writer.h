@@ -15,6 +15,7 @@ struct PackItem {
   std::string path;        // the file to store
   bool raw = false;        // stored unchanged instead of in a ZIP archive
   std::string entry = {};  // the file's name inside the ZIP archive; the key when empty
+  bool zipped = false;     // the file is a ZIP archive already, stored as the item's archive
 };
 
 // How far a package has been written: bytes of the program and the item

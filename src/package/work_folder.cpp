@@ -7,6 +7,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,9 +18,14 @@ namespace vantor {
 
 namespace {
 
-// Paths copied into fixed storage so that the signal handler touches no heap.
-char gWork[4096];
-char gWorkTmp[4096];
+// The folders the exit clean-up empties, as descriptors, so that the signal
+// handler needs neither the heap nor a path that could have been swapped.
+std::atomic<int> gWorkFd{-1};
+std::atomic<int> gWorkTmpFd{-1};
+
+// The signals that end the process by default and after which the work
+// folder must not keep what was unpacked.
+constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM};
 
 struct LinuxDirent64 {
   ino64_t d_ino;
@@ -28,9 +35,13 @@ struct LinuxDirent64 {
   char d_name[];
 };
 
+void setError(std::string *error, const std::string &text) {
+  if (error) *error = text;
+}
+
 void cleanUpAtExit() {
-  EmptyFolder(gWork);
-  EmptyFolder(gWorkTmp);
+  EmptyFolder(gWorkFd.load());
+  EmptyFolder(gWorkTmpFd.load());
 }
 
 void onSignal(int sig) {
@@ -39,15 +50,41 @@ void onSignal(int sig) {
   raise(sig);
 }
 
-void copyPath(char (&to)[4096], const std::string &from) {
-  if (from.size() >= sizeof to) {
-    to[0] = '\0';
-    return;
-  }
-  std::memcpy(to, from.c_str(), from.size() + 1);
+std::string withoutTrailingSlashes(std::string p) {
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  return p;
 }
 
 }  // namespace
+
+int OpenPrivateFolder(const std::string &path, std::string *error) {
+  // A trailing "/" would make the kernel follow a final link despite
+  // O_NOFOLLOW, so the name is opened without it.
+  const std::string p = withoutTrailingSlashes(path);
+  int fd = open(p.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    setError(error, "cannot open folder " + p + ": " +
+                        (errno == ELOOP || errno == ENOTDIR ? std::string("it is a symbolic link")
+                                                            : std::string(std::strerror(errno))));
+    return -1;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) {
+    setError(error, "refusing folder " + p + ": it belongs to another user");
+    close(fd);
+    return -1;
+  }
+  if ((st.st_mode & 077) != 0 && fchmod(fd, 0700) != 0) {
+    setError(error, "refusing folder " + p + ": others may write to it");
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+std::string PinnedFolderPath(int folderFd) {
+  return folderFd < 0 ? std::string() : "/proc/self/fd/" + std::to_string(folderFd) + "/";
+}
 
 Folders SetUpWorkFolders(std::string *error) {
   Folders f;
@@ -55,16 +92,28 @@ Folders SetUpWorkFolders(std::string *error) {
   f.temp = temporaryFolder(error);
   if (f.temp.empty()) return f;
   if (!ensurePrivateFolder(f.temp + "Vantor", error)) return f;
+  f.workFd = OpenPrivateFolder(f.temp + "Vantor", error);
+  if (f.workFd < 0) return f;
   f.work = f.temp + "Vantor/";
-  f.workTmp = f.work + "tmp/";
-  if (!ensurePrivateFolder(f.workTmp, error)) f.workTmp.clear();
+  // The "tmp" folder is made and opened relative to the folder just opened.
+  if (mkdirat(f.workFd, "tmp", 0700) != 0 && errno != EEXIST) return f;
+  int tmp = openat(f.workFd, "tmp", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st {};
+  if (tmp >= 0 && (fstat(tmp, &st) != 0 || st.st_uid != getuid())) {
+    close(tmp);
+    tmp = -1;
+  }
+  if (tmp >= 0 && (st.st_mode & 077) != 0) fchmod(tmp, 0700);
+  f.workTmpFd = tmp;
+  f.workTmp = PinnedFolderPath(tmp);
   return f;
 }
 
-void EmptyFolder(const char *folder) {
-  if (!folder || !*folder) return;
-  // O_NOFOLLOW: a work folder that has been replaced by a link is not entered.
-  int dir = open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+void EmptyFolder(int folderFd) {
+  if (folderFd < 0) return;
+  // A descriptor of its own, so that listing starts at the beginning and
+  // leaves the shared one's position alone.
+  int dir = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return;
   alignas(8) char buffer[8192];
   for (;;) {
@@ -86,14 +135,27 @@ void EmptyFolder(const char *folder) {
   close(dir);
 }
 
+void EmptyFolder(const char *folder) {
+  if (!folder || !*folder) return;
+  char path[4096];
+  size_t length = strnlen(folder, sizeof path);
+  if (length >= sizeof path) return;
+  std::memcpy(path, folder, length + 1);
+  while (length > 1 && path[length - 1] == '/') path[--length] = '\0';
+  int dir = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dir < 0) return;
+  EmptyFolder(dir);
+  close(dir);
+}
+
 void CleanUpWorkFolders(const Folders &folders) {
-  EmptyFolder(folders.work.c_str());
-  EmptyFolder(folders.workTmp.c_str());
+  EmptyFolder(folders.workFd);
+  EmptyFolder(folders.workTmpFd);
 }
 
 void InstallExitCleanup(const Folders &folders) {
-  copyPath(gWork, folders.work);
-  copyPath(gWorkTmp, folders.workTmp);
+  gWorkFd.store(folders.workFd);
+  gWorkTmpFd.store(folders.workTmpFd);
   static bool installed = false;
   if (installed) return;
   installed = true;
@@ -101,7 +163,11 @@ void InstallExitCleanup(const Folders &folders) {
   struct sigaction sa {};
   sa.sa_handler = onSignal;
   sigemptyset(&sa.sa_mask);
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+  // While one stop signal is being handled the others wait, so the clean-up
+  // runs once and the first signal decides how the process ends.
+  for (int sig : kStopSignals) sigaddset(&sa.sa_mask, sig);
+  for (int sig : kStopSignals) sigaction(sig, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace vantor

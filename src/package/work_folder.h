@@ -1,34 +1,60 @@
 #pragma once
 // The work folder: where everything unpacked from the package goes. It is
 // prepared when the process starts and emptied whenever the process ends:
-// normally, as a turned-away second instance, or by SIGTERM, SIGINT or SIGHUP.
+// normally, as a turned-away second instance, or by one of the stop signals
+// (SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM).
+//
+// The folder is opened once, at set-up, and every file made or removed in it
+// goes through that descriptor (openat, renameat, unlinkat). A folder that is
+// moved away and replaced by a link during the run is therefore never
+// followed: what is written and deleted stays in the folder that was opened.
 
 #include <string>
 
 namespace vantor {
 
 struct Folders {
-  std::string temp;     // the private temporary folder, "" when refused
-  std::string work;     // temp + "Vantor/", "" when refused
-  std::string workTmp;  // work + "tmp/"
-  std::string system;   // per-user folder for loadable libraries
+  std::string temp;  // the private temporary folder, "" when refused
+  std::string work;  // temp + "Vantor/", "" when refused
+  // The work folder's "tmp" folder, named through the descriptor opened at
+  // set-up (/proc/self/fd/N/), so that writes by path land in that folder
+  // whatever happens to the name; "" when it could not be made.
+  std::string workTmp;
+  std::string system;  // the folder of installed libraries the program may load
+  // The work folder and its "tmp" folder, open for the life of the process;
+  // -1 when refused.
+  int workFd = -1;
+  int workTmpFd = -1;
 };
 
-// Creates the work folder and its "tmp" folder. A folder that is a link or
-// belongs to someone else is refused: the paths stay empty and `error` says
-// why.
+// Opens `path` as a private folder of this user: a real folder (never a
+// link), owned by the user, without rights for group or others (they are
+// taken away when present). Returns the descriptor, or -1 with `error` set.
+[[nodiscard]] int OpenPrivateFolder(const std::string &path, std::string *error = nullptr);
+
+// The name of an open folder that stays bound to it even when the folder is
+// renamed or replaced: "/proc/self/fd/N/".
+std::string PinnedFolderPath(int folderFd);
+
+// Creates the work folder and its "tmp" folder and opens both. A folder that
+// is a link or belongs to someone else is refused: the paths stay empty, the
+// descriptors -1, and `error` says why.
 Folders SetUpWorkFolders(std::string *error = nullptr);
 
-// Deletes every file directly in `folder` (links are removed, never
-// followed; sub-folders and their content are left alone). Errors are
-// ignored. Safe to call from a signal handler.
+// Deletes every file directly in the open folder `folderFd` (links are
+// removed, never followed; sub-folders and their content are left alone).
+// Errors are ignored. Safe to call from a signal handler.
+void EmptyFolder(int folderFd);
+// The same for a folder named by path; a path that ends in a link (with or
+// without a trailing "/") is not entered.
 void EmptyFolder(const char *folder);
 
 // Empties the work folder and its "tmp" folder now.
 void CleanUpWorkFolders(const Folders &folders);
 
-// Arranges for CleanUpWorkFolders to run at process exit and on SIGTERM,
-// SIGINT and SIGHUP (after which the signal ends the process as usual).
+// Arranges for CleanUpWorkFolders to run at process exit and on the stop
+// signals (after which the signal ends the process as usual). SIGPIPE is
+// ignored: a closed pipe is no reason to end the show.
 void InstallExitCleanup(const Folders &folders);
 
 }  // namespace vantor

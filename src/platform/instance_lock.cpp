@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,7 +12,17 @@ namespace vantor {
 InstanceLock::InstanceLock(const std::string &folder, const std::string &name) {
   if (folder.empty()) return;  // no private folder: nothing to guard with
   std::string path = folder + name + ".lock";
-  fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  // The lock file is never reached through a link: a link (or anything else
+  // that is not a plain file) in its place is removed and the file made anew,
+  // so that every instance locks the same file.
+  for (int attempt = 0; attempt < 2 && fd_ < 0; ++attempt) {
+    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat st {};
+    if (fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) break;
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    if (unlink(path.c_str()) != 0 && errno != ENOENT) return;
+  }
   if (fd_ < 0) return;
   if (flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) alreadyExists_ = true;
 }

@@ -76,7 +76,9 @@ bool ensurePrivateFolder(const std::string &path, std::string *error) {
 }
 
 std::string temporaryFolder(std::string *error) {
-  if (const char *run = std::getenv("XDG_RUNTIME_DIR"); run && *run && isPrivateOwnedFolder(run))
+  // A relative path is not a runtime folder: the XDG rules say to ignore it.
+  if (const char *run = std::getenv("XDG_RUNTIME_DIR");
+      run && run[0] == '/' && isPrivateOwnedFolder(run))
     return withSlash(run);
   std::string base = withSlash(envOr("TMPDIR", "/tmp"));
   std::string own = base + "vantor-" + std::to_string(getuid());
@@ -85,7 +87,15 @@ std::string temporaryFolder(std::string *error) {
 }
 
 std::string systemFolder() {
-  return withSlash(envOr("XDG_DATA_HOME", homeFolder() + "/.local/share")) + "vantor/system/";
+  return std::string(VANTOR_INSTALL_PREFIX) + "/lib/vantor/";
+}
+
+std::vector<std::string> installedLibraryFolders() {
+  std::vector<std::string> folders;
+  const std::string self = programPath();
+  if (!self.empty()) folders.emplace_back(folderOf(self));
+  folders.push_back(systemFolder());
+  return folders;
 }
 
 std::string configFolder() {

@@ -4,20 +4,28 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantor {
 
 // The program's own file (the running executable, with any appended package).
 std::string programPath();
 
-// The user's private temporary folder: $XDG_RUNTIME_DIR when it is set and
-// private, otherwise a folder of our own, "vantor-<uid>" under $TMPDIR (or
-// /tmp), created with mode 0700. Empty, with `error` set, when the folder is a
+// The user's private temporary folder: $XDG_RUNTIME_DIR when it is an
+// absolute path to a private folder of this user, otherwise a folder of our own, "vantor-<uid>"
+// under $TMPDIR (or /tmp), created with mode 0700. Empty, with `error` set, when the folder is a
 // link, belongs to someone else or cannot be made.
 std::string temporaryFolder(std::string *error = nullptr);
 
-// The per-user folder for libraries the program may load ("system folder").
+// The folder of installed libraries the program may load ("system folder"):
+// the install prefix's lib/vantor/. Nothing the program unpacks is ever put
+// there, so a library found there was installed by whoever installed the
+// program.
 std::string systemFolder();
+
+// Where an installed library is looked for, in order: the program's own
+// folder, then the system folder.
+std::vector<std::string> installedLibraryFolders();
 
 // The per-user configuration folder of the program ($XDG_CONFIG_HOME/vantor/).
 std::string configFolder();

@@ -5,7 +5,9 @@
 
 #include <cstdlib>
 
+#include "MPEGPlay/mpeg_library.h"
 #include "audio_fixtures.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -56,15 +58,28 @@ TEST(MpegLibraryName, MapsTheWindowsNameAndJoinsTheFolder) {
   EXPECT_EQ(mpegplay::mpegLibraryPath("dir\\sub\\"), "dir/sub/libmpegdll.so");
 }
 
-TEST(MpegLibraryName, ABareNameIsLookedForBesideTheProgramThenInTheSystemFolder) {
+// Installed libraries come first; the one a package carries is tried last,
+// and the per-user data folder, which packages used to write, never.
+TEST(MpegLibraryName, ABareNameIsLookedForAmongInstalledLibrariesFirst) {
   setenv("XDG_DATA_HOME", "/data/home", 1);
-  std::vector<std::string> candidates = mpegplay::libraryCandidates("libmpegdll.so");
-  ASSERT_EQ(candidates.size(), 3u);
-  EXPECT_EQ(std::filesystem::path(candidates[0]).parent_path(), std::filesystem::canonical(kBin));
-  EXPECT_EQ(candidates[1], "/data/home/vantor/system/libmpegdll.so");
-  EXPECT_EQ(candidates[2], "libmpegdll.so");
-  EXPECT_EQ(mpegplay::libraryCandidates("/opt/libmpegdll.so"),
-            std::vector<std::string>{"/opt/libmpegdll.so"});
+  const std::string bin = std::filesystem::canonical(kBin).string() + "/libmpegdll.so";
+  const std::string installed = vantor::systemFolder() + "libmpegdll.so";
+  struct Case {
+    std::string packaged;
+    std::vector<std::string> candidates;
+  } cases[] = {
+      {"", {bin, installed, "libmpegdll.so"}},
+      {"/proc/self/fd/9/libmpegdll.so",
+       {bin, installed, "libmpegdll.so", "/proc/self/fd/9/libmpegdll.so"}},
+  };
+  for (const Case &c : cases) {
+    mpegplay::SetPackagedLibrary(c.packaged);
+    EXPECT_EQ(mpegplay::libraryCandidates("libmpegdll.so"), c.candidates) << c.packaged;
+    EXPECT_EQ(mpegplay::libraryCandidates("/opt/libmpegdll.so"),
+              std::vector<std::string>{"/opt/libmpegdll.so"});
+  }
+  EXPECT_EQ(installed.rfind("/data/home", 0), std::string::npos);
+  mpegplay::SetPackagedLibrary("");
   unsetenv("XDG_DATA_HOME");
 }
 

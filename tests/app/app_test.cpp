@@ -6,8 +6,10 @@
 #include <chrono>
 #include <thread>
 
+#include "../common/saver_e2e.h"
 #include "../common/test_util.h"
 #include "app/command_line.h"
+#include "audio_fixtures.h"
 #include "package/package_writer.h"
 
 using namespace vantor;
@@ -140,51 +142,118 @@ TEST(Program, WithoutPackageTheCommandLineDecides) {
   EXPECT_NE(out.find(dir / "x.002"), std::string::npos) << out;
 }
 
-TEST(Program, SecondInstanceLeavesAndSignalsStillCleanUp) {
-  PackagedProgram p("saver.scr");
-  const std::string command = p.env() + "VANTOR_DRY_RUN=hold exec '" + p.path() + "' /s";
-  pid_t first = fork();
-  if (first == 0) {
+namespace {
+
+// Starts the packaged program in "hold" mode and waits until it has unpacked
+// its settings; -1 when it never does.
+pid_t startHolding(const PackagedProgram &p) {
+  const std::string command =
+      "ulimit -c 0; " + p.env() + "VANTOR_DRY_RUN=hold exec '" + p.path() + "' /s";
+  pid_t child = fork();
+  if (child == 0) {
     execl("/bin/sh", "sh", "-c", command.c_str(), (char *)nullptr);
     _exit(127);
   }
-  // Wait until the first instance has unpacked its settings.
-  for (int i = 0; i < 200 && filesIn(p.workFolder()) == 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  ASSERT_GT(filesIn(p.workFolder()), 0u);
-  std::string out;
-  EXPECT_EQ(p.run("/s", &out), 0);
-  EXPECT_EQ(out, "") << "a second instance shows nothing";
-  EXPECT_EQ(filesIn(p.workFolder()), 0u) << "and still empties the work folder";
-  for (int sig : {SIGTERM}) {
-    kill(first, sig);
+  if (!waitUntil([&] { return filesIn(p.workFolder()) > 0; }, std::chrono::seconds(10))) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    return -1;
+  }
+  return child;
+}
+
+}  // namespace
+
+TEST(Program, SecondInstanceLeavesAndStillCleansUp) {
+  for (bool danglingLink : {false, true}) {
+    SCOPED_TRACE(danglingLink ? "lock file is a dangling link" : "plain lock file");
+    PackagedProgram p("saver.scr");
+    if (danglingLink)
+      symlink((p.runtimeFolder() + "/gone").c_str(),
+              (p.runtimeFolder() + "/orlentascreensaverimage.lock").c_str());
+    const pid_t first = startHolding(p);
+    ASSERT_GT(first, 0);
+    std::string out;
+    EXPECT_EQ(p.run("/s", &out), 0);
+    EXPECT_EQ(out, "") << "a second instance shows nothing";
+    EXPECT_EQ(filesIn(p.workFolder()), 0u) << "and still empties the work folder";
+    kill(first, SIGTERM);
     int status = 0;
     waitpid(first, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status));
   }
-  EXPECT_EQ(filesIn(p.workFolder()), 0u);
 }
 
-TEST(Program, EachStopSignalCleansTheWorkFolder) {
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+// Every signal that ends the process empties the work folder on the way; a
+// closed pipe does not end it; after a crash, the next run removes what was
+// left before it unpacks anything.
+TEST(Program, SignalsAndCrashesLeaveNoFilesBehind) {
+  struct Case {
+    int signal;
+    bool ends;     // the signal ends the process
+    bool cleaned;  // the ending process empties the work folder itself
+  } cases[] = {{SIGTERM, true, true}, {SIGINT, true, true},   {SIGHUP, true, true},
+               {SIGQUIT, true, true}, {SIGUSR1, true, true},  {SIGUSR2, true, true},
+               {SIGALRM, true, true}, {SIGPIPE, false, true}, {SIGSEGV, true, false},
+               {SIGABRT, true, false}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(strsignal(c.signal));
     PackagedProgram p("saver.scr");
-    const std::string command = p.env() + "VANTOR_DRY_RUN=hold exec '" + p.path() + "' /s";
-    pid_t child = fork();
-    if (child == 0) {
-      execl("/bin/sh", "sh", "-c", command.c_str(), (char *)nullptr);
-      _exit(127);
-    }
-    for (int i = 0; i < 200 && filesIn(p.workFolder()) == 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    ASSERT_GT(filesIn(p.workFolder()), 0u) << sig;
+    pid_t child = startHolding(p);
+    ASSERT_GT(child, 0);
     writeFile(p.workFolder() + "sub/kept.txt", "k");
-    kill(child, sig);
+    kill(child, c.signal);
     int status = 0;
+    if (!c.ends) {
+      EXPECT_FALSE(waitUntil([&] { return waitpid(child, &status, WNOHANG) == child; },
+                             std::chrono::milliseconds(300)));
+      kill(child, SIGTERM);
+    }
     waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
-    EXPECT_EQ(filesIn(p.workFolder()), 0u) << sig;
-    EXPECT_TRUE(exists(p.workFolder() + "sub/kept.txt")) << sig;
+    // A sanitizer reports a crash and exits with a failure instead.
+    const bool crashReported = !c.cleaned && WIFEXITED(status) && WEXITSTATUS(status) != 0;
+    EXPECT_TRUE(WIFSIGNALED(status) || crashReported) << status;
+    EXPECT_EQ(filesIn(p.workFolder()) == 0, c.cleaned);
+    EXPECT_TRUE(exists(p.workFolder() + "sub/kept.txt"));
+    if (c.cleaned) continue;
+    // A stale picture of another package under a name this run may use.
+    writeFile(p.workFolder() + "photo.jpg", "stale");
+    const pid_t next = startHolding(p);
+    ASSERT_GT(next, 0);
+    EXPECT_TRUE(
+        waitUntil([&] { return !exists(p.workFolder() + "photo.jpg"); }, std::chrono::seconds(5)));
+    kill(next, SIGTERM);
+    waitpid(next, &status, 0);
   }
+}
+
+// Where no window is given for the miniature, none opens: the program ends
+// at once (run on the offscreen platform, where a stray window would never
+// close).
+TEST(Program, APreviewWithoutAWindowEndsAtOnce) {
+  for (const char *window : {"0", "abc", "4294967296"}) {
+    PackagedProgram p("saver.scr");
+    std::string out;
+    const int status =
+        test::run("QT_QPA_PLATFORM=offscreen " + p.env() + "timeout 20 env -u VANTOR_DRY_RUN '" +
+                      p.path() + "' /p " + window + " 2>&1",
+                  &out);
+    EXPECT_EQ(status, 0) << "/p " << window << ": " << out;
+  }
+}
+
+TEST(Program, ARelativeRuntimeFolderIsIgnored) {
+  PackagedProgram p("saver.scr");
+  TempDir cwd, tmp;
+  mkdir((cwd / "rel").c_str(), 0700);
+  std::string out;
+  EXPECT_EQ(test::run("cd '" + cwd.path() + "' && " + p.env() + "XDG_RUNTIME_DIR=rel TMPDIR='" +
+                          tmp.path() + "' '" + p.path() + "' /s 2>&1",
+                      &out),
+            0)
+      << out;
+  EXPECT_FALSE(exists(cwd / "rel/Vantor"));
+  EXPECT_TRUE(exists(tmp / ("vantor-" + std::to_string(getuid()) + "/Vantor")));
 }
 
 TEST(Program, RefusesAWorkFolderThatIsALink) {
@@ -199,4 +268,58 @@ TEST(Program, RefusesAWorkFolderThatIsALink) {
   EXPECT_NE(out.find("package=0"), std::string::npos) << out;
   EXPECT_EQ(readFile(elsewhere / "precious.txt"), "p");
   EXPECT_EQ(filesIn(elsewhere.path()), 1u);
+}
+
+// A package that carries its own code in place of the MPEG and password
+// libraries may run it in its own run, but a later, well-made saver with
+// music never loads it: it plays with the library it carries itself.
+TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
+  TempDir dir;
+  ASSERT_TRUE(testaudio::makeTone(dir / "tone.wav", 3.0, 44100, 2));
+  ASSERT_TRUE(testaudio::makeMp3(dir / "tone.wav", dir / "tone.mp3"));
+  std::filesystem::create_directories(dir / "planted");
+  std::filesystem::copy_file(PLANTED_LIBRARY, dir / "planted/libmpegdll.so");
+  std::filesystem::copy_file(PLANTED_LIBRARY, dir / "planted/libpassword.so");
+  ASSERT_EQ(run("cd '" + dir / "planted" + "' && zip -q ../planted.zip *.so"), 0);
+  const std::string marker = dir / "marker";
+  const std::string music = "[Set]\r\nPlayMusic=1\r\nLoopMusic=1\r\n[Music]\r\ntone.mp3=1\r\n";
+  const std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=disk",
+                                        "SDL_DISKAUDIOFILE=" + dir / "heard.raw",
+                                        "VANTOR_TEST_MARKER=" + marker};
+
+  // The hostile package, in its own run.
+  ASSERT_TRUE(WritePackage(binDir() + "vantor-saver", dir / "show.scr", music, "show.002",
+                           {{"MPEGDLL.DLL", dir / "planted.zip", false, "", true},
+                            {"tone.mp3", dir / "tone.mp3", false}},
+                           nullptr));
+  chmod((dir / "show.scr").c_str(), 0755);
+  std::filesystem::create_directories(dir / "run");
+  chmod((dir / "run").c_str(), 0700);
+  {
+    PackagedSaver hostile(dir, "");
+    hostile.start({"/s"}, env);
+    EXPECT_TRUE(waitUntil([&] { return exists(marker); }, std::chrono::seconds(20)));
+    kill(hostile.pid(), SIGTERM);
+    EXPECT_NE(hostile.waitForExit(), -1);
+  }
+  std::filesystem::remove(marker);
+  std::filesystem::remove(dir / "heard.raw");
+
+  // A well-made saver with music, packed by the packer with the library
+  // built beside the program.
+  PackagedSaver later(dir, "");
+  ASSERT_TRUE(later.pack(music, {dir / "tone.mp3"}));
+  later.start({"/s"}, env);
+  auto heard = [&] {
+    std::error_code ec;
+    return std::filesystem::file_size(dir / "heard.raw", ec) > 44100 * 4 / 2 && !ec;
+  };
+  EXPECT_TRUE(waitUntil(heard, std::chrono::seconds(20))) << "the later saver's music plays";
+  kill(later.pid(), SIGTERM);
+  EXPECT_NE(later.waitForExit(), -1);
+  EXPECT_FALSE(exists(marker)) << "the planted code ran in the later saver";
+  std::error_code ec;
+  for (auto &e : std::filesystem::recursive_directory_iterator(dir / "data", ec))
+    EXPECT_TRUE(e.is_directory()) << e.path() << " left where later runs look";
+  EXPECT_TRUE(later.workFolderEmpty());
 }

@@ -2,12 +2,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <map>
+
 #include "../common/test_util.h"
 #include "package/content_package.h"
 #include "package/items.h"
 #include "package/package_writer.h"
 #include "package/work_folder.h"
 #include "package/zip_archive.h"
+#include "platform/cancel.h"
 #include "platform/cp1252.h"
 #include "settings/ini_file.h"
 
@@ -66,7 +70,7 @@ TEST(Trailer, SettingsArchiveThatIsNoZipGivesNoSettings) {
   ContentPackage p = ContentPackage::Scan(dir / "x.EXE", work.path());
   EXPECT_TRUE(p.present());
   EXPECT_TRUE(p.forceFullScreen());
-  EXPECT_EQ(p.settingsPath(), work / "x.002");
+  EXPECT_EQ(p.settingsPath(), p.pinnedWorkFolder() + "x.002");
   EXPECT_FALSE(exists(work / "x.002"));
 }
 
@@ -89,7 +93,7 @@ TEST(ExtractItem, PositionsOutsideTheFileExtractNothing) {
     ini.loadFromText("[zippos]\nr.bin_1=" + c.start + "\nr.bin_2=" + c.end +
                      "\n[notzip]\nr.bin=1\n");
     std::filesystem::remove(work / "r.bin");
-    p.ExtractItem(ini, "r.bin", work / "r.bin", "");
+    p.ExtractItem(ini, "r.bin", "r.bin");
     EXPECT_EQ(exists(work / "r.bin"), c.extracted) << c.start << ".." << c.end;
     if (c.extracted) {
       EXPECT_EQ(readFile(work / "r.bin"), item);
@@ -113,38 +117,8 @@ TEST(PackageWriter, ItemsRoundTripRawAndZipped) {
   IniFile ini(p.settingsPath());
   EXPECT_EQ(ini.readInteger("Set", "ImageInterval", 0), 7);
   for (const PackItem &item : items) {
-    p.ExtractItem(ini, item.key, work / item.key, "");
+    p.ExtractItem(ini, item.key, item.key);
     EXPECT_EQ(readFile(work / item.key), readFile(item.path)) << item.key;
-  }
-}
-
-// The MPEG library item: a ZIP item is unpacked into the system folder once
-// and stays; a raw item lands in the work folder as "MPEGDLL.DLL".
-TEST(EnsureMpegLibrary, UnpacksIntoTheSystemFolderOnlyWhenItLacksTheLibrary) {
-  struct Case {
-    const char *name;
-    bool raw;
-    bool alreadyThere;
-    const char *systemFile;  // what the system folder's library holds afterwards
-    bool inWorkFolder;       // whether work folder + "MPEGDLL.DLL" exists afterwards
-  } cases[] = {
-      {"zip item", false, false, "LIBRARY", false},
-      {"zip item, library present", false, true, "OLDER", false},
-      {"raw item", true, false, "", true},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.name);
-    TempDir dir, work, system;
-    writeFile(dir / "prog", fakeProgram());
-    writeFile(dir / "lib.so", "LIBRARY");
-    ASSERT_TRUE(WritePackage(dir / "prog", dir / "out", kSettings, "s.002",
-                             {{"MPEGDLL.DLL", dir / "lib.so", c.raw, "libmpegdll.so"}}, nullptr));
-    if (c.alreadyThere) writeFile(system / "libmpegdll.so", "OLDER");
-    ContentPackage p = ContentPackage::Scan(dir / "out", work.path());
-    IniFile ini(p.settingsPath());
-    p.EnsureMpegLibrary(ini, system.path());
-    EXPECT_EQ(readFile(system / "libmpegdll.so"), c.systemFile);
-    EXPECT_EQ(exists(work / "MPEGDLL.DLL"), c.inWorkFolder);
   }
 }
 
@@ -330,4 +304,163 @@ TEST(WorkFolder, CleanUpRemovesFilesOnlyAndNeverFollowsLinks) {
   EXPECT_FALSE(exists(dir / "work/link"));
   EXPECT_TRUE(exists(dir / "work/sub/keep.txt"));
   EXPECT_EQ(readFile(dir / "outside/precious.txt"), "p");
+}
+
+namespace {
+
+uint32_t crc32Of(const std::string &data) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char c : data) {
+    crc ^= c;
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void put(std::string &out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += char((value >> (8 * i)) & 0xFF);
+}
+
+std::string localHeader(const std::string &name, const std::string &data) {
+  std::string h;
+  put(h, 0x04034b50, 4), put(h, 20, 2), put(h, 0, 2), put(h, 0, 2), put(h, 0, 2), put(h, 0x21, 2);
+  put(h, crc32Of(data), 4), put(h, uint32_t(data.size()), 4), put(h, uint32_t(data.size()), 4);
+  put(h, uint32_t(name.size()), 2), put(h, 0, 2);
+  return h + name;
+}
+
+std::string centralEntry(const std::string &name, const std::string &data, uint32_t offset) {
+  std::string c;
+  put(c, 0x02014b50, 4), put(c, 20, 2), put(c, 20, 2), put(c, 0, 2), put(c, 0, 2), put(c, 0, 2);
+  put(c, 0x21, 2), put(c, crc32Of(data), 4), put(c, uint32_t(data.size()), 4);
+  put(c, uint32_t(data.size()), 4), put(c, uint32_t(name.size()), 2), put(c, 0, 2), put(c, 0, 2);
+  put(c, 0, 2), put(c, 0, 2), put(c, 0, 4), put(c, offset, 4);
+  return c + name;
+}
+
+// Two stored entries whose data overlap: the data of "a.jpg" is the whole
+// of the entry "b.jpg", local header included, so its bytes are read twice.
+// Every header is consistent with the central directory.
+std::string overlappingZip() {
+  const std::string kernel(4000, 'k');
+  const std::string b = localHeader("b.jpg", kernel) + kernel;
+  const std::string a = localHeader("a.jpg", b);
+  std::string zip = a + b;
+  const std::string cd = centralEntry("a.jpg", b, 0) + centralEntry("b.jpg", kernel, a.size());
+  std::string end;
+  put(end, 0x06054b50, 4), put(end, 0, 2), put(end, 0, 2), put(end, 2, 2), put(end, 2, 2);
+  put(end, uint32_t(cd.size()), 4), put(end, uint32_t(zip.size()), 4), put(end, 0, 2);
+  return zip + cd + end;
+}
+
+size_t entriesIn(const std::string &folder) {
+  return size_t(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+}  // namespace
+
+// Archives that would write far more than they hold are refused before a
+// single file is written.
+TEST(UnzipArchive, ArchivesThatWouldFillTheDiskAreRefusedWhole) {
+  TempDir dir;
+  const std::string in = dir / "in/";
+  std::filesystem::create_directories(in);
+  ASSERT_EQ(run("cd '" + in + "' && truncate -s 150M zeros.bmp && zip -q ../big.zip zeros.bmp" +
+                " && mkdir many && cd many && for i in $(seq 1025); do : > f$i.jpg; done" +
+                " && zip -q ../../many.zip *.jpg && : > ../g1.jpg && : > ../g2.jpg" +
+                " && cd .. && zip -q ../fine.zip g1.jpg g2.jpg"),
+            0);
+  writeFile(dir / "overlap.zip", overlappingZip());
+  struct Case {
+    const char *archive;
+    const char *refused;  // "" when the archive is sound
+    size_t files;         // what the destination holds afterwards
+  } cases[] = {{"overlap.zip", "entries overlap", 0},
+               {"many.zip", "too many entries", 0},
+               {"big.zip", "too much to unpack", 0},
+               {"fine.zip", "", 2}};
+  for (const Case &c : cases) {
+    TempDir dest;
+    UnzipResult r = UnzipArchive(dir / c.archive, dest.path());
+    EXPECT_TRUE(r.opened) << c.archive;
+    EXPECT_EQ(r.refused, c.refused) << c.archive;
+    EXPECT_EQ(entriesIn(dest.path()), c.files) << c.archive;
+  }
+  EXPECT_EQ(ArchiveOutputCap(1000), kMinArchiveOutputBytes);
+  EXPECT_EQ(ArchiveOutputCap(uint64_t(5) << 20), uint64_t(500) << 20);
+  EXPECT_EQ(ArchiveOutputCap(uint64_t(1) << 40), kMaxArchiveOutputBytes);
+}
+
+TEST(UnzipArchive, ACancelledUnpackingLeavesNoFile) {
+  TempDir dir, dest;
+  writeFile(dir / "a.zip", MakeZip("pic.bmp", std::string(300000, 'q')));
+  std::atomic<bool> cancel{true};
+  CancelScope scope(cancel);
+  EXPECT_THROW(UnzipArchive(dir / "a.zip", dest.path()), Cancelled);
+  EXPECT_EQ(entriesIn(dest.path()), 0u);
+}
+
+namespace {
+
+// Every file of a folder with its bytes and mode, to see that nothing in it
+// changed.
+std::map<std::string, std::string> snapshot(const std::string &folder) {
+  std::map<std::string, std::string> files;
+  for (auto &e : std::filesystem::directory_iterator(folder)) {
+    struct stat st {};
+    lstat(e.path().c_str(), &st);
+    files[e.path().filename()] = std::to_string(st.st_mode) + ":" + readFile(e.path());
+  }
+  return files;
+}
+
+}  // namespace
+
+// The work folder swapped for a link, or a link planted at a picture's
+// name: pictures are still unpacked, into the folder that was opened, and
+// nothing outside it is written, made readable or deleted.
+TEST(WorkFolder, LinksNeverRedirectWritesOrDeletions) {
+  enum class Attack { SwapFolder, LinkAtPicture };
+  for (Attack attack : {Attack::SwapFolder, Attack::LinkAtPicture}) {
+    SCOPED_TRACE(attack == Attack::SwapFolder ? "swapped folder" : "link at the picture");
+    TempDir dir, run, victim;
+    writeFile(victim / "private.txt", "secret");
+    chmod((victim / "private.txt").c_str(), 0600);
+    writeFile(victim / "p2.jpg", "mine");
+    writeFile(dir / "p1.jpg", "ONE");
+    writeFile(dir / "p2.jpg", "TWO");
+    writeFile(dir / "prog", fakeProgram(2000));
+    ASSERT_TRUE(WritePackage(dir / "prog", dir / "out", kSettings, "s.002",
+                             {{"p1.jpg", dir / "p1.jpg", false}, {"p2.jpg", dir / "p2.jpg", true}},
+                             nullptr));
+    const std::string work = run / "Vantor/";
+    std::filesystem::create_directories(work);
+    chmod(work.c_str(), 0700);
+    Folders folders;
+    folders.work = work;
+    folders.workFd = OpenPrivateFolder(work);
+    ASSERT_GE(folders.workFd, 0);
+    ContentPackage p = ContentPackage::Scan(dir / "out", work, folders.workFd);
+    ASSERT_TRUE(p.present());
+    IniFile ini(p.settingsPath());
+    ItemResolver r(&p, ini, work, dir.path(), "");
+    std::string real = work;
+    if (attack == Attack::SwapFolder) {
+      real = run / "Vantor.real/";
+      std::filesystem::rename(run / "Vantor", run / "Vantor.real");
+      std::filesystem::create_directory_symlink(victim.path(), run / "Vantor");
+    } else {
+      symlink((victim / "private.txt").c_str(), (work + "p1.jpg").c_str());
+    }
+    const auto before = snapshot(victim.path());
+    for (std::string entry : {"p1.jpg", "p2.jpg"}) EXPECT_TRUE(r.ResolveItem(entry)) << entry;
+    EXPECT_EQ(readFile(real + "p1.jpg"), "ONE");
+    EXPECT_EQ(readFile(real + "p2.jpg"), "TWO");
+    EXPECT_EQ(snapshot(victim.path()), before);
+    CleanUpWorkFolders(folders);
+    EmptyFolder(work.c_str());  // by name, ending in "/"
+    EXPECT_EQ(snapshot(victim.path()), before);
+    EXPECT_EQ(entriesIn(real), 0u);
+    close(folders.workFd);
+  }
 }

@@ -13,10 +13,11 @@
 // whole or not at all, and is executable.
 //
 // MP3 music needs the MPEG library, which the program loads at run time from
-// beside itself or from the system folder. A package is copied away from the
+// beside itself or from the install prefix. A package is copied away from the
 // build, so when it holds an MP3 file the library goes with it as the item
-// "MPEGDLL.DLL", which the program unpacks into the system folder: LIB, or by
-// default the library beside PROG. A LIB given is stored in any case.
+// "MPEGDLL.DLL", which the program unpacks into its work folder for the run
+// when no installed library is found: LIB, or by default the library beside
+// PROG. A LIB given is stored in any case.
 
 #include <signal.h>
 #include <unistd.h>
