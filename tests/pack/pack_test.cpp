@@ -79,7 +79,7 @@ TEST(Packer, FolderTreeWithRepeatedNamesPacksEveryPictureOnceListedUnderDistinct
   std::vector<std::string> entries;
   for (const Expected &e : expected) {
     entries.push_back(e.entry);
-    package.ExtractItem(ini, e.entry, work / e.file, "");
+    package.ExtractItem(ini, e.entry, e.file);
     EXPECT_EQ(readFile(work / e.file), e.content) << e.entry;
   }
   EXPECT_EQ(ini.sectionKeys("Pictures"), entries);
@@ -98,7 +98,7 @@ TEST(Packer, ListingGivenIsKeptAndFilesItDoesNotNameAreReported) {
   IniFile ini(package.settingsPath());
   EXPECT_EQ(ini.sectionKeys("Pictures"), std::vector<std::string>{"B.BMP"});
   // Extracted under the name the program looks for.
-  package.ExtractItem(ini, "B.BMP", work / "B.BMP", "");
+  package.ExtractItem(ini, "B.BMP", "B.BMP");
   EXPECT_EQ(readFile(work / "B.BMP"), "B");
 }
 
@@ -158,6 +158,6 @@ TEST(PackageWriter, MarkerInsideTheLastItemDoesNotHideTheTrailer) {
   ASSERT_TRUE(package.present());
   IniFile ini(package.settingsPath());
   EXPECT_EQ(ini.readInteger("Set", "ImageInterval", 0), 9);
-  package.ExtractItem(ini, "note.txt", work / "note.txt", "");
+  package.ExtractItem(ini, "note.txt", "note.txt");
   EXPECT_EQ(readFile(work / "note.txt"), readFile(dir / "note.txt"));
 }
