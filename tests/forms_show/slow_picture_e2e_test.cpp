@@ -151,7 +151,9 @@ TEST_P(SlowPicture, KeyWhileThePictureIsMadeEndsTheShowAtOnce) {
         saver.pack(set + "[Pictures]\r\nbig.bmp=1\r\n[zippos]\r\nbig.bmp_1=" + std::to_string(at) +
                        "\r\nbig.bmp_2=" + std::to_string(at + size) + "\r\n",
                    {"--raw", dir / "blob.bin"}));
-    started = "f0";
+    // The unpacker refuses an archive of that many entries from its end
+    // record, before anything is written, so there is no slow part to wait
+    // for: the show goes on with nothing to show and must still end at once.
   } else {
     ASSERT_EQ(run("convert -size 6000x4000 xc:gray50 -interlace Plane " + dir / "plain.jpg"), 0);
     const std::string slow = withScans(readFile(dir / "plain.jpg"), 999);
@@ -161,8 +163,9 @@ TEST_P(SlowPicture, KeyWhileThePictureIsMadeEndsTheShowAtOnce) {
     started = "big.jpg";
   }
   saver.start({"/s"});
-  ASSERT_TRUE(waitUntil([&] { return inWorkFolder(started) || saver.finished(); }, 20s))
-      << "the picture was never taken out of the package";
+  if (!started.empty())
+    ASSERT_TRUE(waitUntil([&] { return inWorkFolder(started) || saver.finished(); }, 20s))
+        << "the picture was never taken out of the package";
   ASSERT_FALSE(saver.finished());
   ASSERT_TRUE(waitUntil([&] { return !saver.visibleWindows().empty(); }, 10s));
   ASSERT_EQ(run("DISPLAY=" + x->display() + " xdotool key a"), 0);
