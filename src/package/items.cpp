@@ -77,13 +77,15 @@ bool ItemResolver::packagePresent() const {
 
 void ItemResolver::BuildItemList(const std::string &section, ItemList &list) const {
   list.clear();
-  for (const std::string &name : ini_.sectionKeys(section)) {
-    if (!ini_.readBool(section, name, true)) continue;
+  // One pass over the section's keys and values: a lookup per key would
+  // cost as much again for every item.
+  for (auto &[name, value] : ini_.sectionValues(section)) {
+    if (parseInteger(value).value_or(1) == 0) continue;  // missing or not a number: used
     if (startsWith(name, kResource) || startsWith(name, kExternal)) {
       extractResource(name);
       continue;
     }
-    list.push_back(name);
+    list.push_back(std::move(name));
   }
 }
 
