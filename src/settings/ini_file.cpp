@@ -1,5 +1,6 @@
 #include "settings/ini_file.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <fstream>
@@ -32,10 +33,10 @@ std::string upperCopy(std::string_view s) {
 }
 
 // Hash and comparison that agree with equalsNoCase, without copying.
-size_t hashNoCase(std::string_view s) {
+uint32_t hashNoCase(std::string_view s) {
   uint64_t h = 14695981039346656037ull;
   for (char c : s) h = (h ^ uint8_t(upper(c))) * 1099511628211ull;
-  return size_t(h);
+  return uint32_t(h ^ (h >> 32));
 }
 
 bool sameNoCase(std::string_view a, std::string_view b) {
@@ -128,7 +129,7 @@ void IniFile::addLine(uint32_t section, uint32_t block, std::string text) {
     if (findLine(s, l.key()))
       l.shadowed = true;
     else
-      s.keys.emplace(hashNoCase(l.key()), Where{block, uint32_t(lines.size())});
+      addKey(s, hashNoCase(l.key()), Where{block, uint32_t(lines.size())});
   }
   lines.push_back(std::move(l));
 }
@@ -184,12 +185,31 @@ const IniFile::Section *IniFile::findSection(std::string_view name) const {
 }
 
 const IniFile::Line *IniFile::findLine(const Section &s, std::string_view key) const {
-  auto [from, to] = s.keys.equal_range(hashNoCase(key));
-  for (auto it = from; it != to; ++it) {
-    const Line &l = blocks_[it->second.block].lines[it->second.line];
+  if (s.keys.empty()) return nullptr;
+  const uint32_t hash = hashNoCase(key);
+  const size_t mask = s.keys.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot &slot = s.keys[i];
+    if (slot.at.block == UINT32_MAX) return nullptr;
+    if (slot.hash != hash) continue;
+    const Line &l = blocks_[slot.at.block].lines[slot.at.line];
     if (sameNoCase(l.key(), key)) return &l;
   }
-  return nullptr;
+}
+
+void IniFile::addKey(Section &s, uint32_t hash, Where at) {
+  if ((s.keyCount + 1) * 2 > s.keys.size()) {
+    std::vector<Slot> old(std::max<size_t>(16, s.keys.size() * 2));
+    old.swap(s.keys);
+    s.keyCount = 0;
+    for (const Slot &slot : old)
+      if (slot.at.block != UINT32_MAX) addKey(s, slot.hash, slot.at);
+  }
+  const size_t mask = s.keys.size() - 1;
+  size_t i = hash & mask;
+  while (s.keys[i].at.block != UINT32_MAX) i = (i + 1) & mask;
+  s.keys[i] = Slot{hash, at};
+  ++s.keyCount;
 }
 
 bool IniFile::hasSection(const std::string &section) const {
@@ -247,7 +267,7 @@ void IniFile::writeString(const std::string &section, const std::string &key,
   Line l{key + "=" + value, 0, uint32_t(key.size()), uint32_t(key.size() + 1),
          uint32_t(value.size())};
   lines.insert(lines.begin() + long(pos), std::move(l));
-  s.keys.emplace(hashNoCase(key), Where{block, uint32_t(pos)});
+  addKey(s, hashNoCase(key), Where{block, uint32_t(pos)});
 }
 
 void IniFile::writeInteger(const std::string &section, const std::string &key, int value) {

@@ -69,15 +69,23 @@ class IniFile {
   struct Where {
     uint32_t block, line;
   };
+  // Open addressing with linear probing; an empty slot has block UINT32_MAX.
+  struct Slot {
+    uint32_t hash = 0;
+    Where at{UINT32_MAX, 0};
+  };
   // A section as the program sees it: every block of that name, in file
-  // order, and its keys hashed without regard to case.
+  // order, and the first line of each of its keys, hashed without regard to
+  // case.
   struct Section {
     std::vector<uint32_t> blocks;
-    std::unordered_multimap<size_t, Where> keys;  // first line of each key
+    std::vector<Slot> keys;  // a power of two in size, at most half full
+    size_t keyCount = 0;
   };
   const Section *findSection(std::string_view name) const;
   const Line *findLine(const Section &s, std::string_view key) const;
   Section &addSection(const std::string &name, uint32_t block);
+  static void addKey(Section &s, uint32_t hash, Where at);
   void addLine(uint32_t section, uint32_t block, std::string text);
 
   std::string path_;
