@@ -1,7 +1,7 @@
 // The user store's text format over arbitrary text: read without a change it
 // writes back byte for byte; a change to one key rewrites only that key's
 // values, every other key reads back as before; formatting what was parsed
-// and parsing again gives the same keys.
+// and parsing again gives the same keys; the start-up reader agrees.
 #include <cstdint>
 #include <string>
 
@@ -15,6 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
   vantor::RegistryDocument doc(text);
   if (doc.text() != text) __builtin_trap();
+  // The start-up reader agrees with the document on every key.
+  for (const vantor::RegistryKey &k : keys) {
+    const auto quick = vantor::findRegistryKey(text, k.path);
+    if (vantor::isWritableKeyPath(k.path) && (!quick || quick->values != k.values))
+      __builtin_trap();
+  }
   std::string path = "Software\\Orlenta\\Fuzz.scr";
   size_t at = keys.size();  // the changed key's place among the keys
   for (size_t i = 0; i < keys.size() && at == keys.size(); ++i)

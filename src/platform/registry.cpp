@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -59,6 +60,17 @@ size_t valueStart(std::string_view line) {
   return (i < line.size() && line[i] == '=') ? i + 1 : std::string_view::npos;
 }
 
+bool sameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = char(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = char(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 // A binary value ends its line with "\" when it goes on over the next one.
 bool continues(std::string_view line) {
   const std::string_view t = trimView(line);
@@ -68,7 +80,7 @@ bool continues(std::string_view line) {
 bool startsBinaryValue(std::string_view line) {
   const std::string_view t = trimView(line);
   const size_t at = valueStart(t);
-  return at != std::string_view::npos && startsWithNoCase(trimView(t.substr(at)), "hex") &&
+  return at != std::string_view::npos && sameNoCase(trimView(t.substr(at)).substr(0, 3), "hex") &&
          continues(t);
 }
 
@@ -189,7 +201,9 @@ void RegistryKey::set(const std::string &name, RegistryValue value) {
 }
 
 bool isWritableKeyPath(std::string_view path) {
-  return !holdsLineBreak(path);
+  // A path the code page cannot hold would be written with "?" in its place:
+  // a header that names another key and never reads back as this one.
+  return !holdsLineBreak(path) && cp1252ToUtf8(utf8ToCp1252(path)) == path;
 }
 
 RegistryDocument::RegistryDocument(std::string_view text) {
@@ -352,6 +366,49 @@ std::string RegistryDocument::text() const {
   return out;
 }
 
+std::optional<RegistryKey> findRegistryKey(std::string_view text, std::string_view path) {
+  // Headers are compared in the file's code page; a path that the code page
+  // cannot hold is in no header.
+  if (!isWritableKeyPath(path)) return std::nullopt;
+  const std::string wanted = utf8ToCp1252(path);
+  std::optional<RegistryKey> key;
+  std::unordered_map<std::string, size_t> at;
+  bool inside = false;
+  size_t next = 0;
+  const auto nextLine = [&] {
+    const size_t end = std::min(text.find('\n', next), text.size());
+    std::string_view line = text.substr(next, end - next);
+    next = end + 1;
+    return line;
+  };
+  while (next < text.size()) {
+    const std::string_view raw = nextLine();
+    const std::string_view line = trimView(raw);
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+      const std::string_view header = line.substr(1, line.size() - 2);
+      inside = header.size() == kHive.size() + wanted.size() &&
+               sameNoCase(header.substr(0, kHive.size()), kHive) &&
+               sameNoCase(header.substr(kHive.size()), wanted);
+      if (inside && !key) key = RegistryKey{cp1252ToUtf8(header.substr(kHive.size())), {}};
+      continue;
+    }
+    if (!line.starts_with('"') && !line.starts_with('@')) continue;
+    std::string value(raw);
+    if (startsBinaryValue(raw))  // its continuation lines belong to it, as in RegistryDocument
+      for (std::string_view last = raw; continues(last) && next < text.size();)
+        value.append("\n").append(last = nextLine());
+    RegistryKey parsed;
+    if (!inside || !parseValueLine(trim(cp1252ToUtf8(value)), parsed)) continue;
+    auto &[name, v] = parsed.values[0];
+    auto [it, added] = at.emplace(upperCopy(name), key->values.size());
+    if (added)
+      key->values.emplace_back(std::move(name), std::move(v));
+    else
+      key->values[it->second].second = std::move(v);
+  }
+  return key;
+}
+
 std::vector<RegistryKey> parseRegistryText(const std::string &text) {
   return RegistryDocument(text).keys();
 }
@@ -370,8 +427,7 @@ RegistryStore RegistryStore::forCurrentUser() {
 }
 
 std::optional<RegistryKey> RegistryStore::openKey(const std::string &path) const {
-  if (!isWritableKeyPath(path)) return std::nullopt;
-  return RegistryDocument(readWholeFile(filePath_)).key(path);
+  return findRegistryKey(readWholeFile(filePath_), path);
 }
 
 bool RegistryStore::update(const std::string &path,

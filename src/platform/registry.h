@@ -57,8 +57,8 @@ class RegistryDocument {
   // Every key of the current user's hive, in the order of first appearance.
   std::vector<RegistryKey> keys() const;
   // Lets `change` edit the key (created when missing) and puts the result
-  // into the lines. False, and nothing changed, when the path or a changed
-  // value cannot be written as one line (it holds a line break or a NUL).
+  // into the lines. False, and nothing changed, when the path cannot be
+  // written (isWritableKeyPath) or a changed value holds a line break or NUL.
   [[nodiscard]] bool update(const std::string &path,
                             const std::function<void(RegistryKey &)> &change);
   std::string text() const;
@@ -86,7 +86,8 @@ class RegistryDocument {
   std::string carriageReturn_;  // "\r" when the file's lines end in CR LF
 };
 
-// True when a key path can be written as a header line of the store.
+// True when a key path can be written as a header line of the store: it
+// holds no line break and no character outside the code page.
 bool isWritableKeyPath(std::string_view path);
 
 class RegistryStore {
@@ -113,6 +114,10 @@ class RegistryStore {
   bool update(const std::string &path, const std::function<void(RegistryKey &)> &change);
   std::string filePath_;
 };
+
+// The key, read straight from the file's text without holding its lines:
+// what RegistryDocument(text).key(path) gives, at start-up speed.
+std::optional<RegistryKey> findRegistryKey(std::string_view text, std::string_view path);
 
 // Parsing and writing of the file's text, exposed for tests and fuzzing.
 std::vector<RegistryKey> parseRegistryText(const std::string &text);

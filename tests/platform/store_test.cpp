@@ -128,6 +128,11 @@ TEST(Store, NamesThatWouldBreakALineAreRefused) {
          return s.updateKey(kOurs, [](RegistryKey &k) { k.set("A", std::string("1\n[x]")); });
        },
        false},
+      {"a file name the code page cannot hold",
+       [](RegistryStore &s) {
+         return StoreRegistryOverrides(TSaverSetting{}, s, "\xE6\x97\xA5.scr");
+       },
+       false},
       {"brackets in a file name are harmless inside a header",
        [](RegistryStore &s) {
          return StoreRegistryOverrides(TSaverSetting{}, s, "Sea [victim.scr].scr");
