@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up time of the program up to its dispatch point (VANTOR_DRY_RUN=1),
 # once with a loose settings file of many items and once with a user store of
-# many keys. Prints the wall-clock seconds of each run.
+# many keys. Prints the seconds and the peak memory of each run.
 # Usage: bench/settings/startup.sh BUILD_DIR [ITEMS] [STORE_KEYS] [SEQUENCE]
 # SEQUENCE is the picture order written into the settings (2 shuffles).
 set -euo pipefail
@@ -35,12 +35,17 @@ awk -v n="$keys" 'BEGIN {
   print "\"ImageInterval\"=dword:00000007"
 }' >"$work/config/vantor/user.reg"
 
+# Wall-clock and CPU seconds (user + system): on a busy machine the CPU time
+# is the steadier figure.
 timed() {  # label, config folder
-  local start end out
-  start=$(date +%s.%N)
-  out=$(XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$2" VANTOR_DRY_RUN=1 "$work/prog/big.scr" /s)
-  end=$(date +%s.%N)
-  printf '%-40s %8.3f s   %s\n' "$1" "$(echo "$end - $start" | bc)" "$out"
+  local out
+  out=$( { XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$2" VANTOR_DRY_RUN=1 \
+    /usr/bin/time -f 'TIME %e %U %S %M' "$work/prog/big.scr" /s; } 2>&1)
+  local t
+  t=$(grep '^TIME' <<<"$out")
+  read -r _ wall user sys rss <<<"$t"
+  printf '%-34s wall %6.2f s  cpu %6.2f s  peak %4d MB  %s\n' "$1" "$wall" \
+    "$(echo "$user + $sys" | bc)" "$((rss / 1024))" "$(grep -o 'pictures=[0-9]*' <<<"$out")"
 }
 
 timed "$items items, empty store" "$work/empty"
