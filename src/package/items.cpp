@@ -96,14 +96,14 @@ void ItemResolver::BuildItemList(const std::string &section, ItemList &list) con
   list.clear();
   // One pass over the section's keys and values: a lookup per key would
   // cost as much again for every item.
-  for (auto &[name, value] : ini_.sectionValues(section)) {
-    if (parseInteger(value).value_or(1) == 0) continue;  // missing or not a number: used
-    if (startsWith(name, kResource) || startsWith(name, kExternal)) {
+  ini_.forEachValue(section, [&](std::string_view key, std::string_view value) {
+    if (parseInteger(std::string(value)).value_or(1) == 0) return;  // empty or not a number: used
+    std::string name(key);
+    if (startsWith(name, kResource) || startsWith(name, kExternal))
       extractResource(name);
-      continue;
-    }
-    list.push_back(std::move(name));
-  }
+    else
+      list.push_back(std::move(name));
+  });
 }
 
 void ItemResolver::extractResource(const std::string &entry) const {

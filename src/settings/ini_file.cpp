@@ -287,12 +287,9 @@ std::vector<std::string> IniFile::sectionKeys(const std::string &section) const 
 std::vector<std::pair<std::string, std::string>> IniFile::sectionValues(
     const std::string &section) const {
   std::vector<std::pair<std::string, std::string>> out;
-  const Section *s = findSection(section);
-  if (!s) return out;
-  for (uint32_t b : s->blocks)
-    for (const Line &l : blocks_[b].lines)
-      if (l.keyLen != 0 && !l.shadowed)
-        out.emplace_back(std::string(l.key()), l.text.substr(l.valueAt, l.valueLen));
+  forEachValue(section, [&](std::string_view key, std::string_view value) {
+    out.emplace_back(std::string(key), std::string(value));
+  });
   return out;
 }
 

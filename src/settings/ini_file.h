@@ -48,6 +48,16 @@ class IniFile {
   // The keys of a section with their values, in file order (each key once,
   // with the value that value() reads).
   std::vector<std::pair<std::string, std::string>> sectionValues(const std::string &section) const;
+  // The same without copies: `f(key, value)` for each; the views last until
+  // the next change.
+  template <typename F>
+  void forEachValue(const std::string &section, F f) const {
+    if (const Section *s = findSection(section))
+      for (uint32_t b : s->blocks)
+        for (const Line &l : blocks_[b].lines)
+          if (l.keyLen != 0 && !l.shadowed)
+            f(l.key(), std::string_view(l.text).substr(l.valueAt, l.valueLen));
+  }
   bool hasSection(const std::string &section) const;
 
  private:
