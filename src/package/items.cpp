@@ -50,12 +50,29 @@ std::string ItemKey(const std::string &entry) {
 
 void ShuffleList(ItemList &list) {
   randomize();
+  // Each draw picks the i-th entry not yet taken, as if taken entries were
+  // deleted from the list. A Fenwick tree over the entries still there finds
+  // it in log n steps instead of moving the rest of the list down.
+  const size_t n = list.size();
+  std::vector<uint32_t> left(n + 1, 0);  // 1-based: counts of entries still there
+  for (size_t i = 1; i <= n; ++i) {
+    left[i] += 1;
+    if (size_t up = i + (i & -i); up <= n) left[up] += left[i];
+  }
+  size_t top = 1;
+  while (top * 2 <= n) top *= 2;
   ItemList shuffled;
-  shuffled.reserve(list.size());
-  while (!list.empty()) {
-    size_t i = size_t(randomBelow(int(list.size())));
-    shuffled.push_back(std::move(list[i]));
-    list.erase(list.begin() + long(i));
+  shuffled.reserve(n);
+  for (size_t remaining = n; remaining > 0; --remaining) {
+    size_t rank = size_t(randomBelow(int(remaining)));
+    size_t at = 0;  // ends as the count of slots before the entry
+    for (size_t step = top; step > 0; step /= 2)
+      if (at + step <= n && left[at + step] <= rank) {
+        at += step;
+        rank -= left[at];
+      }
+    shuffled.push_back(std::move(list[at]));
+    for (size_t i = at + 1; i <= n; i += i & -i) --left[i];
   }
   list = std::move(shuffled);
 }
@@ -75,14 +92,16 @@ bool ItemResolver::packagePresent() const {
 
 void ItemResolver::BuildItemList(const std::string &section, ItemList &list) const {
   list.clear();
-  for (const std::string &name : ini_.sectionKeys(section)) {
-    if (!ini_.readBool(section, name, true)) continue;
-    if (startsWith(name, kResource) || startsWith(name, kExternal)) {
+  // One pass over the section's keys and values: a lookup per key would
+  // cost as much again for every item.
+  ini_.forEachValue(section, [&](std::string_view key, std::string_view value) {
+    if (parseInteger(std::string(value)).value_or(1) == 0) return;  // empty or not a number: used
+    std::string name(key);
+    if (startsWith(name, kResource) || startsWith(name, kExternal))
       extractResource(name);
-      continue;
-    }
-    list.push_back(name);
-  }
+    else
+      list.push_back(std::move(name));
+  });
 }
 
 void ItemResolver::extractResource(const std::string &entry) const {

@@ -1,9 +1,11 @@
 #include "platform/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -13,8 +15,24 @@
 
 namespace vantor {
 
+namespace {
+
+constexpr std::string_view kTempInfix = ".tmp-";
+
+bool isTemporaryOf(std::string_view candidate, std::string_view name) {
+  const size_t prefix = name.size() + kTempInfix.size();
+  if (candidate.size() != prefix + 6 || !candidate.starts_with(name) ||
+      candidate.substr(name.size(), kTempInfix.size()) != kTempInfix)
+    return false;
+  for (char c : candidate.substr(prefix))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+}  // namespace
+
 bool writeFileAtomically(const std::string &path, const std::string &bytes) {
-  std::string temp = path + ".XXXXXX";
+  std::string temp = path + std::string(kTempInfix) + "XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return false;
   struct stat st {};
@@ -43,6 +61,22 @@ bool writeFileAtomically(const std::string &path, const std::string &bytes) {
     close(dir);
   }
   return true;
+}
+
+void removeStaleTemporaries(const std::string &path) {
+  // Only "/" separates folders here: the name may hold "\\" or ":".
+  const size_t cut = path.rfind('/');
+  const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+  const std::string_view name = std::string_view(path).substr(folder.size());
+  DIR *dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  while (const dirent *e = readdir(dir)) {
+    if (!isTemporaryOf(e->d_name, name)) continue;
+    const std::string temp = folder + e->d_name;
+    struct stat st {};
+    if (lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(temp.c_str());
+  }
+  closedir(dir);
 }
 
 bool readWholeFile(const std::string &path, std::string &out) {

@@ -336,6 +336,31 @@ TEST_F(DialogTest, OkWritesExactlyTheDialogKeys) {
   EXPECT_FALSE(exists(store.filePath()));
 }
 
+TEST_F(DialogTest, OkWithPackageKeepsEveryStoreLineItDoesNotOwn) {
+  // Another program's store lines around and inside the saver's own key.
+  const std::string head =
+      "REGEDIT4\n\n; edited by hand\n[HKEY_LOCAL_MACHINE\\Software\\Orlenta]\n"
+      "\"Installed\"=dword:00000001\n\n[-HKEY_CURRENT_USER\\Software\\Orlenta\\Old.scr]\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Orlenta\\Sea.scr]\n\"Weird\"=dword:zz\n";
+  const std::string blob = "\"Blob\"=hex:01,02,03,\\\n  04,05,\\\n  06\n";
+  const std::string tail =
+      "\n[HKEY_CURRENT_USER\\Software\\Other]\n\"Bin\"=hex(2):41,00,\\\n  42,00,00,00\n";
+  writeFile(store.filePath(), head + "\"ImageInterval\"=dword:0000000a\n" + blob + tail);
+  load();
+  auto form = open(true);
+  changeControls(*form);
+  form->_BtnOK->click();
+  EXPECT_EQ(readFile(store.filePath()),
+            head + "\"ImageInterval\"=dword:0000002a\n" + blob +
+                "\"MouseMoveExit\"=dword:00000001\n\"MousePressExit\"=dword:00000001\n"
+                "\"KeyboardPressExit\"=dword:00000000\n\"ShowCursor\"=dword:00000000\n"
+                "\"OnlyEscKeyExit\"=dword:00000001\n\"BackgroundColor\"=dword:00800000\n"
+                "\"ImageSize\"=dword:00000002\n\"ImageSequence\"=dword:00000000\n"
+                "\"EffectSpeed2\"=dword:00000005\n\"PlayMusic\"=dword:00000000\n"
+                "\"CaptionForceHide\"=dword:00000001\n" +
+                tail);
+}
+
 TEST_F(DialogTest, OkWithPackageStoresTheUserChoicesAndTheNextStartReadsThem) {
   load();
   auto form = open(true);

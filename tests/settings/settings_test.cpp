@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <functional>
 
 #include "../common/test_util.h"
 #include "platform/registry.h"
@@ -62,24 +63,58 @@ TEST(IniFile, IntegerRule) {
   for (const Case &c : cases) EXPECT_EQ(parseInteger(c.text), c.expected) << c.text;
 }
 
-TEST(IniFile, SectionsAndKeysIgnoreCaseAndSaveKeepsEverythingElse) {
-  TempDir dir;
-  const std::string original =
-      "; written by the builder\r\n[Set]\r\nImageInterval=5\r\nUnknownKey=keep me\r\n\r\n"
-      "[Pictures]\r\nbeach.jpg=1\r\n\r\n[set]\r\nuseeffects=1,2,\r\n";
-  writeFile(dir / "s.002", original);
-  IniFile ini(dir / "s.002");
-  EXPECT_EQ(ini.readInteger("SET", "imageinterval", 0), 5);
-  EXPECT_EQ(ini.readString("Set", "useeffects", ""), "1,2,");  // [set] continues [Set]
-  ini.writeInteger("set", "IMAGEINTERVAL", 9);
-  ini.writeInteger("Set", "NewKey", 1);
-  ini.writeInteger("Caption", "X", 3);
-  ASSERT_TRUE(ini.save());
-  EXPECT_EQ(readFile(dir / "s.002"),
-            // The second [set] continues the first, after its lines.
-            "; written by the builder\r\n[Set]\r\nImageInterval=9\r\nUnknownKey=keep me\r\n"
-            "\r\nuseeffects=1,2,\r\nNewKey=1\r\n[Pictures]\r\nbeach.jpg=1\r\n\r\n"
-            "[Caption]\r\nX=3\r\n");
+TEST(IniFile, SaveKeepsEveryHeaderAndKeyWhereItWas) {
+  struct Case {
+    const char *what;
+    std::string text;
+    std::function<void(IniFile &)> readAndEdit;
+    std::string saved;
+  } cases[] = {
+      {"a section named twice: read as one, written back with both headers",
+       "; written by the builder\r\n[Set]\r\nImageInterval=5\r\nUnknownKey=keep me\r\n\r\n"
+       "[Pictures]\r\nbeach.jpg=1\r\n\r\n[set]\r\nuseeffects=1,2,\r\n",
+       [](IniFile &ini) {
+         EXPECT_EQ(ini.readInteger("SET", "imageinterval", 0), 5);
+         EXPECT_EQ(ini.readString("Set", "useeffects", ""), "1,2,");
+         EXPECT_EQ(ini.sectionKeys("set"),
+                   (std::vector<std::string>{"ImageInterval", "UnknownKey", "useeffects"}));
+         ini.writeInteger("set", "IMAGEINTERVAL", 9);
+         ini.writeString("SET", "useeffects", "3,");
+         ini.writeInteger("Set", "NewKey", 1);  // the end of the first [Set]
+         ini.writeInteger("Caption", "X", 3);
+       },
+       "; written by the builder\r\n[Set]\r\nImageInterval=9\r\nUnknownKey=keep me\r\nNewKey=1\r\n"
+       "\r\n[Pictures]\r\nbeach.jpg=1\r\n\r\n[set]\r\nuseeffects=3,\r\n[Caption]\r\nX=3\r\n"},
+      {"a key twice: the first is read and written, the second kept", "[A]\nk=1\n[a]\nK=2\nj=4\n",
+       [](IniFile &ini) {
+         EXPECT_EQ(ini.readInteger("a", "K", 0), 1);
+         EXPECT_EQ(ini.sectionKeys("A"), (std::vector<std::string>{"k", "j"}));
+         ini.writeInteger("A", "k", 3);
+       },
+       "[A]\nk=3\n[a]\nK=2\nj=4\n"},
+      {"a lone CR ends a line", "[Set]\rImageInterval=5\r[Pictures]\ra.jpg=1\rb.jpg=0\r",
+       [](IniFile &ini) {
+         EXPECT_EQ(ini.readInteger("Set", "ImageInterval", 0), 5);
+         EXPECT_EQ(ini.sectionKeys("Pictures"), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+         ini.writeInteger("Set", "ImageInterval", 6);
+       },
+       "[Set]\rImageInterval=6\r[Pictures]\ra.jpg=1\rb.jpg=0\r"},
+      {"lines nobody writes keep their blanks", "  [Set] \r\nKey = v \r\n\tOther=1\r\n",
+       [](IniFile &ini) {
+         EXPECT_EQ(ini.readString("Set", "Key", ""), " v");
+         ini.writeInteger("Set", "Other", 2);
+       },
+       "  [Set] \r\nKey = v \r\nOther=2\r\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    writeFile(dir / "s.002", c.text);
+    IniFile ini(dir / "s.002");
+    c.readAndEdit(ini);
+    ASSERT_TRUE(ini.save());
+    EXPECT_EQ(readFile(dir / "s.002"), c.saved);
+  }
 }
 
 TEST(IniFile, TextIsWindows1252OnDisk) {
