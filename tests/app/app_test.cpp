@@ -282,7 +282,9 @@ TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
   std::filesystem::copy_file(PLANTED_LIBRARY, dir / "planted/libpassword.so");
   ASSERT_EQ(run("cd '" + dir / "planted" + "' && zip -q ../planted.zip *.so"), 0);
   const std::string marker = dir / "marker";
-  const std::string music = "[Set]\r\nPlayMusic=1\r\nLoopMusic=1\r\n[Music]\r\ntone.mp3=1\r\n";
+  const std::string music =
+      "[Set]\r\nPlayMusic=1\r\nLoopMusic=1\r\n[Pictures]\r\nsky.bmp=1\r\n[Music]\r\ntone.mp3=1\r\n";
+  writeFile(dir / "sky.bmp", solidBmp(64, 48, {40, 90, 200}));
   const std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=disk",
                                         "SDL_DISKAUDIOFILE=" + dir / "heard.raw",
                                         "VANTOR_TEST_MARKER=" + marker};
@@ -308,7 +310,7 @@ TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
   // A well-made saver with music, packed by the packer with the library
   // built beside the program.
   PackagedSaver later(dir, "");
-  ASSERT_TRUE(later.pack(music, {dir / "tone.mp3"}));
+  ASSERT_TRUE(later.pack(music, {dir / "sky.bmp", dir / "tone.mp3"}));
   later.start({"/s"}, env);
   auto heard = [&] {
     std::error_code ec;
