@@ -20,8 +20,9 @@ namespace {
 
 class QtShowTimer : public ShowTimer {
  public:
-  QtShowTimer() {
+  explicit QtShowTimer(std::shared_ptr<ShowStats> stats) : stats_(std::move(stats)) {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
+      stats_->ticked();
       if (OnTimer) OnTimer();
     });
   }
@@ -44,6 +45,7 @@ class QtShowTimer : public ShowTimer {
     else
       timer_.stop();
   }
+  std::shared_ptr<ShowStats> stats_;
   QTimer timer_;
   bool enabled_ = false;
   int interval_ = 1000;
@@ -100,9 +102,10 @@ class ClientAligner : public QObject {
 
 class ControlShowScreen : public ShowScreen {
  public:
-  explicit ControlShowScreen(QWidget *host) : host_(host), widget_(new VantorscreenWidget(host)) {
+  ControlShowScreen(QWidget *host, std::shared_ptr<ShowStats> stats)
+      : host_(host), widget_(new VantorscreenWidget(host)), stats_(std::move(stats)) {
     control().Loader().captionText = &captionText_;
-    control().OnProgress = [this] { stats_.frameDrawn(); };
+    control().OnProgress = [this] { stats_->frameDrawn(); };
     widget_->show();
   }
   ~ControlShowScreen() override {
@@ -147,12 +150,12 @@ class ControlShowScreen : public ShowScreen {
       return;
     }
     control().OnComplete = [this, handler = std::move(handler)] {
-      stats_.transitionEnded();
+      stats_->transitionEnded();
       handler();
     };
   }
   void Animate() override {
-    stats_.transitionStarted(control().Style(), control().Width(), control().Height());
+    stats_->transitionStarted(control().Style(), control().Width(), control().Height());
     control().Animate();
   }
   void StopAnimation() override { control().StopAnimation(); }
@@ -168,7 +171,7 @@ class ControlShowScreen : public ShowScreen {
   QPointer<VantorscreenWidget> widget_;
   ClientAligner *aligner_ = nullptr;  // owned by the widget
   QtCaptionText captionText_;
-  ShowStats stats_;
+  std::shared_ptr<ShowStats> stats_;
 };
 
 }  // namespace
@@ -187,9 +190,10 @@ std::unique_ptr<TRunVantorscreen> CreateRunVantorscreen(
       std::move(setMediaPlayerMp3),
       std::make_unique<ThreadPictureWorker>(),
       {}};
-  return std::make_unique<TRunVantorscreen>(std::make_unique<ControlShowScreen>(host),
-                                            std::make_unique<QtShowTimer>(), std::move(context),
-                                            preview);
+  auto stats = std::make_shared<ShowStats>();
+  return std::make_unique<TRunVantorscreen>(std::make_unique<ControlShowScreen>(host, stats),
+                                            std::make_unique<QtShowTimer>(stats),
+                                            std::move(context), preview);
 }
 
 }  // namespace vantor
