@@ -142,6 +142,13 @@ class ControlShowScreen : public ShowScreen {
     look.color = control().Color();
     return look;
   }
+  PictureLook Look() override {
+    PictureLook look = LookOf(control().Loader());
+    look.width = control().Width();
+    look.height = control().Height();
+    look.color = control().Color();
+    return look;
+  }
   void ShowComposed(const gfx::Bitmap &picture) override { control().SetPicture(&picture); }
   void SetOnComplete(std::function<void()> handler) override {
     if (!widget_) return;
