@@ -1,5 +1,9 @@
 #include "forms/run_vantorscreen_qt.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <QEvent>
 #include <QMetaObject>
 #include <QPointer>
@@ -51,6 +55,8 @@ class QtShowTimer : public ShowTimer {
   int interval_ = 1000;
 };
 
+constexpr int kJobNice = 10;
+
 // One thread per picture job, under a cancel flag that the destructor sets
 // before it joins the thread. Results travel to the window thread as queued
 // calls on an object that the worker owns, so that calls still queued when
@@ -66,6 +72,10 @@ class ThreadPictureWorker : public PictureWorker {
     // over, so this join finds the thread at its end.
     if (thread_.joinable()) thread_.join();
     thread_ = std::thread([this, job = std::move(job), done = std::move(done)] {
+      // The next picture is made while a transition runs, whose frames are
+      // drawn on the window thread: they go first. Failing that, the job
+      // only competes on equal terms.
+      setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), kJobNice);
       auto result = std::make_shared<PreparedPicture>();
       {
         CancelScope scope(cancel_);

@@ -51,7 +51,11 @@ void ShowStats::frameDrawn() {
   if (tickPending_) {
     tickPending_ = false;
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - tick_).count();
-    std::fprintf(stderr, "show: picture change: first frame %.1f ms after the tick\n", ms);
+    const double start = std::chrono::duration<double, std::milli>(started_ - tick_).count();
+    std::fprintf(stderr,
+                 "show: picture change: first frame %.1f ms after the tick (transition started "
+                 "after %.1f ms)\n",
+                 ms, start);
   }
   if (firstFrameSeen_) return;
   firstFrameSeen_ = true;
