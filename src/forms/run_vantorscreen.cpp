@@ -53,10 +53,6 @@ void writeDecoded(const std::string &path, const std::string &bytes) {
   close(fd);
 }
 
-}  // namespace
-
-namespace {
-
 bool sameFont(const CaptionFont &a, const CaptionFont &b) {
   return a.name == b.name && a.size == b.size && a.color == b.color && a.bold == b.bold &&
          a.italic == b.italic && a.underline == b.underline && a.strikeOut == b.strikeOut;
