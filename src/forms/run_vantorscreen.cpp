@@ -53,7 +53,45 @@ void writeDecoded(const std::string &path, const std::string &bytes) {
   close(fd);
 }
 
+bool sameFont(const CaptionFont &a, const CaptionFont &b) {
+  return a.name == b.name && a.size == b.size && a.color == b.color && a.bold == b.bold &&
+         a.italic == b.italic && a.underline == b.underline && a.strikeOut == b.strikeOut;
+}
+
 }  // namespace
+
+bool operator==(const PictureLook &a, const PictureLook &b) {
+  return a.width == b.width && a.height == b.height && a.color == b.color &&
+         a.fitMode == b.fitMode && a.randomPosition == b.randomPosition &&
+         a.backImageMode == b.backImageMode && a.backImage == b.backImage &&
+         a.caption == b.caption && sameFont(a.captionFont, b.captionFont) &&
+         a.captionPosition == b.captionPosition && a.captionX == b.captionX &&
+         a.captionY == b.captionY && a.previewMode == b.previewMode &&
+         a.lastPicture == b.lastPicture;
+}
+
+PictureLook LookOf(const PictureComposer &c) {
+  PictureLook look;
+  look.width = c.width;
+  look.height = c.height;
+  look.color = c.color;
+  look.fitMode = c.fitMode;
+  look.randomPosition = c.randomPosition;
+  look.backImageMode = c.backImageMode;
+  if (c.backImage) look.backImage = c.backImage->size();
+  look.caption = c.caption;
+  look.captionFont = c.captionFont;
+  look.captionPosition = c.captionPosition;
+  look.captionX = c.captionX;
+  look.captionY = c.captionY;
+  look.previewMode = c.previewMode;
+  look.lastPicture = c.lastPicture;
+  return look;
+}
+
+PictureLook ShowScreen::Look() {
+  return LookOf(LoadingFields());
+}
 
 int SecondsToTimerInterval(int64_t seconds) {
   constexpr int64_t kMax = std::numeric_limits<int>::max();
@@ -98,6 +136,8 @@ TRunVantorscreen::TRunVantorscreen(std::unique_ptr<ShowScreen> screen,
   timer_->SetInterval(kFirstTickMs);
   timer_->SetEnabled(true);
   firstTick_ = true;
+  // The first picture is made while the window comes up.
+  if (MakesAhead()) ChooseSoon();
 }
 
 TRunVantorscreen::~TRunVantorscreen() {
@@ -205,9 +245,14 @@ void TRunVantorscreen::TimerTick() {
   timer_->SetInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
   // A tick while a picture is still being made waits for it: its result
   // starts the transition.
-  if (preparing_) return;
-  failedInARow_ = 0;
-  ChooseSoon();
+  if (waiting_ || context_.settings.PictureList.empty()) return;
+  waiting_ = true;
+  if (exhausted_) {
+    // The list failed as a whole before this tick: the tick tries it again.
+    exhausted_ = false;
+    failedInARow_ = 0;
+  }
+  ShowAhead();
 }
 
 bool TRunVantorscreen::SplashWanted() const {
@@ -218,6 +263,8 @@ int TRunVantorscreen::Random(int n) const {
   return context_.random ? context_.random(n) : randomBelow(n);
 }
 
+// The entry after the one chosen last, which is the one made ahead when
+// there is one: shuffle's redraw compares with the choice before it.
 int TRunVantorscreen::NextIndex() const {
   const int count = int(context_.settings.PictureList.size());
   if (context_.settings.ImageSequence != 1) return index_ < count - 1 ? index_ + 1 : 0;
@@ -227,8 +274,12 @@ int TRunVantorscreen::NextIndex() const {
   return drawn;
 }
 
-// An inline worker hands a failed picture back from within ChoosePicture();
-// the next choice is then made here, in a loop, instead of one level deeper.
+PictureLook TRunVantorscreen::CurrentLook(bool splash) {
+  PictureLook look = screen_->Look();
+  if (!splash) look.caption.clear();
+  return look;
+}
+
 void TRunVantorscreen::ChooseSoon() {
   if (choosing_) {
     chooseAgain_ = true;
@@ -261,31 +312,75 @@ PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash) {
 void TRunVantorscreen::ChoosePicture() {
   const TSaverSetting &set = context_.settings;
   // An empty list shows nothing at all, not even the splash.
-  if (set.PictureList.empty() || preparing_) return;
-  const bool splash = SplashWanted();
+  if (set.PictureList.empty() || ahead_.chosen) return;
+  ahead_ = Ahead{};
+  ahead_.chosen = true;
+  ahead_.splash = SplashWanted();
+  try {
+    if (!ahead_.splash) index_ = NextIndex();
+    ahead_.entry = ahead_.splash ? set.SplashImage : set.PictureList[size_t(index_)];
+  } catch (...) {
+    ahead_ = Ahead{};
+    PictureFailed(false);
+    return;
+  }
+  RunAhead();
+}
+
+// Starts the job of the entry chosen ahead, for the control as it is now.
+void TRunVantorscreen::RunAhead() {
   PictureJob job;
   try {
-    if (!splash) index_ = NextIndex();
-    job = JobFor(splash ? set.SplashImage : set.PictureList[size_t(index_)], splash);
+    job = JobFor(ahead_.entry, ahead_.splash);
+    ahead_.look = CurrentLook(ahead_.splash);
   } catch (...) {
+    const bool splash = ahead_.splash;
+    ahead_ = Ahead{};
     PictureFailed(splash);
     return;
   }
-  preparing_ = true;
+  ahead_.running = true;
+  ahead_.result.reset();
   auto run = [job = std::move(job)]() mutable { return PreparePicture(std::move(job)); };
-  auto done = [this](PreparedPicture prepared) { PictureReady(std::move(prepared)); };
-  if (context_.worker)
-    context_.worker->Run(std::move(run), std::move(done));
-  else
-    InlinePictureWorker().Run(std::move(run), std::move(done));
+  auto done = [this](PreparedPicture prepared) { AheadDone(std::move(prepared)); };
+  PictureWorker &worker = context_.worker ? *context_.worker : inline_;
+  worker.Run(std::move(run), std::move(done));
 }
 
-void TRunVantorscreen::PictureReady(PreparedPicture prepared) {
-  preparing_ = false;
+void TRunVantorscreen::AheadDone(PreparedPicture prepared) {
+  ahead_.running = false;
   if (!prepared.shown) {
-    PictureFailed(prepared.splash);
+    const bool splash = ahead_.splash;
+    ahead_ = Ahead{};
+    PictureFailed(splash);
     return;
   }
+  ahead_.result = std::move(prepared);
+  ShowAhead();
+}
+
+void TRunVantorscreen::ShowAhead() {
+  if (!waiting_) return;
+  if (!ahead_.chosen) {
+    ChooseSoon();
+    return;
+  }
+  if (ahead_.running || !ahead_.result) return;
+  // The control changed since the picture was made for it (its real size
+  // arrived, say): the same choice is made again for the control as it is.
+  try {
+    if (!(CurrentLook(ahead_.splash) == ahead_.look)) {
+      RunAhead();
+      return;
+    }
+  } catch (...) {
+  }
+  PreparedPicture prepared = std::move(*ahead_.result);
+  ahead_ = Ahead{};
+  Show(std::move(prepared));
+}
+
+void TRunVantorscreen::Show(PreparedPicture prepared) {
   bool started = false;
   try {
     PictureComposer &l = screen_->Loader();
@@ -301,10 +396,15 @@ void TRunVantorscreen::PictureReady(PreparedPicture prepared) {
   } catch (...) {
     started = false;
   }
-  if (started)
-    failedInARow_ = 0;
-  else
+  if (!started) {
     PictureFailed(prepared.splash);
+    return;
+  }
+  waiting_ = false;
+  failedInARow_ = 0;
+  // The next picture is chosen after this one's effect was drawn, so that
+  // the random source gives the same sequence as choices made at the tick.
+  if (MakesAhead()) ChooseSoon();
 }
 
 // A picture that cannot be shown gives way to the next entry at once. Once
@@ -315,11 +415,17 @@ void TRunVantorscreen::PictureFailed(bool splash) {
   const int count = int(context_.settings.PictureList.size());
   if (!splash && ++failedInARow_ >= count) {
     failedInARow_ = 0;
+    if (!waiting_) {
+      // Made ahead: the tick to come tries the list again.
+      exhausted_ = true;
+      return;
+    }
+    waiting_ = false;
     timer_->SetInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
     timer_->SetEnabled(true);
     return;
   }
-  ChooseSoon();
+  if (waiting_ || MakesAhead()) ChooseSoon();
 }
 
 uint8_t TRunVantorscreen::ChooseEffect() const {

@@ -1,16 +1,21 @@
 #pragma once
-// The slideshow runner: on each tick of its timer it chooses the next
-// picture, has it resolved, loaded and composed with its caption, hands the
-// finished picture to the display control, chooses the effect and the display
-// time, and starts the transition. The timer comes on again only when the
-// control reports the end of the transition, so the display time counts from
-// there and transitions never overlap.
+// The slideshow runner: on each tick of its timer it hands the next picture,
+// already resolved, loaded and composed with its caption, to the display
+// control, chooses the effect and the display time, and starts the
+// transition. The timer comes on again only when the control reports the end
+// of the transition, so the display time counts from there and transitions
+// never overlap.
 //
 // Resolving (which may unpack an item) and decoding can take long, so they
-// run as a picture job on a worker, off the window thread: input is handled
-// while a picture is being made. A picture that cannot be shown is skipped at
-// once; when no entry of the list can be shown, the show waits one display
-// time before it tries the list again.
+// run as a picture job on a worker, off the window thread. A worker with a
+// thread of its own makes the next picture while the present one is shown:
+// the choice is made ahead, by the same rules and drawing from the random
+// source in the same sequence as a choice made at the tick, and the tick
+// only hands the finished bitmap over. A picture made for a control that has
+// since changed its size, colour or look is made again before it is shown. A
+// picture that cannot be shown is skipped at once; when no entry of the list
+// can be shown, the show waits one display time before it tries the list
+// again.
 //
 // Window-free: the control, the timer and the worker are reached through the
 // small interfaces below, which the show windows implement over the real
@@ -29,6 +34,25 @@ namespace vantor {
 
 class IniFile;
 struct TSaverSetting;
+
+// What a composed picture depends on besides its file and caption: a
+// picture made for one look is not shown in another.
+struct PictureLook {
+  int width = 0, height = 0;
+  gfx::Color color = 0;
+  uint8_t fitMode = 0;
+  bool randomPosition = false;
+  uint8_t backImageMode = 0;
+  gfx::Size backImage;  // the background picture is set once, at creation
+  std::string caption;  // the splash's; a list picture brings its own
+  CaptionFont captionFont;
+  uint8_t captionPosition = 0;
+  int captionX = 0, captionY = 0;
+  bool previewMode = false;
+  std::optional<gfx::Size> lastPicture;
+};
+bool operator==(const PictureLook &a, const PictureLook &b);
+PictureLook LookOf(const PictureComposer &composer);
 
 // What the runner uses of the display control.
 class ShowScreen {
@@ -51,6 +75,9 @@ class ShowScreen {
   // A copy of the loading fields as a load would use them now: with the
   // control's size and colour, and without the last composed picture.
   virtual PictureComposer LoadingFields() = 0;
+  // What a picture composed now would depend on (LookOf(LoadingFields())),
+  // without copying the background picture.
+  virtual PictureLook Look();
   // Makes a picture composed from LoadingFields() the control's picture, as
   // a load of its file would have.
   virtual void ShowComposed(const gfx::Bitmap &picture) = 0;
@@ -120,12 +147,18 @@ class PictureWorker {
   virtual ~PictureWorker() = default;
   // Starts `job`; `done` receives its result later on the window thread.
   virtual void Run(Job job, Done done) = 0;
+  // Whether the runner has the next picture made while the present one is
+  // shown. A worker without a thread of its own would only move the window
+  // thread's work to another moment, so with it each picture is made when
+  // its tick needs it.
+  virtual bool MakesAhead() const { return true; }
 };
 
-// Runs each job at once on the calling thread (tests).
+// Runs each job at once on the calling thread, when its tick needs it.
 class InlinePictureWorker : public PictureWorker {
  public:
   void Run(Job job, Done done) override { done(job()); }
+  bool MakesAhead() const override { return false; }
 };
 
 // Everything else the runner reads.
@@ -185,40 +218,65 @@ class TRunVantorscreen {
   ShowScreen &FScreen() { return *screen_; }
   ShowTimer &FTimer() { return *timer_; }
 
+  // The picture shown last.
   const std::string &CurrentFile() const { return currentFile_; }
+  // The entry chosen last, which may be the one being made ahead.
   int Index() const { return index_; }
   bool FirstTick() const { return firstTick_; }
   bool Preview() const { return preview_; }
-  // A picture job runs; the timer's ticks wait for it.
-  bool Preparing() const { return preparing_; }
+  // A picture job runs.
+  bool Preparing() const { return ahead_.running; }
+  // A tick came and waits for its picture to be made.
+  bool Waiting() const { return waiting_; }
 
  private:
+  // The one picture chosen ahead of its tick.
+  struct Ahead {
+    bool chosen = false;  // its job runs or its result waits here
+    bool splash = false;
+    std::string entry;
+    PictureLook look;  // the look it is composed for
+    bool running = false;
+    std::optional<PreparedPicture> result;
+  };
+
   void ApplySettings();
   void ApplyCaptionLook();
   void LoadBackImage();
   bool SplashWanted() const;
   int NextIndex() const;
+  PictureLook CurrentLook(bool splash);
+  // Has ChoosePicture() run now, looping instead of recursing when a failed
+  // picture asks for the next one from within it (an inline worker).
   void ChooseSoon();
+  void RunAhead();
+  void AheadDone(PreparedPicture prepared);
+  // Shows the picture made ahead when a tick waits for it and it is ready;
+  // starts what is missing otherwise.
+  void ShowAhead();
+  void Show(PreparedPicture prepared);
+  void PictureFailed(bool splash);
   // The job that makes the picture of `entry` with the control's present
   // loading fields.
   PictureJob JobFor(std::string entry, bool splash);
-  void PictureReady(PreparedPicture prepared);
-  void PictureFailed(bool splash);
   uint8_t ChooseEffect() const;
   void ApplyPictureInterval();
   int Random(int n) const;
+  bool MakesAhead() const { return context_.worker && context_.worker->MakesAhead(); }
 
   std::unique_ptr<ShowScreen> screen_;
   std::unique_ptr<ShowTimer> timer_;
   RunnerContext context_;
+  InlinePictureWorker inline_;  // when the context brings no worker
   std::string currentFile_;
   int index_ = -1;
   bool preview_ = false;
   bool firstTick_ = true;
-  bool preparing_ = false;
+  Ahead ahead_;
+  bool waiting_ = false;
+  bool exhausted_ = false;         // every list entry failed in a row before a tick
   bool awaitingComplete_ = false;  // a transition was started and has not ended
   int failedInARow_ = 0;           // list entries skipped since one was shown
-  // ChooseSoon() reached again from within itself (an inline worker).
   bool choosing_ = false, chooseAgain_ = false;
 };
 

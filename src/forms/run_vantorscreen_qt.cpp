@@ -1,5 +1,9 @@
 #include "forms/run_vantorscreen_qt.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <QEvent>
 #include <QMetaObject>
 #include <QPointer>
@@ -20,8 +24,9 @@ namespace {
 
 class QtShowTimer : public ShowTimer {
  public:
-  QtShowTimer() {
+  explicit QtShowTimer(std::shared_ptr<ShowStats> stats) : stats_(std::move(stats)) {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
+      stats_->ticked();
       if (OnTimer) OnTimer();
     });
   }
@@ -44,10 +49,13 @@ class QtShowTimer : public ShowTimer {
     else
       timer_.stop();
   }
+  std::shared_ptr<ShowStats> stats_;
   QTimer timer_;
   bool enabled_ = false;
   int interval_ = 1000;
 };
+
+constexpr int kJobNice = 10;
 
 // One thread per picture job, under a cancel flag that the destructor sets
 // before it joins the thread. Results travel to the window thread as queued
@@ -64,6 +72,10 @@ class ThreadPictureWorker : public PictureWorker {
     // over, so this join finds the thread at its end.
     if (thread_.joinable()) thread_.join();
     thread_ = std::thread([this, job = std::move(job), done = std::move(done)] {
+      // The next picture is made while a transition runs, whose frames are
+      // drawn on the window thread: they go first. Failing that, the job
+      // only competes on equal terms.
+      setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), kJobNice);
       auto result = std::make_shared<PreparedPicture>();
       {
         CancelScope scope(cancel_);
@@ -100,9 +112,10 @@ class ClientAligner : public QObject {
 
 class ControlShowScreen : public ShowScreen {
  public:
-  explicit ControlShowScreen(QWidget *host) : host_(host), widget_(new VantorscreenWidget(host)) {
+  ControlShowScreen(QWidget *host, std::shared_ptr<ShowStats> stats)
+      : host_(host), widget_(new VantorscreenWidget(host)), stats_(std::move(stats)) {
     control().Loader().captionText = &captionText_;
-    control().OnProgress = [this] { stats_.frameDrawn(); };
+    control().OnProgress = [this] { stats_->frameDrawn(); };
     widget_->show();
   }
   ~ControlShowScreen() override {
@@ -136,6 +149,13 @@ class ControlShowScreen : public ShowScreen {
     look.color = control().Color();
     return look;
   }
+  PictureLook Look() override {
+    PictureLook look = LookOf(control().Loader());
+    look.width = control().Width();
+    look.height = control().Height();
+    look.color = control().Color();
+    return look;
+  }
   void ShowComposed(const gfx::Bitmap &picture) override { control().SetPicture(&picture); }
   void SetOnComplete(std::function<void()> handler) override {
     if (!widget_) return;
@@ -144,12 +164,12 @@ class ControlShowScreen : public ShowScreen {
       return;
     }
     control().OnComplete = [this, handler = std::move(handler)] {
-      stats_.transitionEnded();
+      stats_->transitionEnded();
       handler();
     };
   }
   void Animate() override {
-    stats_.transitionStarted(control().Style(), control().Width(), control().Height());
+    stats_->transitionStarted(control().Style(), control().Width(), control().Height());
     control().Animate();
   }
   void StopAnimation() override { control().StopAnimation(); }
@@ -165,7 +185,7 @@ class ControlShowScreen : public ShowScreen {
   QPointer<VantorscreenWidget> widget_;
   ClientAligner *aligner_ = nullptr;  // owned by the widget
   QtCaptionText captionText_;
-  ShowStats stats_;
+  std::shared_ptr<ShowStats> stats_;
 };
 
 }  // namespace
@@ -184,9 +204,10 @@ std::unique_ptr<TRunVantorscreen> CreateRunVantorscreen(
       std::move(setMediaPlayerMp3),
       std::make_unique<ThreadPictureWorker>(),
       {}};
-  return std::make_unique<TRunVantorscreen>(std::make_unique<ControlShowScreen>(host),
-                                            std::make_unique<QtShowTimer>(), std::move(context),
-                                            preview);
+  auto stats = std::make_shared<ShowStats>();
+  return std::make_unique<TRunVantorscreen>(std::make_unique<ControlShowScreen>(host, stats),
+                                            std::make_unique<QtShowTimer>(stats),
+                                            std::move(context), preview);
 }
 
 }  // namespace vantor

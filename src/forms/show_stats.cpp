@@ -30,6 +30,12 @@ double MillisecondsSinceProcessStart() {
 
 ShowStats::ShowStats() : enabled_(std::getenv("VANTOR_SHOW_STATS") != nullptr) {}
 
+void ShowStats::ticked() {
+  if (!enabled_) return;
+  tickPending_ = true;
+  tick_ = Clock::now();
+}
+
 void ShowStats::transitionStarted(int style, int width, int height) {
   if (!enabled_) return;
   style_ = style;
@@ -42,6 +48,15 @@ void ShowStats::transitionStarted(int style, int width, int height) {
 void ShowStats::frameDrawn() {
   if (!enabled_) return;
   ++frames_;
+  if (tickPending_) {
+    tickPending_ = false;
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - tick_).count();
+    const double start = std::chrono::duration<double, std::milli>(started_ - tick_).count();
+    std::fprintf(stderr,
+                 "show: picture change: first frame %.1f ms after the tick (transition started "
+                 "after %.1f ms)\n",
+                 ms, start);
+  }
   if (firstFrameSeen_) return;
   firstFrameSeen_ = true;
   std::fprintf(stderr, "show: first frame on screen %.0f ms after the start\n",

@@ -3,7 +3,9 @@
 // control records what the runner asks of it, and the timer runs on a clock
 // that the test moves forward by hand.
 
+#include <deque>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,6 +35,7 @@ class FakeScreen : public ShowScreen {
   bool reverse = true, center = false, autoSize = true, alignClient = false;
   BackgroundMode bgMode = BackgroundMode::Tiled;
   PictureComposer loader;
+  gfx::Bitmap shown;  // the picture handed over last
   std::function<void()> onComplete;
 
   void SetColor(gfx::Color c) override { color = c; }
@@ -55,6 +58,7 @@ class FakeScreen : public ShowScreen {
   }
   void ShowComposed(const gfx::Bitmap &picture) override {
     if (!picture.empty()) holdsPicture = true;
+    shown = picture;
   }
   void SetOnComplete(std::function<void()> h) override { onComplete = std::move(h); }
   // The picture job's load: records the load and gives a one-pixel picture
@@ -81,6 +85,29 @@ class FakeScreen : public ShowScreen {
     if (!busy) return;
     busy = false;
     if (onComplete) onComplete();
+  }
+};
+
+// A worker that makes pictures ahead, as one with a thread does; its jobs
+// wait until the test lets them run, as if the thread had finished them.
+class QueuedWorker : public PictureWorker {
+ public:
+  struct Queue {
+    std::deque<std::pair<Job, Done>> jobs;
+    int ran = 0;
+    // Runs every waiting job, also those that the results start.
+    void drain() {
+      while (!jobs.empty()) {
+        auto [job, done] = std::move(jobs.front());
+        jobs.pop_front();
+        ++ran;
+        done(job());
+      }
+    }
+  };
+  std::shared_ptr<Queue> queue = std::make_shared<Queue>();
+  void Run(Job job, Done done) override {
+    queue->jobs.emplace_back(std::move(job), std::move(done));
   }
 };
 

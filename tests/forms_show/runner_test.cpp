@@ -6,6 +6,7 @@
 #include <climits>
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 
 #include "../common/test_util.h"
@@ -39,6 +40,7 @@ class RunnerTest : public ::testing::Test {
   std::string decodeFolder;
   FakeScreen *screen = nullptr;
   FakeTimer *timer = nullptr;
+  std::unique_ptr<PictureWorker> worker;  // inline when empty
   std::unique_ptr<TRunVantorscreen> runner;
 
   RunnerTest() { settings.UseEffects = ParseEffectList("12,"); }
@@ -61,7 +63,7 @@ class RunnerTest : public ::testing::Test {
         decodeFolder,
         random,
         {},
-        nullptr,
+        std::move(worker),
         [s = screen](PictureComposer &c, const std::string &f) { return s->load(c, f); }};
     runner =
         std::make_unique<TRunVantorscreen>(std::move(s), std::move(t), std::move(context), preview);
@@ -355,6 +357,131 @@ TEST_F(RunnerTest, ListWithNothingToShowIsTriedOncePerDisplayTime) {
   timer->advance(1000);
   EXPECT_EQ(screen->animatedStyles.size(), 1u);
   EXPECT_EQ(runner->CurrentFile(), "/pics/gone.png");
+}
+
+struct AheadCase {
+  const char *name;
+  int order;
+  std::vector<std::string> list;
+  bool splash;
+  const char *ini;  // sections captions, effects and intervals
+};
+
+class MadeAhead : public RunnerTest, public ::testing::WithParamInterface<AheadCase> {
+ protected:
+  // What each of `ticks` ticks shows: file, caption, effect and display
+  // time, or "-" when nothing could be shown. With a worker that makes
+  // pictures ahead every job runs between the ticks, and a tick that shows a
+  // picture must start its transition without waiting for one.
+  std::vector<std::string> play(bool ahead, int ticks) {
+    std::mt19937 generator(17);
+    random = [&generator](int n) {
+      return std::uniform_int_distribution<int>(0, n - 1)(generator);
+    };
+    auto queued = std::make_unique<QueuedWorker>();
+    auto queue = queued->queue;
+    if (ahead) worker = std::move(queued);
+    start();
+    std::vector<std::string> shown;
+    for (int i = 0; i < ticks; ++i) {
+      queue->drain();
+      timer->advance(timer->Interval());
+      const bool waited = runner->Waiting();
+      queue->drain();  // a list that failed as a whole is tried again by the tick
+      std::string tick = "-";
+      if (screen->busy) {
+        EXPECT_FALSE(waited) << "tick " << i << " waited for its picture";
+        tick = std::string(fileNameOf(runner->CurrentFile())) + "|" + screen->loader.caption + "|" +
+               std::to_string(screen->animatedStyles.back()) + "|" +
+               std::to_string(timer->Interval());
+      }
+      shown.push_back(tick);
+      screen->finishTransition();
+    }
+    runner.reset();
+    return shown;
+  }
+};
+
+// The same random source gives the same show whether each picture is made at
+// its tick or while the one before it is shown.
+TEST_P(MadeAhead, ShowsWhatTheTickWouldChoose) {
+  const AheadCase &c = GetParam();
+  settings.ImageSequence = uint8_t(c.order);
+  settings.PictureList = c.list;
+  settings.ShowSplash = c.splash;
+  settings.SplashImage = "splash.jpg";
+  settings.Position = 3;
+  settings.ImageInterval = 2;
+  settings.UseEffects = ParseEffectList("3,5,8,13,");
+  missing = {"gone.jpg"};
+  ini.loadFromText(c.ini);
+  const auto atTheTick = play(false, 24);
+  const auto ahead = play(true, 24);
+  EXPECT_EQ(ahead, atTheTick);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shows, MadeAhead,
+    ::testing::Values(AheadCase{"InOrderWithSplash",
+                                0,
+                                {"a.jpg", "b.jpg", "c.jpg"},
+                                true,
+                                "[captions]\r\nb.jpg=Harbour\r\n[effects]\r\nc.jpg=40,\r\n"
+                                "[intervals]\r\na.jpg=7\r\n"},
+                      AheadCase{"ShuffleWithFailures",
+                                1,
+                                {"a.jpg", "gone.jpg", "bad.jpg", "d.jpg", "e.jpg"},
+                                false,
+                                "[effects]\r\nd.jpg=\r\n[intervals]\r\ne.jpg=9\r\n"},
+                      AheadCase{"ShuffleTwoPictures", 1, {"a.jpg", "b.jpg"}, true, ""},
+                      AheadCase{
+                          "FailedSplashThenList", 2, {"gone.jpg", "b.jpg", "c.jpg"}, false, ""},
+                      AheadCase{"NothingToShow", 0, {"gone.jpg", "bad.jpg"}, true, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A picture whose making failed while the one before it was shown is
+// skipped: the tick shows the entry after it at once.
+TEST_F(RunnerTest, PictureThatFailedAheadIsSkippedAtTheTick) {
+  auto queued = std::make_unique<QueuedWorker>();
+  auto queue = queued->queue;
+  worker = std::move(queued);
+  settings.ImageSequence = 0;
+  settings.PictureList = {"a.jpg", "bad.jpg", "c.jpg"};
+  start();
+  queue->drain();
+  timer->advance(100);
+  ASSERT_TRUE(screen->busy);
+  screen->finishTransition();
+  queue->drain();  // bad.jpg fails, c.jpg is made
+  EXPECT_EQ(shownFiles(),
+            (std::vector<std::string>{"/pics/a.jpg", "/pics/bad.jpg", "/pics/c.jpg"}));
+  const int ran = queue->ran;
+  timer->advance(timer->Interval());
+  ASSERT_TRUE(screen->busy);
+  EXPECT_EQ(runner->CurrentFile(), "/pics/c.jpg");
+  EXPECT_EQ(queue->ran, ran);
+}
+
+// The window gets its real size after the first picture was made: that
+// picture is made again for the control as it now is.
+TEST_F(RunnerTest, PictureMadeForAnotherLookIsMadeAgain) {
+  auto queued = std::make_unique<QueuedWorker>();
+  auto queue = queued->queue;
+  worker = std::move(queued);
+  settings.PictureList = {"a.jpg"};
+  start();
+  queue->drain();
+  screen->loader.width = 1920;
+  screen->color = 0x00405060;
+  timer->advance(100);
+  EXPECT_FALSE(screen->busy);
+  EXPECT_TRUE(runner->Waiting());
+  queue->drain();
+  ASSERT_TRUE(screen->busy);
+  // Made, made again, and the next one made ahead.
+  EXPECT_EQ(shownFiles(), std::vector<std::string>(3, "/pics/a.jpg"));
+  EXPECT_EQ(screen->shown.pixel(0, 0), gfx::Color(0x00405060));
 }
 
 TEST_F(RunnerTest, HugeDisplayTimeDoesNotWrapToANegativePeriod) {
