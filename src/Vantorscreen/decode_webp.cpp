@@ -120,8 +120,9 @@ Decoded decodeFirstFrame(std::span<const uint8_t> data, const DecodeOptions &opt
     throw DecodeError("WebP: corrupt animation");
   const int width = int(WebPDemuxGetI(d.demux, WEBP_FF_CANVAS_WIDTH));
   const int height = int(WebPDemuxGetI(d.demux, WEBP_FF_CANVAS_HEIGHT));
-  checkPictureSize(width, height);
   const gfx::Size frameSize{d.frame.width, d.frame.height};
+  // The canvas, and for the frame a BGRA image and libwebp's ARGB image.
+  checkPictureSize(width, height, 3, int64_t(frameSize.width) * frameSize.height * 8);
   if (d.frame.x_offset < 0 || d.frame.y_offset < 0 || frameSize.empty() ||
       d.frame.x_offset + frameSize.width > width || d.frame.y_offset + frameSize.height > height)
     throw DecodeError("WebP: frame outside the canvas");
@@ -148,15 +149,17 @@ Decoded decodeWebp(std::span<const uint8_t> data, const DecodeOptions &options) 
   if (header != VP8_STATUS_OK) throw DecodeError("WebP: " + statusText(header));
   if (config.input.has_animation) return decodeFirstFrame(data, options);
   const gfx::Size full{config.input.width, config.input.height};
-  // Lossless pictures are decoded whole at full size inside libwebp before
-  // any scaling, so the full size is what counts.
-  checkPictureSize(full.width, full.height);
   const gfx::Size size = decodeSize(full, options);
   if (size != full) {
     config.options.use_scaling = 1;
     config.options.scaled_width = size.width;
     config.options.scaled_height = size.height;
   }
+  // The bitmap, a BGRA image with alpha, and for a lossless picture
+  // libwebp's own full-size ARGB image, which it decodes before scaling.
+  const bool lossless = config.input.format != 1;
+  checkPictureSize(size.width, size.height, config.input.has_alpha ? 7 : 3,
+                   lossless ? int64_t(full.width) * full.height * 4 : 0);
   Decoded result;
   result.fullSize = full;
   result.bitmap = gfx::Bitmap(size.width, size.height);
