@@ -93,7 +93,7 @@ std::string makeFile(const FormatCase &c) {
   return file;
 }
 
-class PictureFormat_ : public testing::TestWithParam<FormatCase> {
+class FormatDecode : public testing::TestWithParam<FormatCase> {
  protected:
   void SetUp() override {
     for (const char *tool : {"cjxl", "heif-enc"})
@@ -102,7 +102,7 @@ class PictureFormat_ : public testing::TestWithParam<FormatCase> {
   }
 };
 
-TEST_P(PictureFormat_, MatchesAnIndependentDecoder) {
+TEST_P(FormatDecode, MatchesAnIndependentDecoder) {
   const FormatCase &c = GetParam();
   const std::string file = makeFile(c);
   gfx::Bitmap ours;
@@ -127,7 +127,7 @@ TEST_P(PictureFormat_, MatchesAnIndependentDecoder) {
 
 // Damaged copies of each made file: cut short at several places, and with
 // its second half overwritten.
-TEST_P(PictureFormat_, DamagedFilesAreRefused) {
+TEST_P(FormatDecode, DamagedFilesAreRefused) {
   const FormatCase &c = GetParam();
   const Bytes whole = test::readBytes(makeFile(c));
   ASSERT_GT(whole.size(), 64u);
@@ -154,7 +154,7 @@ TEST_P(PictureFormat_, DamagedFilesAreRefused) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, PictureFormat_, testing::ValuesIn(kFormats),
+INSTANTIATE_TEST_SUITE_P(Files, FormatDecode, testing::ValuesIn(kFormats),
                          [](const testing::TestParamInfo<FormatCase> &i) {
                            std::string n = i.param.name;
                            for (char &ch : n)
@@ -227,6 +227,12 @@ TEST(PictureFormatsHostile, HugeDeclaredSizesAreRefused) {
     }
     EXPECT_EQ(picture.pixel(1, 1), kOrange) << name;
   }
+}
+
+// The packer's folder scan takes the files the loader reads.
+TEST(PictureFormatsScan, NewExtensionsArePictures) {
+  for (const char *ext : {"webp", "heic", "heif", "hif", "avif", "jxl"})
+    EXPECT_TRUE(isPictureExtension(ext)) << ext;
 }
 
 TEST(PictureFormatsScaled, WebpIsDecodedAtTheTargetSize) {
