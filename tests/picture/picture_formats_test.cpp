@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "Vantorscreen/picture_composer.h"
 #include "Vantorscreen/picture_loader.h"
 #include "picture_test_util.h"
+#include "platform/cancel.h"
 
 namespace vantor {
 namespace {
@@ -123,6 +125,17 @@ TEST_P(FormatDecode, MatchesAnIndependentDecoder) {
   if (c.maxDiff > 2) {
     EXPECT_LE(d.p99, 2);
   }
+}
+
+// A load whose job is already cancelled stops at the decoder's first look
+// at the flag and leaves the picture as it was.
+TEST_P(FormatDecode, CancelledLoadStops) {
+  const std::string file = makeFile(GetParam());
+  const std::atomic<bool> cancelled{true};
+  const CancelScope scope(cancelled);
+  gfx::Bitmap picture(2, 2, kOrange);
+  EXPECT_THROW(LoadGraphicFile(picture, file, 0), Cancelled);
+  EXPECT_EQ(picture.pixel(1, 1), kOrange);
 }
 
 // Damaged copies of each made file: cut short at several places, and with
