@@ -7,9 +7,10 @@ set -euo pipefail
 build_pkgs=(cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libxcb1-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev zlib1g-dev libzip-dev
+  libwebp-dev libheif-dev libjxl-dev
   libmpg123-dev libsdl2-dev libsdl2-mixer-dev)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils imagemagick zip unzip lame mpg123 sox
+  xvfb xauth xdotool x11-utils imagemagick libjxl-tools libheif-examples zip unzip lame mpg123 sox
   fonts-dejavu-core fontconfig libvips-dev dbus-daemon
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
 demo_pkgs=(plasma-workspace-wallpapers)

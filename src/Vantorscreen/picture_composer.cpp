@@ -2,11 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <random>
+#include <set>
+#include <string_view>
 
 #include "Vantorscreen/decode.h"
 #include "Vantorscreen/picture_loader.h"
 #include "gfx/stretch.h"
+#include "platform/cancel.h"
 
 namespace vantor {
 
@@ -23,6 +29,18 @@ void tile(gfx::Bitmap &dst, const gfx::Bitmap &pattern) {
   for (int y = 0; y < dst.height(); y += pattern.height())
     for (int x = 0; x < dst.width(); x += pattern.width())
       gfx::copyRect(dst, {x, y}, pattern, pattern.rect());
+}
+
+// With VANTOR_DEBUG=1 in the environment, says on stderr which picture the
+// show skips and why; once a file, however often the show comes back to it.
+void reportSkipped(const std::string &fileName, const char *reason) {
+  const char *debug = std::getenv("VANTOR_DEBUG");
+  if (!debug || std::string_view(debug) != "1") return;
+  static std::mutex mutex;
+  static std::set<std::string> told;
+  const std::lock_guard lock(mutex);
+  if (told.insert(fileName).second)
+    std::fprintf(stderr, "vantor-saver: skipped %s: %s\n", fileName.c_str(), reason);
 }
 
 }  // namespace
@@ -100,7 +118,10 @@ bool PictureComposer::loadFromFile(const std::string &fileName) {
     if (!lastPicture) lastPicture = picture.size();
     enlarge();
     return true;
-  } catch (const std::exception &) {
+  } catch (const Cancelled &) {
+    return false;
+  } catch (const std::exception &e) {
+    reportSkipped(fileName, e.what());
     return false;
   }
 }

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "Vantorscreen/decode.h"
+#include "Vantorscreen/decode_formats.h"
 
 namespace vantor {
 
@@ -31,6 +32,9 @@ Decoded decodeAs(PictureFormat format, PictureSource &data, const DecodeOptions 
       return decodeWithQt(data, "pgm", opts);
     case PictureFormat::QtPbm:
       return decodeWithQt(data, "pbm", opts);
+    case PictureFormat::Webp:  // read through a mapping in LoadGraphicFile
+    case PictureFormat::Heif:
+    case PictureFormat::Jxl:
     case PictureFormat::Unreadable:
       break;
   }
@@ -49,6 +53,8 @@ PictureFormat generalLoaderFormat(const std::string &ext) {
       {"jpe", PictureFormat::Jpeg},  {"jfif", PictureFormat::Jpeg}, {"tif", PictureFormat::Tiff},
       {"tiff", PictureFormat::Tiff}, {"fax", PictureFormat::Tiff},  {"png", PictureFormat::Png},
       {"ppm", PictureFormat::QtPpm}, {"pgm", PictureFormat::QtPgm}, {"pbm", PictureFormat::QtPbm},
+      {"webp", PictureFormat::Webp}, {"heic", PictureFormat::Heif}, {"heif", PictureFormat::Heif},
+      {"hif", PictureFormat::Heif},  {"avif", PictureFormat::Heif}, {"jxl", PictureFormat::Jxl},
   };
   auto it = table.find(ext);
   return it == table.end() ? PictureFormat::Unreadable : it->second;
@@ -88,6 +94,11 @@ LoadResult LoadGraphicFile(gfx::Bitmap &picture, const std::string &fileName, gf
   options.background = color;
   options.flatten = !(jpeg || ext == ".BMP");
   options.targetSize = targetSize;
+  if (isMappedFormat(format)) {
+    Decoded decoded = decodeMappedFile(format, fileName, options);
+    picture = std::move(decoded.bitmap);
+    return {true, decoded.fullSize};
+  }
   // The decoders read the file as they go: data after the picture's own
   // (padding, a second page) is never read, however large the file.
   PictureSource source(fileName);

@@ -12,7 +12,21 @@ namespace vantor {
 // Which of our decoders reads a file of the given extension (lower case,
 // without the dot) in the general loader; Unreadable for extensions of no
 // format and for formats that no library of ours reads.
-enum class PictureFormat { Unreadable, Jpeg, Png, Gif, Tiff, QtBmp, QtIco, QtPpm, QtPgm, QtPbm };
+enum class PictureFormat {
+  Unreadable,
+  Jpeg,
+  Png,
+  Gif,
+  Tiff,
+  QtBmp,
+  QtIco,
+  QtPpm,
+  QtPgm,
+  QtPbm,
+  Webp,
+  Heif,
+  Jxl
+};
 PictureFormat generalLoaderFormat(const std::string &lowerExtension);
 
 // Whether LoadGraphicFile reads files of the given extension (lower case,

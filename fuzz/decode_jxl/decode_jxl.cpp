@@ -1,0 +1,16 @@
+// Any bytes given to the JPEG XL decoder either decode or raise DecodeError.
+#include <cstddef>
+#include <cstdint>
+
+#include "Vantorscreen/decode_formats.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  vantor::DecodeOptions options;
+  options.background = 0x00804020;
+  options.targetSize = [](gfx::Size full) { return gfx::Size{full.width / 3, full.height / 3}; };
+  try {
+    vantor::decodeJxl({data, size}, options);
+  } catch (const vantor::DecodeError &) {
+  }
+  return 0;
+}
