@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "../../tests/common/hostile_jpeg.h"
 #include "Vantorscreen/picture_composer.h"
 #include "Vantorscreen/picture_loader.h"
 #include "platform/cancel.h"
@@ -30,62 +31,14 @@
 #include <jpeglib.h>
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
+using vantor::test::Bytes;
+using vantor::test::progressiveGreyJpeg;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
 double msSince(Clock::time_point t) {
   return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
-
-void put(Bytes &out, uint8_t &acc, int &count, uint32_t value, int bits) {
-  for (int i = bits - 1; i >= 0; --i) {
-    acc = uint8_t(acc << 1 | ((value >> i) & 1));
-    if (++count == 8) {
-      out.push_back(acc);
-      if (acc == 0xFF) out.push_back(0);
-      acc = 0, count = 0;
-    }
-  }
-}
-
-void segment(Bytes &b, uint8_t marker, const Bytes &body) {
-  b.insert(b.end(), {0xFF, marker, uint8_t((body.size() + 2) >> 8), uint8_t(body.size() + 2)});
-  b.insert(b.end(), body.begin(), body.end());
-}
-
-// Mid-grey, one DC scan and `acScans` copies of one AC scan of end-of-band
-// runs (side at least 1024).
-Bytes progressiveGreyJpeg(int side, int acScans) {
-  const int64_t blocks = int64_t((side + 7) / 8) * ((side + 7) / 8);
-  Bytes b = {0xFF, 0xD8};
-  Bytes dqt(65, 1);
-  dqt[0] = 0;
-  segment(b, 0xDB, dqt);
-  segment(b, 0xC2,
-          {8, uint8_t(side >> 8), uint8_t(side), uint8_t(side >> 8), uint8_t(side), 1, 1, 0x11, 0});
-  Bytes dht = {0x00, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00};
-  segment(b, 0xC4, dht);
-  dht[0] = 0x10, dht[17] = 0xE0;
-  segment(b, 0xC4, dht);
-  segment(b, 0xDA, {1, 1, 0x00, 0, 0, 0});
-  uint8_t acc = 0;
-  int count = 0;
-  for (int64_t i = 0; i < blocks; ++i) put(b, acc, count, 0, 1);
-  if (count) put(b, acc, count, (1u << (8 - count)) - 1, 8 - count);
-  Bytes scan;
-  segment(scan, 0xDA, {1, 1, 0x00, 1, 63, 0});
-  for (int64_t left = blocks; left > 0;) {
-    const int64_t run = std::min<int64_t>(left, 32767);
-    put(scan, acc, count, 0, 1);
-    put(scan, acc, count, uint32_t(run - 16384), 14);
-    left -= run;
-  }
-  if (count) put(scan, acc, count, (1u << (8 - count)) - 1, 8 - count);
-  for (int i = 0; i < acScans; ++i) b.insert(b.end(), scan.begin(), scan.end());
-  b.insert(b.end(), {0xFF, 0xD9});
-  return b;
 }
 
 void write(const fs::path &file, const Bytes &b) {
