@@ -59,8 +59,9 @@ class PictureComposer {
   int captionX = 0;
   int captionY = 0;
   bool previewMode = false;
-  gfx::Color color = 0;  // the control's background colour
-  int width = 100;       // the control's client size
+  bool exifOrientation = true;  // pictures are turned as their EXIF block says
+  gfx::Color color = 0;         // the control's background colour
+  int width = 100;              // the control's client size
   int height = 100;
 
   // Results.
