@@ -59,10 +59,11 @@ class PictureComposer {
   int captionX = 0;
   int captionY = 0;
   bool previewMode = false;
-  bool exifOrientation = true;  // pictures are turned as their EXIF block says
-  gfx::Color color = 0;         // the control's background colour
-  int width = 100;              // the control's client size
+  gfx::Color color = 0;  // the control's background colour
+  int width = 100;       // the control's client size
   int height = 100;
+  // Pictures are turned upright as their EXIF block says.
+  bool exifOrientation = true;
 
   // Results.
   gfx::Bitmap picture;
