@@ -7,7 +7,7 @@ set -euo pipefail
 build_pkgs=(cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libxcb1-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev zlib1g-dev libzip-dev
-  libwebp-dev libheif-dev libjxl-dev
+  libwebp-dev libheif-dev libjxl-dev libexif-dev
   libmpg123-dev libsdl2-dev libsdl2-mixer-dev)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick libjxl-tools libheif-examples zip unzip lame mpg123 sox

@@ -53,8 +53,15 @@ struct DecodeOptions {
   // scaled down to, or an empty size when it is shown as it is. Decoders that
   // can decode at a reduced scale (JPEG) stay at least as large as the answer.
   std::function<gfx::Size(gfx::Size)> targetSize;
+  // Whether a picture is turned upright by the orientation its EXIF block
+  // records (JPEG, WebP). Off for files whose pixels were already turned
+  // but still carry the camera's tag.
+  bool exifOrientation = true;
 };
 
+// With the orientation applied, bitmap and fullSize are upright: a picture
+// turned a quarter has its width and height exchanged, and targetSize is
+// asked with the upright size.
 struct Decoded {
   gfx::Bitmap bitmap;
   gfx::Size fullSize;  // the picture's own size; larger than bitmap when reduced

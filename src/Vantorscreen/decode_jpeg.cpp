@@ -5,9 +5,12 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "Vantorscreen/decode.h"
+#include "Vantorscreen/exif_orientation.h"
+#include "gfx/orient.h"
 #include "platform/cancel.h"
 
 // jpeglib.h needs size_t and FILE declared first.
@@ -180,31 +183,64 @@ void readRows(Session &s, gfx::Bitmap &bitmap) {
   if (!ok) fail(s);
 }
 
-}  // namespace
+// The orientation recorded in the file's EXIF marker, 1 when it has none.
+// The APP1 markers were kept by jpeg_save_markers; an XMP block shares the
+// marker number and is passed over by its header.
+int orientationOf(const Session &s) {
+  for (jpeg_saved_marker_ptr m = s.cinfo.marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 6) continue;
+    if (std::memcmp(m->data, "Exif\0\0", 6) != 0) continue;
+    return exifOrientation({m->data, m->data_length});
+  }
+  return 1;
+}
 
-Decoded decodeJpeg(PictureSource &source, const DecodeOptions &options) {
-  if (source.size() == 0) throw DecodeError("JPEG: no data");
+// Decodes as stored, without turning; `orientation` receives the file's.
+Decoded decodeStored(PictureSource &source, const DecodeOptions &options, int &orientation) {
   Session s(source);
   j_decompress_ptr c = &s.cinfo;
+  if (options.exifOrientation) jpeg_save_markers(c, JPEG_APP0 + 1, 0xFFFF);
   if (!guarded(s, [c] { jpeg_read_header(c, TRUE); })) fail(s);
   const gfx::Size full{int(c->image_width), int(c->image_height)};
   if (full.empty()) throw DecodeError("JPEG: picture has no pixels");
+  orientation = options.exifOrientation ? orientationOf(s) : 1;
   const bool cmyk = c->jpeg_color_space == JCS_CMYK || c->jpeg_color_space == JCS_YCCK;
   c->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-  if (options.targetSize) chooseScale(s, options.targetSize(full));
+  // The target is for the upright picture; the scale is chosen on the
+  // stored sides it corresponds to.
+  if (options.targetSize) {
+    const gfx::Size target = options.targetSize(gfx::orientedSize(full, orientation));
+    chooseScale(s, gfx::orientedSize(target, orientation));
+  }
   if (!guarded(s, [c] { jpeg_calc_output_dimensions(c); })) fail(s);
   // The limit is on the pixels decoded, after the reduction. What the
   // bitmap leaves of the budget is libjpeg's: the coefficients of a
   // progressive file are kept whole at full size, 128 bytes a block, and
-  // a file that needs more is refused when they are allocated.
+  // a file that needs more is refused when they are allocated. A turned
+  // picture needs a second bitmap, made once libjpeg has let go of its
+  // memory.
   const int64_t bitmapBytes = int64_t(c->output_width) * c->output_height * 3;
-  checkPictureSize(c->output_width, c->output_height, 3, kMaxDecodeBytes / 16);
+  const bool turned = orientation != 1;
+  checkPictureSize(c->output_width, c->output_height, turned ? 6 : 3, kMaxDecodeBytes / 16);
   c->mem->max_memory_to_use = long(kMaxDecodeBytes - bitmapBytes);
   if (!guarded(s, [c] { jpeg_start_decompress(c); })) fail(s);
   Decoded result;
   result.fullSize = full;
   result.bitmap = gfx::Bitmap(int(c->output_width), int(c->output_height));
   readRows(s, result.bitmap);
+  return result;
+}
+
+}  // namespace
+
+Decoded decodeJpeg(PictureSource &source, const DecodeOptions &options) {
+  if (source.size() == 0) throw DecodeError("JPEG: no data");
+  int orientation = 1;
+  Decoded result = decodeStored(source, options, orientation);
+  if (orientation != 1) {
+    result.bitmap = gfx::oriented(result.bitmap, orientation);
+    result.fullSize = gfx::orientedSize(result.fullSize, orientation);
+  }
   return result;
 }
 

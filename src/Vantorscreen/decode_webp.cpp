@@ -12,6 +12,8 @@
 #include <string>
 
 #include "Vantorscreen/decode_formats.h"
+#include "Vantorscreen/exif_orientation.h"
+#include "gfx/orient.h"
 #include "platform/cancel.h"
 
 namespace vantor {
@@ -65,10 +67,13 @@ void decodeInto(std::span<const uint8_t> data, WebPDecoderConfig &config, WEBP_C
   if (status != VP8_STATUS_OK) throw DecodeError("WebP: " + statusText(status));
 }
 
-// The size the picture is decoded at: the target when it is smaller.
-gfx::Size decodeSize(gfx::Size full, const DecodeOptions &options) {
+// The size the picture is decoded at: the target when it is smaller. The
+// target is asked for the upright picture and turned back to the stored
+// sides.
+gfx::Size decodeSize(gfx::Size full, const DecodeOptions &options, int orientation) {
   if (!options.targetSize) return full;
-  const gfx::Size t = options.targetSize(full);
+  const gfx::Size t =
+      gfx::orientedSize(options.targetSize(gfx::orientedSize(full, orientation)), orientation);
   if (t.empty() || t.width > full.width || t.height > full.height) return full;
   return t;
 }
@@ -104,15 +109,38 @@ void decodeOnto(std::span<const uint8_t> data, WebPDecoderConfig &config, bool a
 struct Demuxer {
   WebPDemuxer *demux = nullptr;
   WebPIterator frame{};
+  WebPChunkIterator chunk{};
   ~Demuxer() {
+    WebPDemuxReleaseChunkIterator(&chunk);
     WebPDemuxReleaseIterator(&frame);
     if (demux) WebPDemuxDelete(demux);
   }
 };
 
+// The orientation in the file's EXIF chunk, 1 when it has none. The demuxer
+// only walks the chunk headers, so asking costs next to nothing.
+int orientationOf(std::span<const uint8_t> data, const DecodeOptions &options) {
+  if (!options.exifOrientation) return 1;
+  const WebPData whole{data.data(), data.size()};
+  Demuxer d;
+  d.demux = WebPDemux(&whole);
+  if (!d.demux || !(WebPDemuxGetI(d.demux, WEBP_FF_FORMAT_FLAGS) & EXIF_FLAG)) return 1;
+  if (!WebPDemuxGetChunk(d.demux, "EXIF", 1, &d.chunk)) return 1;
+  return exifOrientation({d.chunk.chunk.bytes, d.chunk.chunk.size});
+}
+
+// Turns a decoded picture upright.
+Decoded turned(Decoded decoded, int orientation) {
+  if (orientation == 1) return decoded;
+  decoded.bitmap = gfx::oriented(decoded.bitmap, orientation);
+  decoded.fullSize = gfx::orientedSize(decoded.fullSize, orientation);
+  return decoded;
+}
+
 // An animation's first frame on its canvas; what the frame leaves uncovered
 // shows the background colour.
-Decoded decodeFirstFrame(std::span<const uint8_t> data, const DecodeOptions &options) {
+Decoded decodeFirstFrame(std::span<const uint8_t> data, const DecodeOptions &options,
+                         int orientation) {
   const WebPData whole{data.data(), data.size()};
   Demuxer d;
   d.demux = WebPDemux(&whole);
@@ -121,8 +149,10 @@ Decoded decodeFirstFrame(std::span<const uint8_t> data, const DecodeOptions &opt
   const int width = int(WebPDemuxGetI(d.demux, WEBP_FF_CANVAS_WIDTH));
   const int height = int(WebPDemuxGetI(d.demux, WEBP_FF_CANVAS_HEIGHT));
   const gfx::Size frameSize{d.frame.width, d.frame.height};
-  // The canvas, and for the frame a BGRA image and libwebp's ARGB image.
-  checkPictureSize(width, height, 3, int64_t(frameSize.width) * frameSize.height * 8);
+  // The canvas (twice when turned), and for the frame a BGRA image and
+  // libwebp's ARGB image.
+  checkPictureSize(width, height, orientation == 1 ? 3 : 6,
+                   int64_t(frameSize.width) * frameSize.height * 8);
   if (d.frame.x_offset < 0 || d.frame.y_offset < 0 || frameSize.empty() ||
       d.frame.x_offset + frameSize.width > width || d.frame.y_offset + frameSize.height > height)
     throw DecodeError("WebP: frame outside the canvas");
@@ -147,24 +177,28 @@ Decoded decodeWebp(std::span<const uint8_t> data, const DecodeOptions &options) 
   if (!WebPInitDecoderConfig(&config)) throw DecodeError("WebP: library mismatch");
   const VP8StatusCode header = WebPGetFeatures(data.data(), data.size(), &config.input);
   if (header != VP8_STATUS_OK) throw DecodeError("WebP: " + statusText(header));
-  if (config.input.has_animation) return decodeFirstFrame(data, options);
+  const int orientation = orientationOf(data, options);
+  if (config.input.has_animation)
+    return turned(decodeFirstFrame(data, options, orientation), orientation);
   const gfx::Size full{config.input.width, config.input.height};
-  const gfx::Size size = decodeSize(full, options);
+  const gfx::Size size = decodeSize(full, options, orientation);
   if (size != full) {
     config.options.use_scaling = 1;
     config.options.scaled_width = size.width;
     config.options.scaled_height = size.height;
   }
-  // The bitmap, a BGRA image with alpha, and for a lossless picture
-  // libwebp's own full-size ARGB image, which it decodes before scaling.
+  // The bitmap (twice when turned), a BGRA image with alpha, and for a
+  // lossless picture libwebp's own full-size ARGB image, which it decodes
+  // before scaling.
   const bool lossless = config.input.format != 1;
-  checkPictureSize(size.width, size.height, config.input.has_alpha ? 7 : 3,
+  checkPictureSize(size.width, size.height,
+                   (config.input.has_alpha ? 7 : 3) + (orientation == 1 ? 0 : 3),
                    lossless ? int64_t(full.width) * full.height * 4 : 0);
   Decoded result;
   result.fullSize = full;
   result.bitmap = gfx::Bitmap(size.width, size.height);
   decodeOnto(data, config, config.input.has_alpha, result.bitmap, 0, 0, size, options);
-  return result;
+  return turned(std::move(result), orientation);
 }
 
 }  // namespace vantor

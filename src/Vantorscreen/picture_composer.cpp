@@ -109,8 +109,9 @@ gfx::Size PictureComposer::decodeTarget(gfx::Size full) const {
 
 bool PictureComposer::loadFromFile(const std::string &fileName) {
   try {
-    const LoadResult r = LoadGraphicFile(picture, fileName, color,
-                                         [this](gfx::Size full) { return decodeTarget(full); });
+    const LoadResult r = LoadGraphicFile(
+        picture, fileName, color, [this](gfx::Size full) { return decodeTarget(full); },
+        exifOrientation);
     fit(r.loaded ? r.fullSize : picture.size());
     pictureArea = picture.rect();
     composeOnBackground();

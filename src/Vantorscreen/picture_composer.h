@@ -62,6 +62,8 @@ class PictureComposer {
   gfx::Color color = 0;  // the control's background colour
   int width = 100;       // the control's client size
   int height = 100;
+  // Pictures are turned upright as their EXIF block says.
+  bool exifOrientation = true;
 
   // Results.
   gfx::Bitmap picture;

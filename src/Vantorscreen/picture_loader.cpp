@@ -75,7 +75,8 @@ std::string upperExtension(const std::string &fileName) {
 }
 
 LoadResult LoadGraphicFile(gfx::Bitmap &picture, const std::string &fileName, gfx::Color color,
-                           const std::function<gfx::Size(gfx::Size)> &targetSize) {
+                           const std::function<gfx::Size(gfx::Size)> &targetSize,
+                           bool exifOrientation) {
   const std::string ext = upperExtension(fileName);
   const bool jpeg = ext == ".JPG" || ext == ".JPEG";
   PictureFormat format = PictureFormat::Jpeg;
@@ -94,6 +95,7 @@ LoadResult LoadGraphicFile(gfx::Bitmap &picture, const std::string &fileName, gf
   options.background = color;
   options.flatten = !(jpeg || ext == ".BMP");
   options.targetSize = targetSize;
+  options.exifOrientation = exifOrientation;
   if (isMappedFormat(format)) {
     Decoded decoded = decodeMappedFile(format, fileName, options);
     picture = std::move(decoded.bitmap);

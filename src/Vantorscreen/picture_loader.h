@@ -50,7 +50,10 @@ struct LoadResult {
 // calling thread's job is cancelled) and leaves `picture` as it is. `targetSize`, when given, is
 // asked with the picture's full size for the size it will be scaled down to; a JPEG is then decoded
 // at a reduced scale that still covers that size, and fullSize tells the size it has.
+// With `exifOrientation`, a picture whose EXIF block records an orientation is
+// turned upright as it loads, and fullSize and targetSize are the upright ones.
 LoadResult LoadGraphicFile(gfx::Bitmap &picture, const std::string &fileName, gfx::Color color,
-                           const std::function<gfx::Size(gfx::Size)> &targetSize = {});
+                           const std::function<gfx::Size(gfx::Size)> &targetSize = {},
+                           bool exifOrientation = true);
 
 }  // namespace vantor

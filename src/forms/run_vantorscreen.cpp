@@ -154,6 +154,7 @@ void TRunVantorscreen::ApplySettings() {
   ShowScreen &s = *screen_;
   if (context_.setMediaPlayerMp3) context_.setMediaPlayerMp3(set.MediaPlayerMp3);
   s.Loader().fitMode = set.ImageSize;
+  s.Loader().exifOrientation = set.ExifOrientation;
   s.SetColor(gfx::Color(set.BackgroundColor));
   if (auto speed = transitions::speedForSetting(set.EffectSpeed2)) {
     s.SetStep(uint16_t(speed->step));

@@ -136,6 +136,7 @@ const Key kKeys[] = {
     {"Set", "Build_ShowInstallLicense", &S::Build_ShowInstallLicense},
     {"Set", "Build_ReadmeText", &S::Build_ReadmeText},
     {"Set", "Build_LicenseText", &S::Build_LicenseText},
+    {"Set", "ExifOrientation", &S::ExifOrientation},
 };
 
 // The keys that a save writes, in the order it writes them.
@@ -157,7 +158,7 @@ const char *const kSavedKeys[] = {
     "Build_DisableSetupPrompt", "NoUserSetting", "Build_ReadmeText", "Back_Mode_UseColor",
     "Back_Image_UseTiled", "Back_Image_Filename", "Back_Image_Path", "MediaPlayerMp3",
     "TransparentMode", "TransparentModeColor", "ShowSplash", "SplashImage", "ImageSameMonitor",
-    "FlashSameMonitor", "VideoSameMonitor", "WebSameMonitor"};
+    "FlashSameMonitor", "VideoSameMonitor", "WebSameMonitor", "ExifOrientation"};
 
 const Key &keyNamed(const char *name) {
   for (const Key &k : kKeys)

@@ -124,6 +124,9 @@ struct TSaverSetting {
   bool Build_ShowInstallLicense = false;
   std::string Build_ReadmeText;
   std::string Build_LicenseText;
+  // Pictures are turned upright by their EXIF orientation; off for files
+  // whose pixels were turned already but kept the camera's tag.
+  bool ExifOrientation = true;
 };
 
 class IniFile;

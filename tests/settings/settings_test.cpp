@@ -164,11 +164,13 @@ TEST(Settings, DefaultsAndMalformedValues) {
   EXPECT_EQ(s.ImageSequence, 1);
   EXPECT_EQ(s.Back_Image_Path, "/opt/support/background/");
   EXPECT_EQ(s.UseEffects.count(), 105u);
+  EXPECT_TRUE(s.ExifOrientation);
 }
 
 TEST(Settings, SaveWritesTheDialogKeysAndLeavesTheRest) {
   IniFile ini;
-  ini.loadFromText("[Set]\nuseeffects=5,\nAuthor=Ann\nBuild_BannerURL=x\n[zippos]\na_1=1\n");
+  ini.loadFromText(
+      "[Set]\nuseeffects=5,\nAuthor=Ann\nBuild_BannerURL=x\nExifOrientation=0\n[zippos]\na_1=1\n");
   TSaverSetting s;
   LoadSettings(s, ini, "/s/");
   s.ImageInterval = 12;
@@ -185,6 +187,14 @@ TEST(Settings, SaveWritesTheDialogKeysAndLeavesTheRest) {
   const std::string text = ini.toText();
   EXPECT_LT(text.find("ImageSize=0"), text.find("ImageSequence=1"));
   EXPECT_LT(text.find("ImageSequence=1"), text.find("AllowReverseTransition=0"));
+  EXPECT_FALSE(s.ExifOrientation);
+  EXPECT_EQ(ini.readString("Set", "ExifOrientation", ""), "0");
+  // A file without the key gets it after all the others.
+  IniFile fresh;
+  StoreSettings(TSaverSetting{}, fresh);
+  const std::string freshText = fresh.toText();
+  ASSERT_NE(freshText.find("ExifOrientation=1"), std::string::npos);
+  EXPECT_LT(freshText.find("WebSameMonitor=1"), freshText.find("ExifOrientation=1"));
 }
 
 TEST(Registry, ParsesFormatsAndSkipsUnreadableLines) {
