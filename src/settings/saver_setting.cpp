@@ -158,7 +158,7 @@ const char *const kSavedKeys[] = {
     "Build_DisableSetupPrompt", "NoUserSetting", "Build_ReadmeText", "Back_Mode_UseColor",
     "Back_Image_UseTiled", "Back_Image_Filename", "Back_Image_Path", "MediaPlayerMp3",
     "TransparentMode", "TransparentModeColor", "ShowSplash", "SplashImage", "ImageSameMonitor",
-    "FlashSameMonitor", "VideoSameMonitor", "WebSameMonitor", "ExifOrientation"};
+    "FlashSameMonitor", "VideoSameMonitor", "WebSameMonitor"};
 
 const Key &keyNamed(const char *name) {
   for (const Key &k : kKeys)
