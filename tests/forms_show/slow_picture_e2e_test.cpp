@@ -163,9 +163,10 @@ TEST_P(SlowPicture, KeyWhileThePictureIsMadeEndsTheShowAtOnce) {
     started = "big.jpg";
   }
   saver.start({"/s"});
-  if (!started.empty())
+  if (!started.empty()) {
     ASSERT_TRUE(waitUntil([&] { return inWorkFolder(started) || saver.finished(); }, 20s))
         << "the picture was never taken out of the package";
+  }
   ASSERT_FALSE(saver.finished());
   ASSERT_TRUE(waitUntil([&] { return !saver.visibleWindows().empty(); }, 10s));
   ASSERT_EQ(run("DISPLAY=" + x->display() + " xdotool key a"), 0);
