@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QThread>
+#include <vector>
 
 #include "gfx/qimage_view.h"
 
@@ -73,7 +74,17 @@ bool VantorscreenWidget::onMainThread() const {
 
 void VantorscreenWidget::paintEvent(QPaintEvent *event) {
   if (control_.Painting()) return;
-  control_.HandlePaint();
+  // Only the region of the event is composed and drawn: during a transition
+  // that is the part of the picture the frame changed.
+  const QRect area = event->region().boundingRect().intersected(rect());
+  std::vector<gfx::Rect> parts;
+  if (control_.TransparentMode) {
+    parts.push_back(gfx::Rect::fromXYWH(area.x(), area.y(), area.width(), area.height()));
+  } else {
+    for (const QRect &r : event->region())
+      parts.push_back(gfx::Rect::fromXYWH(r.x(), r.y(), r.width(), r.height()));
+  }
+  control_.HandlePaint(parts);
   pending_ -= event->region();
   const gfx::Bitmap &buffer = control_.BackBuffer();
   if (buffer.empty()) return;
@@ -84,7 +95,6 @@ void VantorscreenWidget::paintEvent(QPaintEvent *event) {
     return;
   }
   // Pixels of the transparent colour are not drawn; the parent shows there.
-  const QRect area = event->region().boundingRect().intersected(rect());
   QImage keyed = view.copy(area).convertToFormat(QImage::Format_ARGB32);
   const gfx::Color key = control_.TransparentColor;
   const QRgb keyRgb = qRgb(gfx::redOf(key), gfx::greenOf(key), gfx::blueOf(key));
