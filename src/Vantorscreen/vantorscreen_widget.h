@@ -3,6 +3,7 @@
 // that presents the control's back buffer and runs the animation thread's
 // calls on the GUI thread.
 
+#include <QImage>
 #include <QRegion>
 #include <QWidget>
 
@@ -38,6 +39,7 @@ class VantorscreenWidget : public QWidget, public ControlHost {
   QtCaptionText captionText_;  // captions are drawn with Qt's text
   TVantorscreen control_;
   QRegion pending_;  // invalidated, not yet painted
+  QImage band_;      // rows of the back buffer in the window system's format
 };
 
 }  // namespace vantor
