@@ -70,7 +70,7 @@ VantorscreenWidget::VantorscreenWidget(QWidget *parent) : QWidget(parent), contr
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   control_.Loader().captionText = &captionText_;
-  syncBounds();
+  SyncBounds();
 }
 
 VantorscreenWidget::~VantorscreenWidget() {
@@ -88,16 +88,16 @@ void VantorscreenWidget::SetTransparency(bool on, gfx::Color key) {
   update();
 }
 
-void VantorscreenWidget::syncBounds() {
+void VantorscreenWidget::SyncBounds() {
   const QRect g = geometry();
   control_.SetBounds(gfx::Rect::fromXYWH(g.x(), g.y(), g.width(), g.height()));
 }
 
 void VantorscreenWidget::resizeEvent(QResizeEvent *) {
-  syncBounds();
+  SyncBounds();
 }
 void VantorscreenWidget::moveEvent(QMoveEvent *) {
-  syncBounds();
+  SyncBounds();
 }
 
 void VantorscreenWidget::invalidate(gfx::Rect r) {

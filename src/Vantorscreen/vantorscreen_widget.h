@@ -20,6 +20,10 @@ class VantorscreenWidget : public QWidget, public ControlHost {
   TVantorscreen &control() { return control_; }
   // Transparent mode: pixels of `key` show the parent window beneath.
   void SetTransparency(bool on, gfx::Color key);
+  // Gives the control this widget's geometry. Resizing and moving call it;
+  // a hidden widget receives those events only when it is shown, so whoever
+  // places it while hidden calls it too.
+  void SyncBounds();
 
   // ControlHost
   void invalidate(gfx::Rect parentRect) override;
@@ -34,8 +38,6 @@ class VantorscreenWidget : public QWidget, public ControlHost {
   void moveEvent(QMoveEvent *event) override;
 
  private:
-  void syncBounds();
-
   QtCaptionText captionText_;  // captions are drawn with Qt's text
   TVantorscreen control_;
   QRegion pending_;  // invalidated, not yet painted

@@ -96,9 +96,13 @@ class ThreadPictureWorker : public PictureWorker {
 // Keeps the control's widget over the whole client area of its host.
 class ClientAligner : public QObject {
  public:
-  ClientAligner(QWidget *host, QWidget *child) : QObject(child), host_(host), child_(child) {
+  ClientAligner(QWidget *host, VantorscreenWidget *child)
+      : QObject(child), host_(host), child_(child) {
     host->installEventFilter(this);
     child->setGeometry(host->rect());
+    // A host not shown yet sends no resize: the first picture, made before
+    // the window shows, is made for this size.
+    child->SyncBounds();
   }
   bool eventFilter(QObject *watched, QEvent *event) override {
     if (watched == host_ && event->type() == QEvent::Resize) child_->setGeometry(host_->rect());
@@ -107,7 +111,7 @@ class ClientAligner : public QObject {
 
  private:
   QWidget *host_;
-  QWidget *child_;
+  VantorscreenWidget *child_;
 };
 
 class ControlShowScreen : public ShowScreen {
