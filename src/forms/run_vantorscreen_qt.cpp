@@ -71,11 +71,14 @@ class ThreadPictureWorker : public PictureWorker {
     // The runner starts a job only once the last one has handed its result
     // over, so this join finds the thread at its end.
     if (thread_.joinable()) thread_.join();
-    thread_ = std::thread([this, job = std::move(job), done = std::move(done)] {
+    const bool first = !started_;
+    started_ = true;
+    thread_ = std::thread([this, first, job = std::move(job), done = std::move(done)] {
       // The next picture is made while a transition runs, whose frames are
       // drawn on the window thread: they go first. Failing that, the job
-      // only competes on equal terms.
-      setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), kJobNice);
+      // only competes on equal terms. The first picture has no frames
+      // before it to yield to, and the start of the show waits for it.
+      if (!first) setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), kJobNice);
       auto result = std::make_shared<PreparedPicture>();
       {
         CancelScope scope(cancel_);
@@ -90,6 +93,7 @@ class ThreadPictureWorker : public PictureWorker {
  private:
   QObject receiver_;  // lives on the window thread, where it was made
   std::atomic<bool> cancel_{false};
+  bool started_ = false;
   std::thread thread_;
 };
 
