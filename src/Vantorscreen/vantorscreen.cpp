@@ -261,52 +261,99 @@ void TCustomVantorscreen::InvalidatePictureArea(gfx::Rect q) {
 
 void TCustomVantorscreen::TileDraw(gfx::Bitmap &target, const gfx::Bitmap &tile,
                                    gfx::Rect r) const {
+  TileDraw(target, tile, r, target.rect());
+}
+
+void TCustomVantorscreen::TileDraw(gfx::Bitmap &target, const gfx::Bitmap &tile, gfx::Rect r,
+                                   gfx::Rect clip) const {
   if (tile.empty()) return;
   const int gw = tile.width(), gh = tile.height();
   const int rows = r.height() / gh, columns = r.width() / gw;
-  for (int i = 0; i <= rows; ++i)
-    for (int j = 0; j <= columns; ++j)
-      gfx::copyRect(target, {r.left + gw * j, r.top + gh * i}, tile, tile.rect());
+  // Tiles do not overlap, so those wholly outside the clip are skipped.
+  const int firstRow = std::max(0, (clip.top - r.top) / gh);
+  const int firstColumn = std::max(0, (clip.left - r.left) / gw);
+  for (int i = firstRow; i <= rows && r.top + gh * i < clip.bottom; ++i)
+    for (int j = firstColumn; j <= columns && r.left + gw * j < clip.right; ++j) {
+      const gfx::Rect at = gfx::Rect::fromXYWH(r.left + gw * j, r.top + gh * i, gw, gh);
+      const gfx::Rect part = at.intersected(clip);
+      if (!part.empty())
+        gfx::copyRect(target, part.topLeft(), tile, part.translated(-at.left, -at.top));
+    }
 }
 
 void TCustomVantorscreen::Paint() {
   const gfx::Rect client = ClientRect();
-  if (backBuffer_.size() != client.size()) backBuffer_.resize(client.width(), client.height());
+  Paint(std::span<const gfx::Rect>(&client, 1));
+}
+
+void TCustomVantorscreen::Paint(std::span<const gfx::Rect> area) {
+  const gfx::Rect client = ClientRect();
+  const bool resized = backBuffer_.size() != client.size();
+  if (resized) backBuffer_.resize(client.width(), client.height());
   ScreenUse use(screenInUse_);
-  // The background only shows where the picture does not cover the client.
-  const bool covered = !screen_.empty() && !stretch_ && bgPicture_.empty() &&
-                       pictureRect_.intersected(client) == client;
-  if (!covered) backBuffer_.fill(color_);
+  const bool stretched = (!screen_.empty() && stretch_) ||
+                         (!bgPicture_.empty() && bgMode_ == BackgroundMode::Stretched);
+  if (resized || stretched) {
+    ComposeArea(client);
+    return;
+  }
+  for (const gfx::Rect &r : area) {
+    const gfx::Rect inside = r.intersected(client);
+    if (!inside.empty()) ComposeArea(inside);
+  }
+}
+
+// Composes the client rectangle `r` of the back buffer. Stretched parts are
+// drawn whole, so they are only composed with `r` the whole client.
+void TCustomVantorscreen::ComposeArea(gfx::Rect r) {
+  const gfx::Rect client = ClientRect();
+  // The background only shows where the picture does not cover the area.
+  const bool covered =
+      !screen_.empty() && !stretch_ && bgPicture_.empty() && pictureRect_.intersected(r) == r;
+  if (!covered) backBuffer_.fillRect(r, color_);
   if (!bgPicture_.empty()) {
     switch (bgMode_) {
       case BackgroundMode::Tiled:
-        TileDraw(backBuffer_, bgPicture_, client);
+        TileDraw(backBuffer_, bgPicture_, client, r);
         break;
       case BackgroundMode::Stretched:
         gfx::stretchCopy(backBuffer_, client, bgPicture_, bgPicture_.rect());
         break;
-      case BackgroundMode::Centered:
-        gfx::copyRect(backBuffer_,
-                      {(client.width() - bgPicture_.width()) / 2,
-                       (client.height() - bgPicture_.height()) / 2},
-                      bgPicture_, bgPicture_.rect());
+      case BackgroundMode::Centered: {
+        const gfx::Rect at = gfx::Rect::fromXYWH((client.width() - bgPicture_.width()) / 2,
+                                                 (client.height() - bgPicture_.height()) / 2,
+                                                 bgPicture_.width(), bgPicture_.height());
+        const gfx::Rect part = at.intersected(r);
+        if (!part.empty())
+          gfx::copyRect(backBuffer_, part.topLeft(), bgPicture_,
+                        part.translated(-at.left, -at.top));
         break;
+      }
       case BackgroundMode::None:
         break;
     }
   }
   if (screen_.empty()) return;
-  if (!stretch_)
-    gfx::copyRect(backBuffer_, pictureRect_.topLeft(), screen_, screen_.rect());
-  else
+  if (stretch_) {
     gfx::stretchCopy(backBuffer_, StretchTarget(), screen_, screen_.rect());
+    return;
+  }
+  const gfx::Rect part = pictureRect_.intersected(r);
+  if (!part.empty())
+    gfx::copyRect(backBuffer_, part.topLeft(), screen_,
+                  part.translated(-pictureRect_.left, -pictureRect_.top));
 }
 
 void TCustomVantorscreen::HandlePaint() {
+  const gfx::Rect client = ClientRect();
+  HandlePaint(std::span<const gfx::Rect>(&client, 1));
+}
+
+void TCustomVantorscreen::HandlePaint(std::span<const gfx::Rect> area) {
   if (painting_ || !host_->onMainThread()) return;
   painting_ = true;
   try {
-    Paint();
+    Paint(area);
   } catch (...) {
     painting_ = false;
     throw;

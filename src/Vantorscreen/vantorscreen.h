@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -116,14 +117,20 @@ class TCustomVantorscreen {
   void ClearImage();
   void SetProgress(int value);
 
-  // Painting: composes the whole control into the back buffer.
+  // Painting: composes the whole control into the back buffer, or only the
+  // given client rectangles, outside which the buffer keeps what it held.
+  // A buffer that changes size, and every stretched part, is composed whole:
+  // a stretch samples by its whole target.
   void Paint();
+  void Paint(std::span<const gfx::Rect> area);
   const gfx::Bitmap &BackBuffer() const { return backBuffer_; }
   const gfx::Bitmap &ScreenBitmap() const { return screen_; }
   gfx::Rect PictureRect() const { return pictureRect_; }
   bool Painting() const { return painting_; }
-  // The paint message: ignored while painting or off the main thread.
+  // The paint message: ignored while painting or off the main thread. The
+  // area is the part of the client to repaint; without one, all of it.
   void HandlePaint();
+  void HandlePaint(std::span<const gfx::Rect> area);
 
   // The animation thread's pending call, run on the main thread.
   void runPendingCall() { caller_.runPending(); }
@@ -138,6 +145,8 @@ class TCustomVantorscreen {
   // ScreenBitmap coordinates), before the control's offset is added.
   gfx::Rect MapPictureArea(gfx::Rect q) const;
   void TileDraw(gfx::Bitmap &target, const gfx::Bitmap &tile, gfx::Rect r) const;
+  // The same, writing only inside `clip`.
+  void TileDraw(gfx::Bitmap &target, const gfx::Bitmap &tile, gfx::Rect r, gfx::Rect clip) const;
 
  private:
   class AnimateThread;
@@ -146,6 +155,7 @@ class TCustomVantorscreen {
   void BgPictureChanged();
   void SizeToPicture();
   void UpdatePictureRect();
+  void ComposeArea(gfx::Rect r);
   void InvalidateAll();
   void InvalidatePictureArea(gfx::Rect q);
   void PrepareTransition();

@@ -3,6 +3,7 @@
 // that presents the control's back buffer and runs the animation thread's
 // calls on the GUI thread.
 
+#include <QImage>
 #include <QRegion>
 #include <QWidget>
 
@@ -19,6 +20,10 @@ class VantorscreenWidget : public QWidget, public ControlHost {
   TVantorscreen &control() { return control_; }
   // Transparent mode: pixels of `key` show the parent window beneath.
   void SetTransparency(bool on, gfx::Color key);
+  // Gives the control this widget's geometry. Resizing and moving call it;
+  // a hidden widget receives those events only when it is shown, so whoever
+  // places it while hidden calls it too.
+  void SyncBounds();
 
   // ControlHost
   void invalidate(gfx::Rect parentRect) override;
@@ -33,11 +38,10 @@ class VantorscreenWidget : public QWidget, public ControlHost {
   void moveEvent(QMoveEvent *event) override;
 
  private:
-  void syncBounds();
-
   QtCaptionText captionText_;  // captions are drawn with Qt's text
   TVantorscreen control_;
   QRegion pending_;  // invalidated, not yet painted
+  QImage band_;      // rows of the back buffer in the window system's format
 };
 
 }  // namespace vantor

@@ -84,6 +84,11 @@ QRect TFullscreenForm::Placement() const {
 
 void TFullscreenForm::Start() {
   setGeometry(Placement());
+  // The runner makes its first picture on a worker from the moment it is
+  // made, so it is made here, sized to the placement: the picture is decoded
+  // while the window system maps the window. Nothing of it shows before the
+  // first tick, which comes after the window is shown and the music started.
+  CreateRunner();
   // One monitor (or the show on the primary only): the desktop's full-screen
   // state keeps panels away. Across monitors a window manager would fit a
   // full-screen window into one monitor and keep its panels over any other
@@ -119,13 +124,21 @@ void TFullscreenForm::FormShow() {
   SetTopmost(true);
   // --- Music starts here (the play list's own rules decide what plays). ---
   if (music_) music_->StartMusic();
-  if (runner_)
+  // The first show finds the runner that Start() made; a later one resumes
+  // the transition that hiding the window left.
+  if (shownBefore_ && runner_)
     runner_->FScreen().Animate();
   else
-    runner_ = CreateRunVantorscreen(this, false, engine_, [this](bool mp3) {
-      if (music_) music_->setMediaPlayerMp3(mp3);
-    });
+    CreateRunner();
+  shownBefore_ = true;
   runner_->FScreen().Refresh();
+}
+
+void TFullscreenForm::CreateRunner() {
+  if (runner_) return;
+  runner_ = CreateRunVantorscreen(this, false, engine_, [this](bool mp3) {
+    if (music_) music_->setMediaPlayerMp3(mp3);
+  });
 }
 
 bool TFullscreenForm::eventFilter(QObject *watched, QEvent *event) {

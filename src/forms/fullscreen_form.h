@@ -40,6 +40,7 @@ class TFullscreenForm : public QWidget, private FullscreenPlatform {
   void FormCreate();
   void FormShow();
   void FormClose();
+  void CreateRunner();
   void MouseTimerTimer() { rules_.MouseTimerTimer(); }
   bool SpansMonitors() const;
   QRect Placement() const;
@@ -59,6 +60,7 @@ class TFullscreenForm : public QWidget, private FullscreenPlatform {
   ScreenSaverInhibitor inhibitor_;
   bool handStarted_ = false;
   bool closed_ = false;
+  bool shownBefore_ = false;
 };
 
 // Makes the platform's cursor display count drive the pointer of every

@@ -71,11 +71,14 @@ class ThreadPictureWorker : public PictureWorker {
     // The runner starts a job only once the last one has handed its result
     // over, so this join finds the thread at its end.
     if (thread_.joinable()) thread_.join();
-    thread_ = std::thread([this, job = std::move(job), done = std::move(done)] {
+    const bool first = !started_;
+    started_ = true;
+    thread_ = std::thread([this, first, job = std::move(job), done = std::move(done)] {
       // The next picture is made while a transition runs, whose frames are
       // drawn on the window thread: they go first. Failing that, the job
-      // only competes on equal terms.
-      setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), kJobNice);
+      // only competes on equal terms. The first picture has no frames
+      // before it to yield to, and the start of the show waits for it.
+      if (!first) setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), kJobNice);
       auto result = std::make_shared<PreparedPicture>();
       {
         CancelScope scope(cancel_);
@@ -90,15 +93,20 @@ class ThreadPictureWorker : public PictureWorker {
  private:
   QObject receiver_;  // lives on the window thread, where it was made
   std::atomic<bool> cancel_{false};
+  bool started_ = false;
   std::thread thread_;
 };
 
 // Keeps the control's widget over the whole client area of its host.
 class ClientAligner : public QObject {
  public:
-  ClientAligner(QWidget *host, QWidget *child) : QObject(child), host_(host), child_(child) {
+  ClientAligner(QWidget *host, VantorscreenWidget *child)
+      : QObject(child), host_(host), child_(child) {
     host->installEventFilter(this);
     child->setGeometry(host->rect());
+    // A host not shown yet sends no resize: the first picture, made before
+    // the window shows, is made for this size.
+    child->SyncBounds();
   }
   bool eventFilter(QObject *watched, QEvent *event) override {
     if (watched == host_ && event->type() == QEvent::Resize) child_->setGeometry(host_->rect());
@@ -107,7 +115,7 @@ class ClientAligner : public QObject {
 
  private:
   QWidget *host_;
-  QWidget *child_;
+  VantorscreenWidget *child_;
 };
 
 class ControlShowScreen : public ShowScreen {

@@ -5,7 +5,10 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -272,4 +275,118 @@ TEST(Control, PictureAreaMappingAndTiles) {
   gfx::Bitmap target(10, 10, kGreen), tile(5, 5, kBlue);
   t.c.TileDraw(target, tile, {0, 0, 10, 10});
   EXPECT_EQ(target.pixel(9, 9), kBlue);  // two by two tiles cover it, plus clipped extras
+}
+
+namespace {
+
+// Paints as the show's widget does, composing only what was invalidated
+// since the last paint.
+class ComposingHost : public FakeHost {
+ public:
+  TVantorscreen *control = nullptr;
+  long long composed = 0;  // pixels composed, summed over the paints
+  void repaintNow() override {
+    std::vector<gfx::Rect> area;
+    const gfx::Rect b = control->Bounds();
+    for (const gfx::Rect &r : invalidated) {
+      area.push_back(r.translated(-b.left, -b.top));
+      composed += (long long)r.width() * r.height();
+    }
+    invalidated.clear();
+    control->HandlePaint(area);
+  }
+};
+
+gfx::Bitmap Pattern(int w, int h, int seed) {
+  gfx::Bitmap b(w, h, 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.setPixel(x, y, gfx::Color((x * 7 + y * 13 + seed) * 2654435761u));
+  return b;
+}
+
+enum class Layout { Plain, TiledBackground, CentredBackground };
+
+// What the client shows, worked out pixel by pixel: the picture as the screen
+// bitmap holds it, over the background picture, over the colour.
+gfx::Bitmap Expected(const TVantorscreen &c, Layout layout, const gfx::Bitmap &bg) {
+  gfx::Bitmap out(c.Width(), c.Height(), 0);
+  const gfx::Rect pictureRect = c.PictureRect();
+  const gfx::Rect centred = gfx::Rect::fromXYWH(
+      (c.Width() - bg.width()) / 2, (c.Height() - bg.height()) / 2, bg.width(), bg.height());
+  for (int y = 0; y < c.Height(); ++y)
+    for (int x = 0; x < c.Width(); ++x) {
+      gfx::Color v = c.Color();
+      if (pictureRect.contains({x, y}))
+        v = c.ScreenBitmap().pixel(x - pictureRect.left, y - pictureRect.top);
+      else if (layout == Layout::TiledBackground)
+        v = bg.pixel(x % bg.width(), y % bg.height());
+      else if (layout == Layout::CentredBackground && centred.contains({x, y}))
+        v = bg.pixel(x - centred.left, y - centred.top);
+      out.setPixel(x, y, v);
+    }
+  return out;
+}
+
+bool SamePixels(const gfx::Bitmap &x, const gfx::Bitmap &y) {
+  if (x.size() != y.size()) return false;
+  for (int row = 0; row < x.height(); ++row)
+    if (std::memcmp(x.row(row), y.row(row), size_t(x.width()) * 3) != 0) return false;
+  return true;
+}
+
+}  // namespace
+
+// Every frame of a transition, composed from the rectangles invalidated since
+// the last paint alone, shows what the whole control shows: a centred picture
+// smaller than the client over the colour, a tiled or a centred background
+// picture, for rectangle styles, region styles (random ones too), the fade
+// and a push. A change of colour between the transitions invalidates the
+// whole client, which the next frame composes with its own rectangles.
+TEST(Control, FramesComposedFromTheirRectanglesShowTheWholeControl) {
+  const int styles[] = {1, 13, 30, 44, 52, 57, 58, 75, 101, 118, 128, 143, 149};
+  for (const Layout layout : {Layout::Plain, Layout::TiledBackground, Layout::CentredBackground}) {
+    for (const int style : styles) {
+      SCOPED_TRACE("style " + std::to_string(style) + ", layout " + std::to_string(int(layout)));
+      // A client 37 pixels wide has padded rows; the control sits at (3, 5).
+      const int w = 29, h = 15;
+      const gfx::Bitmap background = Pattern(layout == Layout::TiledBackground ? 10 : 33, 9, 99);
+      const gfx::Bitmap first = Pattern(w, h, 1), second = Pattern(w, h, 2);
+      ComposingHost host;
+      TVantorscreen c(&host);
+      host.control = &c;
+      c.SetAutoSize(false);
+      c.SetBounds(gfx::Rect::fromXYWH(3, 5, 37, 23));
+      c.SetColor(0x336699);
+      c.SetCenter(true);
+      if (layout != Layout::Plain) {
+        c.SetBgPicture(&background);
+        c.SetBgMode(layout == Layout::TiledBackground ? BackgroundMode::Tiled
+                                                      : BackgroundMode::Centered);
+      }
+      c.SetStyle(uint8_t(style));
+      c.SetStep(4);
+      c.SetManual(true);
+      c.HandlePaint();
+      host.invalidated.clear();
+      host.composed = 0;
+      int frames = 0;
+      for (const gfx::Bitmap *picture : {&first, &second}) {
+        c.SetPicture(picture);
+        c.Animate();
+        for (int p = 4; p <= 100; p += 4, ++frames) {
+          c.SetProgress(p);
+          // Styles above 127 repaint at the event loop's next paint.
+          if (!host.invalidated.empty()) host.repaintNow();
+          ASSERT_TRUE(SamePixels(c.BackBuffer(), Expected(c, layout, background)))
+              << "at Progress " << p << " of picture " << (picture == &first ? 1 : 2);
+        }
+        c.StopAnimation();
+        c.SetColor(0x102030);
+      }
+      // Rectangle styles change, and compose, less than the whole picture.
+      if (style <= 57) {
+        EXPECT_LT(host.composed, (long long)frames * w * h + 37 * 23);
+      }
+    }
+  }
 }
