@@ -49,7 +49,8 @@ for corpus in fuzz/corpus/*/; do
   work=$(mktemp -d)
   cp -r "$corpus"/. "$work"/ 2>/dev/null || true
   echo "-- $name"
-  "build-fuzz/bin/$name" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "$work" 2>&1 | tail -n 2
+  LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0" \
+    "build-fuzz/bin/$name" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "$work" 2>&1 | tail -n 2
   rm -rf "$work"
 done
 echo "fuzzing: no crash"
