@@ -20,10 +20,18 @@ ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600 | tee build/
 echo "== sanitizer build (address, undefined) =="
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON -DVANTOR_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+# The programs that end-to-end tests start write to no terminal, so every
+# sanitizer report goes to a file, and a failed run shows them.
+reports=$PWD/build-asan/sanitizer-reports
+rm -rf "$reports" && mkdir -p "$reports"
+if ! ASAN_OPTIONS="detect_leaks=1:log_path=$reports/report" \
+  UBSAN_OPTIONS="print_stacktrace=1:log_path=$reports/report" \
   LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0" \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 900 -LE no-sanitizer |
-  tee build-asan/ctest.out
+  tee build-asan/ctest.out; then
+  for r in "$reports"/report.*; do [ -e "$r" ] && { echo "-- $r"; head -n 60 "$r"; }; done
+  exit 1
+fi
 
 echo "== thread sanitizer build (display control, music, MPEG library) =="
 # Every test program of the folders whose parts run threads of their own,
