@@ -66,12 +66,23 @@ class Inhibit : public ::testing::Test {
              ("--address=" + address_).c_str(), nullptr);
       _exit(127);
     }
-    for (int i = 0; i < 100 && !exists(socket); ++i) usleep(20000);
     setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
     static int argc = 1;
     static char name[] = "inhibit_test";
     static char *argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    // The socket appears before the daemon listens on it: wait until a
+    // connection is taken, for as long as a loaded machine may need.
+    for (int i = 0; i < 400; ++i) {
+      if (exists(socket)) {
+        const QString probe = QString("probe%1").arg(i);
+        const bool up =
+            QDBusConnection::connectToBus(QString::fromStdString(address_), probe).isConnected();
+        QDBusConnection::disconnectFromBus(probe);
+        if (up) break;
+      }
+      usleep(25000);
+    }
   }
   static void TearDownTestSuite() {
     if (daemon_ > 0) {
