@@ -37,7 +37,7 @@ echo "== thread sanitizer build (display control, music, MPEG library) =="
 # Every test program of the folders whose parts run threads of their own,
 # and only what they need: a few minutes on two cores. A report fails its
 # test (exit 66).
-tsan_folders="vantorscreen music mediaplayer MPEGPlay mpegdll"
+tsan_folders="display music mpegplay mpegdll"
 tsan_targets=$(for f in $tsan_folders; do printf 'tests/%s/all ' "$f"; done)
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TSAN=ON \
   -DVANTOR_BENCH=OFF -DVANTOR_ONLY="src/.*|mpegdll|tests/(${tsan_folders// /|})" >/dev/null

@@ -11,8 +11,8 @@
 #include <ctime>
 #include <vector>
 
-#include "Transitions/copies.h"
-#include "Transitions/frame_step.h"
+#include "transitions/copies.h"
+#include "transitions/frame_step.h"
 #include "gfx/stretch.h"
 
 namespace {

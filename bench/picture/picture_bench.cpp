@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "Vantorscreen/decode.h"
-#include "Vantorscreen/picture_composer.h"
+#include "picture/decode.h"
+#include "picture/picture_composer.h"
 #include "gfx/stretch.h"
 
 namespace fs = std::filesystem;

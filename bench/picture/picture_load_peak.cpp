@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "../../tests/common/hostile_jpeg.h"
-#include "Vantorscreen/picture_composer.h"
-#include "Vantorscreen/picture_loader.h"
+#include "picture/picture_composer.h"
+#include "picture/picture_loader.h"
 #include "platform/cancel.h"
 
 // jpeglib.h needs size_t and FILE declared first.

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Vantorscreen/decode_formats.h"
+#include "picture/decode_formats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   vantor::DecodeOptions options;

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Vantorscreen/decode.h"
+#include "picture/decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const char *const formats[] = {"bmp", "ico", "ppm", "pgm", "pbm"};

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "Vantorscreen/exif_orientation.h"
+#include "picture/exif_orientation.h"
 #include "gfx/orient.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

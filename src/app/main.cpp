@@ -9,14 +9,14 @@
 
 #include <QApplication>
 
-#include "app/engine.h"
-#include "app/password.h"
-#include "forms/commerce_preview_form.h"
-#include "forms/config_dialog.h"
-#include "forms/fullscreen_form.h"
-#include "forms/preview_form.h"
+#include "config/config_dialog.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
+#include "preview/preview_form.h"
+#include "preview/still_preview_form.h"
+#include "show/fullscreen_form.h"
+#include "show/password.h"
+#include "startup/engine.h"
 
 using namespace vantor;
 

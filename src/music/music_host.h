@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "MPEGPlay/interval_timer.h"
+#include "mpegplay/interval_timer.h"
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
 #include "music/music_set.h"
 
-#include "MPEGPlay/mpeg_library.h"
-#include "app/engine.h"
+#include "mpegplay/mpeg_library.h"
 #include "music/track_players.h"
 #include "platform/paths.h"
 #include "platform/random.h"
+#include "startup/engine.h"
 
 namespace vantor {
 

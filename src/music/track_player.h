@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "MPEGPlay/interval_timer.h"
+#include "mpegplay/interval_timer.h"
 
 namespace vantor {
 

@@ -1,6 +1,6 @@
 #include "music/track_players.h"
 
-#include "MPEGPlay/mpeg_player.h"
+#include "mpegplay/mpeg_player.h"
 #include "music/media_player.h"
 
 namespace vantor {

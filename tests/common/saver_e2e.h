@@ -90,7 +90,7 @@ class PackagedSaver {
                                   // In the sanitizer build: what outside libraries keep
                                   // until the end is not ours to report.
                                   "LSAN_OPTIONS=suppressions=" + std::string(VANTOR_SOURCE_DIR) +
-                                      "/tests/forms_show/outside_leaks.supp"};
+                                      "/tests/show/outside_leaks.supp"};
     e.insert(e.end(), extra.begin(), extra.end());
     return e;
   }

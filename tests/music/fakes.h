@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/engine.h"
 #include "music/music_host.h"
 #include "music/track_player.h"
+#include "startup/engine.h"
 
 namespace musictest {
 

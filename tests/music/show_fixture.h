@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../common/test_util.h"
-#include "app/engine.h"
+#include "startup/engine.h"
 
 namespace musictest {
 

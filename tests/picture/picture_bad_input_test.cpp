@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "Vantorscreen/decode.h"
-#include "Vantorscreen/picture_composer.h"
-#include "Vantorscreen/picture_loader.h"
+#include "picture/decode.h"
+#include "picture/picture_composer.h"
+#include "picture/picture_loader.h"
 #include "picture_test_util.h"
 
 namespace vantor {

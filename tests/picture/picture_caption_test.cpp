@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <cstdlib>
 
-#include "Vantorscreen/picture_caption_qt.h"
+#include "picture/picture_caption_qt.h"
 
 namespace vantor {
 namespace {

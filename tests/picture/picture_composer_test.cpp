@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "Vantorscreen/picture_composer.h"
+#include "picture/picture_composer.h"
 
 namespace vantor {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "Vantorscreen/decode.h"
-#include "Vantorscreen/picture_loader.h"
+#include "picture/decode.h"
+#include "picture/picture_loader.h"
 #include "picture_test_util.h"
 
 namespace vantor {

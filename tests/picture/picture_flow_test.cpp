@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "Vantorscreen/decode.h"
-#include "Vantorscreen/picture_composer.h"
 #include "gfx/stretch.h"
+#include "picture/decode.h"
+#include "picture/picture_composer.h"
 #include "picture_test_util.h"
 
 namespace vantor {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "Vantorscreen/decode.h"
-#include "Vantorscreen/decode_formats.h"
-#include "Vantorscreen/picture_composer.h"
-#include "Vantorscreen/picture_loader.h"
+#include "picture/decode.h"
+#include "picture/decode_formats.h"
+#include "picture/picture_composer.h"
+#include "picture/picture_loader.h"
 #include "picture_test_util.h"
 #include "platform/cancel.h"
 

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "../common/hostile_jpeg.h"
-#include "Vantorscreen/decode.h"
-#include "Vantorscreen/picture_composer.h"
-#include "Vantorscreen/picture_loader.h"
+#include "picture/decode.h"
+#include "picture/picture_composer.h"
+#include "picture/picture_loader.h"
 #include "picture_test_util.h"
 #include "platform/cancel.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "Vantorscreen/picture_composer.h"
-#include "Vantorscreen/picture_loader.h"
+#include "picture/picture_composer.h"
+#include "picture/picture_loader.h"
 #include "picture_test_util.h"
 
 namespace vantor {

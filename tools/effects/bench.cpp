@@ -4,10 +4,10 @@
 #include <ctime>
 #include <vector>
 
-#include "Transitions/catalogue.h"
-#include "Transitions/frame_step.h"
-#include "Transitions/speed.h"
 #include "commands.h"
+#include "transitions/catalogue.h"
+#include "transitions/frame_step.h"
+#include "transitions/speed.h"
 
 namespace effects_tool {
 

@@ -13,11 +13,11 @@
 #include <map>
 #include <string>
 
-#include "Transitions/catalogue.h"
-#include "Transitions/frame_step.h"
 #include "commands.h"
 #include "image_io.h"
 #include "platform/random.h"
+#include "transitions/catalogue.h"
+#include "transitions/frame_step.h"
 
 namespace {
 

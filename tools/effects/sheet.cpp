@@ -2,10 +2,10 @@
 #include <QPainter>
 #include <cstdio>
 
-#include "Transitions/catalogue.h"
-#include "Transitions/frame_step.h"
 #include "commands.h"
 #include "image_io.h"
+#include "transitions/catalogue.h"
+#include "transitions/frame_step.h"
 
 namespace effects_tool {
 

@@ -6,8 +6,8 @@
 #include <set>
 #include <sstream>
 
-#include "Vantorscreen/picture_loader.h"
 #include "package/items.h"
+#include "picture/picture_loader.h"
 #include "platform/cp1252.h"
 #include "platform/paths.h"
 #include "settings/ini_file.h"

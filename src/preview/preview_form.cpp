@@ -1,0 +1,106 @@
+#include "preview/preview_form.h"
+
+#include <cstdlib>
+
+#include <xcb/xcb.h>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QShowEvent>
+#include <QWindow>
+
+#include "show/run_vantorscreen_qt.h"
+#include "startup/engine.h"
+
+namespace vantor {
+
+namespace {
+
+xcb_connection_t *x11Connection() {
+  auto *x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  return x11 ? x11->connection() : nullptr;
+}
+
+}  // namespace
+
+std::optional<gfx::Size> ForeignParent::Size() const {
+  xcb_connection_t *c = x11Connection();
+  if (!c || window_ == 0) return std::nullopt;
+  xcb_generic_error_t *error = nullptr;
+  xcb_get_geometry_reply_t *reply =
+      xcb_get_geometry_reply(c, xcb_get_geometry(c, xcb_window_t(window_)), &error);
+  std::free(error);
+  if (!reply) return std::nullopt;
+  const gfx::Size size{reply->width, reply->height};
+  std::free(reply);
+  return size;
+}
+
+void ForeignParent::Embed(QWidget *form) const {
+  // The native window exists first, then becomes a child of the foreign one.
+  // The foreign window's stand-in belongs to the application, which outlives
+  // every form.
+  form->setWindowFlag(Qt::FramelessWindowHint);
+  form->winId();
+  QWindow *parent = QWindow::fromWinId(WId(uint32_t(window_)));
+  static_cast<QObject *>(parent)->setParent(qApp);
+  form->windowHandle()->setParent(parent);
+}
+
+void ForeignParent::WatchFrom(QObject *owner, QTimer &timer) const {
+  timer.setInterval(250);
+  QObject::connect(&timer, &QTimer::timeout, owner, [parent = *this] {
+    if (!parent.Size()) QCoreApplication::exit(0);
+  });
+  timer.start();
+}
+
+bool SetUpPreviewForm(QWidget *form, const Engine &engine, gfx::Size designClient,
+                      QTimer &parentWatch) {
+  // Qt paints a window's background only without WA_NoSystemBackground;
+  // in transparent mode the black shows through the control's keyed pixels.
+  form->setAutoFillBackground(true);
+  QPalette black = form->palette();
+  black.setColor(QPalette::Window, Qt::black);
+  form->setPalette(black);
+  form->setWindowTitle(QString::fromStdString(engine.settings.ScrName));
+  const ForeignParent parent(engine.commandLine.parentWindow);
+  if (!parent.named()) {
+    form->resize(designClient.width, designClient.height);
+    return true;
+  }
+  // A parent that is already gone ends the program at the first poll.
+  const std::optional<gfx::Size> size = parent.Size();
+  if (size) {
+    parent.Embed(form);
+    const gfx::Rect client = PlacePreview(designClient, kPreviewFrame, {}, size).client;
+    form->setGeometry(client.left, client.top, client.width(), client.height());
+  }
+  parent.WatchFrom(form, parentWatch);
+  return size.has_value();
+}
+
+TPreviewForm::TPreviewForm(const Engine &engine) : QWidget(nullptr), engine_(engine) {
+  showable_ = SetUpPreviewForm(this, engine, kDesignSize, parentWatch_);
+}
+
+TPreviewForm::~TPreviewForm() {
+  parentWatch_.stop();
+  if (!runner_) return;
+  runner_->FTimer().SetEnabled(false);
+  runner_->FScreen().StopAnimation();
+  runner_.reset();
+}
+
+void TPreviewForm::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous() && !runner_) FormShow();
+}
+
+void TPreviewForm::FormShow() {
+  // The program has no taskbar window besides its forms, and a child window
+  // is never in the taskbar: nothing to hide. The runner's control fills the
+  // client area, so it works at the miniature's size.
+  runner_ = CreateRunVantorscreen(this, true, engine_);
+}
+
+}  // namespace vantor

@@ -1,0 +1,67 @@
+#include "preview/still_preview_form.h"
+
+#include <QPainter>
+#include <QShowEvent>
+
+#include "gfx/qimage_view.h"
+#include "picture/decode.h"
+#include "picture/picture_loader.h"
+#include "preview/preview_form.h"
+#include "startup/engine.h"
+
+namespace vantor {
+
+TImage::TImage(QWidget *parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool TImage::LoadFromFile(const std::string &fileName) {
+  gfx::Bitmap loaded;
+  try {
+    if (!LoadGraphicFile(loaded, fileName, 0).loaded) return false;
+  } catch (const std::exception &) {
+    return false;
+  }
+  picture_ = std::move(loaded);
+  Fit();
+  update();
+  return !picture_.empty();
+}
+
+void TImage::Fit() {
+  shown_ = gfx::Bitmap(std::max(width(), 0), std::max(height(), 0));
+  MirrorStretch(shown_, picture_);
+}
+
+void TImage::resizeEvent(QResizeEvent *) {
+  Fit();
+}
+
+void TImage::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  if (picture_.empty() || shown_.empty()) {
+    painter.fillRect(rect(), Qt::black);
+    return;
+  }
+  painter.drawImage(0, 0, gfx::qimageView(shown_));
+}
+
+TCommercePreviewForm::TCommercePreviewForm(const Engine &engine)
+    : QWidget(nullptr), engine_(engine), image1_(new TImage(this)) {
+  const gfx::Rect r = kImageBounds;
+  image1_->setGeometry(r.left, r.top, r.width(), r.height());
+  showable_ = SetUpPreviewForm(this, engine, kDesignSize, parentWatch_);
+}
+
+void TCommercePreviewForm::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous() && !shown_) FormShow();
+}
+
+void TCommercePreviewForm::FormShow() {
+  shown_ = true;
+  // A picture that cannot be loaded leaves the miniature black.
+  image1_->LoadFromFile(engine_.staticImagePath);
+}
+
+}  // namespace vantor

@@ -1,0 +1,327 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "../common/saver_e2e.h"
+#include "../common/test_util.h"
+#include "audio_fixtures.h"
+#include "package/package_writer.h"
+#include "startup/command_line.h"
+
+using namespace vantor;
+using namespace vantor::test;
+
+TEST(CommandLine, ModesAndWindows) {
+  struct Case {
+    std::vector<std::string> args;
+    RunMode mode;
+    int32_t window;
+  } cases[] = {
+      {{}, RunMode::ConfigureDefault, 0},
+      {{"/c"}, RunMode::Configure, 0},
+      {{"/C"}, RunMode::Configure, 0},
+      {{"-c"}, RunMode::Configure, 0},
+      {{"/c:1234"}, RunMode::Configure, 0},
+      {{"/s"}, RunMode::Saver, 0},
+      {{"/S"}, RunMode::Saver, 0},
+      {{"-s"}, RunMode::Saver, 0},
+      {{"/x"}, RunMode::Saver, 0},
+      {{"/p", "1234"}, RunMode::Preview, 1234},
+      {{"/p"}, RunMode::ConfigureDefault, 0},
+      {{"/p:1234"}, RunMode::ConfigureDefault, 0},
+      {{"/a", "1234"}, RunMode::PasswordChange, 1234},
+      {{"/a"}, RunMode::ConfigureDefault, 0},
+      {{"/a", "abc"}, RunMode::PasswordChange, 0},
+      {{"/p", "-5"}, RunMode::Preview, -5},
+      {{"/p", "99999999999"}, RunMode::Preview, 0},
+      {{"/"}, RunMode::ConfigureDefault, 0},
+  };
+  for (const Case &c : cases) {
+    CommandLine cl = ParseCommandLine("/usr/bin/a.scr", c.args);
+    std::string label = c.args.empty() ? "(none)" : c.args[0];
+    EXPECT_EQ(cl.runMode, c.mode) << label;
+    EXPECT_EQ(cl.parentWindow, c.window) << label;
+  }
+}
+
+TEST(CommandLine, SaverKindFromTheWholePath) {
+  struct Case {
+    const char *path;
+    SaverKind kind;
+  } cases[] = {{"/home/u/Video Clips/beach.scr", SaverKind::Video},
+               {"/x/my web flash video.scr", SaverKind::Flash},
+               {"/x/WEBsaver.scr", SaverKind::Web},
+               {"/x/pictures.scr", SaverKind::Image}};
+  for (const Case &c : cases) EXPECT_EQ(SaverKindFromPath(c.path), c.kind) << c.path;
+}
+
+namespace {
+
+// A packaged copy of the built program in its own folder, run with private
+// temporary and configuration folders.
+class PackagedProgram {
+ public:
+  explicit PackagedProgram(const std::string &name) {
+    const std::string jpeg = realJpeg();
+    std::vector<PackItem> items;
+    std::string settings = "[Set]\r\nImageInterval=4\r\n[Pictures]\r\n";
+    if (!jpeg.empty()) {
+      items.push_back({"photo.jpg", jpeg, false});
+      settings += "photo.jpg=1\r\n";
+    }
+    std::string error;
+    path_ = dir_ / name;
+    EXPECT_TRUE(WritePackage(binDir() + "vantor-saver", path_, settings, "demo.002", items, &error))
+        << error;
+    chmod(path_.c_str(), 0755);
+    writeFile(runtime_ / ".keep", "");
+    chmod(runtime_.path().c_str(), 0700);
+  }
+  std::string env() const {
+    return "XDG_RUNTIME_DIR='" + runtime_.path() + "' XDG_CONFIG_HOME='" + config_.path() +
+           "' VANTOR_DRY_RUN=1 ";
+  }
+  int run(const std::string &args, std::string *out) const {
+    return test::run(env() + "'" + path_ + "' " + args + " 2>&1", out);
+  }
+  std::string workFolder() const { return runtime_ / "Vantor/"; }
+  std::string runtimeFolder() const { return runtime_.path(); }
+  const std::string &path() const { return path_; }
+
+ private:
+  TempDir dir_, runtime_, config_;
+  std::string path_;
+};
+
+size_t filesIn(const std::string &folder) {
+  size_t n = 0;
+  std::error_code ec;
+  for (auto &e : std::filesystem::directory_iterator(folder, ec)) n += e.is_regular_file() ? 1 : 0;
+  return n;
+}
+
+}  // namespace
+
+TEST(Program, PackagedCopyReachesTheRightDispatchPoint) {
+  struct Case {
+    const char *name;
+    const char *args;
+    const char *dispatch;
+  } cases[] = {{"saver.scr", "/s", "dispatch=fullscreen"},
+               {"saver.scr", "/c", "dispatch=config"},
+               {"saver.scr", "", "dispatch=config"},
+               {"saver.scr", "/p 123", "dispatch=preview runmode=4 window=123"},
+               {"saver.scr", "/a 123", "dispatch=password runmode=5 window=123"},
+               {"saver.scr", "/a abc", "dispatch=none"},
+               {"x.exe", "/c", "dispatch=fullscreen"},
+               {"x.EXE", "/p 5", "dispatch=fullscreen"}};
+  for (const Case &c : cases) {
+    PackagedProgram p(c.name);
+    std::string out;
+    EXPECT_EQ(p.run(c.args, &out), 0) << c.name << " " << c.args;
+    EXPECT_NE(out.find(c.dispatch), std::string::npos) << c.args << ": " << out;
+    EXPECT_NE(out.find("package=1"), std::string::npos) << out;
+    EXPECT_EQ(filesIn(p.workFolder()), 0u) << "work folder emptied at exit";
+  }
+}
+
+TEST(Program, WithoutPackageTheCommandLineDecides) {
+  TempDir dir, runtime, config;
+  chmod(runtime.path().c_str(), 0700);
+  std::filesystem::copy_file(binDir() + "vantor-saver", dir / "x.exe");
+  std::string out;
+  const std::string env = "XDG_RUNTIME_DIR='" + runtime.path() + "' XDG_CONFIG_HOME='" +
+                          config.path() + "' VANTOR_DRY_RUN=1 ";
+  EXPECT_EQ(run(env + "'" + (dir / "x.exe") + "' /c", &out), 0);
+  EXPECT_NE(out.find("dispatch=config"), std::string::npos) << out;
+  EXPECT_NE(out.find("package=0"), std::string::npos) << out;
+  EXPECT_NE(out.find(dir / "x.002"), std::string::npos) << out;
+}
+
+namespace {
+
+// Starts the packaged program in "hold" mode and waits until it has unpacked
+// its settings; -1 when it never does.
+pid_t startHolding(const PackagedProgram &p) {
+  const std::string command =
+      "ulimit -c 0; " + p.env() + "VANTOR_DRY_RUN=hold exec '" + p.path() + "' /s";
+  pid_t child = fork();
+  if (child == 0) {
+    execl("/bin/sh", "sh", "-c", command.c_str(), (char *)nullptr);
+    _exit(127);
+  }
+  if (!waitUntil([&] { return filesIn(p.workFolder()) > 0; }, std::chrono::seconds(10))) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    return -1;
+  }
+  return child;
+}
+
+}  // namespace
+
+TEST(Program, SecondInstanceLeavesAndStillCleansUp) {
+  for (bool danglingLink : {false, true}) {
+    SCOPED_TRACE(danglingLink ? "lock file is a dangling link" : "plain lock file");
+    PackagedProgram p("saver.scr");
+    if (danglingLink)
+      symlink((p.runtimeFolder() + "/gone").c_str(),
+              (p.runtimeFolder() + "/orlentascreensaverimage.lock").c_str());
+    const pid_t first = startHolding(p);
+    ASSERT_GT(first, 0);
+    std::string out;
+    EXPECT_EQ(p.run("/s", &out), 0);
+    EXPECT_EQ(out, "") << "a second instance shows nothing";
+    EXPECT_EQ(filesIn(p.workFolder()), 0u) << "and still empties the work folder";
+    kill(first, SIGTERM);
+    int status = 0;
+    waitpid(first, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+  }
+}
+
+// Every signal that ends the process empties the work folder on the way; a
+// closed pipe does not end it; after a crash, the next run removes what was
+// left before it unpacks anything.
+TEST(Program, SignalsAndCrashesLeaveNoFilesBehind) {
+  struct Case {
+    int signal;
+    bool ends;     // the signal ends the process
+    bool cleaned;  // the ending process empties the work folder itself
+  } cases[] = {{SIGTERM, true, true}, {SIGINT, true, true},   {SIGHUP, true, true},
+               {SIGQUIT, true, true}, {SIGUSR1, true, true},  {SIGUSR2, true, true},
+               {SIGALRM, true, true}, {SIGPIPE, false, true}, {SIGSEGV, true, false},
+               {SIGABRT, true, false}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(strsignal(c.signal));
+    PackagedProgram p("saver.scr");
+    pid_t child = startHolding(p);
+    ASSERT_GT(child, 0);
+    writeFile(p.workFolder() + "sub/kept.txt", "k");
+    kill(child, c.signal);
+    int status = 0;
+    if (!c.ends) {
+      EXPECT_FALSE(waitUntil([&] { return waitpid(child, &status, WNOHANG) == child; },
+                             std::chrono::milliseconds(300)));
+      kill(child, SIGTERM);
+    }
+    waitpid(child, &status, 0);
+    // A sanitizer reports a crash and exits with a failure instead.
+    const bool crashReported = !c.cleaned && WIFEXITED(status) && WEXITSTATUS(status) != 0;
+    EXPECT_TRUE(WIFSIGNALED(status) || crashReported) << status;
+    EXPECT_EQ(filesIn(p.workFolder()) == 0, c.cleaned);
+    EXPECT_TRUE(exists(p.workFolder() + "sub/kept.txt"));
+    if (c.cleaned) continue;
+    // A stale picture of another package under a name this run may use.
+    writeFile(p.workFolder() + "photo.jpg", "stale");
+    const pid_t next = startHolding(p);
+    ASSERT_GT(next, 0);
+    EXPECT_TRUE(
+        waitUntil([&] { return !exists(p.workFolder() + "photo.jpg"); }, std::chrono::seconds(5)));
+    kill(next, SIGTERM);
+    waitpid(next, &status, 0);
+  }
+}
+
+// Where no window is given for the miniature, none opens: the program ends
+// at once (run on the offscreen platform, where a stray window would never
+// close).
+TEST(Program, APreviewWithoutAWindowEndsAtOnce) {
+  for (const char *window : {"0", "abc", "4294967296"}) {
+    PackagedProgram p("saver.scr");
+    std::string out;
+    const int status =
+        test::run("QT_QPA_PLATFORM=offscreen " + p.env() + "timeout 20 env -u VANTOR_DRY_RUN '" +
+                      p.path() + "' /p " + window + " 2>&1",
+                  &out);
+    EXPECT_EQ(status, 0) << "/p " << window << ": " << out;
+  }
+}
+
+TEST(Program, ARelativeRuntimeFolderIsIgnored) {
+  PackagedProgram p("saver.scr");
+  TempDir cwd, tmp;
+  mkdir((cwd / "rel").c_str(), 0700);
+  std::string out;
+  EXPECT_EQ(test::run("cd '" + cwd.path() + "' && " + p.env() + "XDG_RUNTIME_DIR=rel TMPDIR='" +
+                          tmp.path() + "' '" + p.path() + "' /s 2>&1",
+                      &out),
+            0)
+      << out;
+  EXPECT_FALSE(exists(cwd / "rel/Vantor"));
+  EXPECT_TRUE(exists(tmp / ("vantor-" + std::to_string(getuid()) + "/Vantor")));
+}
+
+TEST(Program, RefusesAWorkFolderThatIsALink) {
+  PackagedProgram p("saver.scr");
+  TempDir elsewhere;
+  writeFile(elsewhere / "precious.txt", "p");
+  std::filesystem::remove_all(p.workFolder());
+  symlink(elsewhere.path().c_str(), (p.runtimeFolder() + "Vantor").c_str());
+  std::string out;
+  EXPECT_EQ(p.run("/s", &out), 0);
+  EXPECT_NE(out.find("symbolic link"), std::string::npos) << out;
+  EXPECT_NE(out.find("package=0"), std::string::npos) << out;
+  EXPECT_EQ(readFile(elsewhere / "precious.txt"), "p");
+  EXPECT_EQ(filesIn(elsewhere.path()), 1u);
+}
+
+// A package that carries its own code in place of the MPEG and password
+// libraries may run it in its own run, but a later, well-made saver with
+// music never loads it: it plays with the library it carries itself.
+TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
+  TempDir dir;
+  ASSERT_TRUE(testaudio::makeTone(dir / "tone.wav", 3.0, 44100, 2));
+  ASSERT_TRUE(testaudio::makeMp3(dir / "tone.wav", dir / "tone.mp3"));
+  std::filesystem::create_directories(dir / "planted");
+  std::filesystem::copy_file(PLANTED_LIBRARY, dir / "planted/libmpegdll.so");
+  std::filesystem::copy_file(PLANTED_LIBRARY, dir / "planted/libpassword.so");
+  ASSERT_EQ(run("cd '" + dir / "planted" + "' && zip -q ../planted.zip *.so"), 0);
+  const std::string marker = dir / "marker";
+  const std::string music =
+      "[Set]\r\nPlayMusic=1\r\nLoopMusic=1\r\n[Pictures]\r\nsky.bmp=1\r\n[Music]\r\ntone.mp3=1\r\n";
+  writeFile(dir / "sky.bmp", solidBmp(64, 48, {40, 90, 200}));
+  const std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=disk",
+                                        "SDL_DISKAUDIOFILE=" + dir / "heard.raw",
+                                        "VANTOR_TEST_MARKER=" + marker};
+
+  // The hostile package, in its own run.
+  ASSERT_TRUE(WritePackage(binDir() + "vantor-saver", dir / "show.scr", music, "show.002",
+                           {{"MPEGDLL.DLL", dir / "planted.zip", false, "", true},
+                            {"tone.mp3", dir / "tone.mp3", false}},
+                           nullptr));
+  chmod((dir / "show.scr").c_str(), 0755);
+  std::filesystem::create_directories(dir / "run");
+  chmod((dir / "run").c_str(), 0700);
+  {
+    PackagedSaver hostile(dir, "");
+    hostile.start({"/s"}, env);
+    EXPECT_TRUE(waitUntil([&] { return exists(marker); }, std::chrono::seconds(20)));
+    kill(hostile.pid(), SIGTERM);
+    EXPECT_NE(hostile.waitForExit(), -1);
+  }
+  std::filesystem::remove(marker);
+  std::filesystem::remove(dir / "heard.raw");
+
+  // A well-made saver with music, packed by the packer with the library
+  // built beside the program.
+  PackagedSaver later(dir, "");
+  ASSERT_TRUE(later.pack(music, {dir / "sky.bmp", dir / "tone.mp3"}));
+  later.start({"/s"}, env);
+  auto heard = [&] {
+    std::error_code ec;
+    return std::filesystem::file_size(dir / "heard.raw", ec) > 44100 * 4 / 2 && !ec;
+  };
+  EXPECT_TRUE(waitUntil(heard, std::chrono::seconds(20))) << "the later saver's music plays";
+  kill(later.pid(), SIGTERM);
+  EXPECT_NE(later.waitForExit(), -1);
+  EXPECT_FALSE(exists(marker)) << "the planted code ran in the later saver";
+  std::error_code ec;
+  for (auto &e : std::filesystem::recursive_directory_iterator(dir / "data", ec))
+    EXPECT_TRUE(e.is_directory()) << e.path() << " left where later runs look";
+  EXPECT_TRUE(later.workFolderEmpty());
+}

@@ -1,0 +1,140 @@
+// All 150 styles through the frame step: the end frame, the untouched row
+// padding, growth of the deterministic regions, and transitions that end at
+// every speed and on pictures too small for their pitches.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frame_checks.h"
+#include "pictures.h"
+#include "transitions/catalogue.h"
+#include "transitions/frame_step.h"
+#include "transitions/region_styles.h"
+#include "transitions/speed.h"
+
+namespace transitions {
+namespace {
+
+using namespace frame_checks;
+
+// Styles that draw a fresh random pattern every frame.
+bool drawsRandomPattern(int style) {
+  return (style >= 65 && style <= 68) || (style >= 76 && style <= 79) ||
+         (style >= 100 && style <= 109) || (style >= 123 && style <= 127);
+}
+
+// Styles whose new share shrinks now and then by their geometry: the uneven
+// blinds (alone or across bands) widen their pitch with X, so open slats
+// move away from where they were; the turning rectangle and star change
+// their pixel count as they turn while small, and swing parts of themselves
+// past the picture's edges later.
+bool mayShrink(int style) {
+  return (style >= 138 && style <= 141) || (style >= 145 && style <= 150);
+}
+
+bool fixedRegion(int style) {
+  return effectFor(style)->kind == EffectKind::Region && !drawsRandomPattern(style) &&
+         !mayShrink(style);
+}
+
+// The old picture is black, the new one has no black pixel, so a pixel is
+// the new picture's exactly when it is not black.
+gfx::Bitmap noBlack(int w, int h) {
+  gfx::Bitmap b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      b.setPixel(x, y, gfx::makeColor(uint8_t(1 + x % 200), uint8_t(y), uint8_t(x * y)));
+  return b;
+}
+
+class AllStyles : public testing::TestWithParam<int> {};
+
+TEST_P(AllStyles, EveryFrameKeepsThePaddingAndTheLastIsTheNewPicture) {
+  const int style = GetParam();
+  for (gfx::Size size : {gfx::Size{101, 67}, gfx::Size{67, 101}}) {
+    const gfx::Bitmap oldPicture = transitions_test::picture(size.width, size.height, false);
+    const gfx::Bitmap newPicture = transitions_test::picture(size.width, size.height, true);
+    gfx::Bitmap screen(size.width, size.height);
+    fillPadding(screen);
+    for (int step : {1, 4, 10}) {
+      for (int progress : progressSequence(step, false)) {
+        const FrameResult r = drawFrame(screen, oldPicture, newPicture, style, step, progress);
+        ASSERT_TRUE(paddingIntact(screen)) << "Progress " << progress;
+        ASSERT_EQ(r.progress, progress);
+      }
+      EXPECT_TRUE(equalPixels(screen, newPicture)) << "Step " << step;
+    }
+  }
+}
+
+// The region styles that draw no random pattern and whose geometry only grows.
+std::vector<int> fixedRegionStyles() {
+  std::vector<int> styles;
+  for (int n = 1; n <= kEffectCount; ++n)
+    if (fixedRegion(n)) styles.push_back(n);
+  return styles;
+}
+
+class FixedRegions : public testing::TestWithParam<int> {};
+
+TEST_P(FixedRegions, TheNewShareNeverShrinks) {
+  const int style = GetParam();
+  const gfx::Bitmap oldPicture(160, 120), newPicture = noBlack(160, 120);
+  gfx::Bitmap screen(160, 120);
+  int64_t before = 0;
+  for (int progress = 0; progress <= 100; ++progress) {
+    drawFrame(screen, oldPicture, newPicture, style, 1, progress);
+    const int64_t now = newPixels(screen, newPicture);
+    ASSERT_GE(now, before) << "Progress " << progress;
+    before = now;
+  }
+  EXPECT_EQ(before, 160 * 120);
+}
+
+TEST_P(FixedRegions, NeverShrinkOnALargePictureEither) {
+  const int style = GetParam();
+  const gfx::Region picture(gfx::Rect{0, 0, 1024, 768});
+  for (int step : {1, 4, 10}) {
+    int64_t before = 0;
+    for (int progress = 1; progress < 100; ++progress) {
+      const Extents e = EffectExtents(picture.bounds(), step, progress);
+      const int64_t now = styleRegion(style, e, progress).intersected(picture).area();
+      ASSERT_GE(now, before) << "Step " << step << ", Progress " << progress;
+      before = now;
+    }
+  }
+}
+
+// Pictures down to one pixel and Step up to 100 give L and pitches of 0;
+// every frame must still return and the last one show the new picture.
+TEST_P(AllStyles, EndsAtEverySpeedOnEverySize) {
+  const int style = GetParam();
+  std::vector<int> steps;
+  for (int setting = 1; setting <= 5; ++setting) steps.push_back(speedForSetting(setting)->step);
+  steps.push_back(100);
+  for (gfx::Size size : {gfx::Size{1, 1}, gfx::Size{3, 2}, gfx::Size{2, 9}, gfx::Size{7, 5},
+                         gfx::Size{44, 3}, gfx::Size{5, 40}}) {
+    const gfx::Bitmap oldPicture(size.width, size.height),
+        newPicture = noBlack(size.width, size.height);
+    gfx::Bitmap screen(size.width, size.height);
+    for (int step : steps) {
+      const std::vector<int> frames = progressSequence(step, false);
+      ASSERT_EQ(frames.back(), 100);
+      for (int progress : frames) drawFrame(screen, oldPicture, newPicture, style, step, progress);
+      EXPECT_TRUE(equalPixels(screen, newPicture)) << size.width << "x" << size.height;
+    }
+  }
+}
+
+std::string styleName(const testing::TestParamInfo<int> &info) {
+  return "Style" + std::to_string(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, AllStyles, testing::Range(1, kEffectCount + 1), styleName);
+INSTANTIATE_TEST_SUITE_P(Catalogue, FixedRegions, testing::ValuesIn(fixedRegionStyles()),
+                         styleName);
+
+}  // namespace
+}  // namespace transitions
