@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,14 @@
 #include "config/config_dialog.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
+#include "preview/display_check.h"
+#include "preview/hack_form.h"
 #include "preview/preview_form.h"
 #include "preview/still_preview_form.h"
 #include "show/fullscreen_form.h"
 #include "show/password.h"
 #include "startup/engine.h"
+#include "startup/options.h"
 
 using namespace vantor;
 
@@ -58,11 +62,58 @@ int runPreview(const Engine &engine, int argc, char **argv) {
   return 0;
 }
 
+// The show inside XScreenSaver's window (or on the root window).
+int runHack(Engine &engine, int argc, char **argv) {
+  QApplication app(argc, argv);
+  {
+    THackForm form(engine, engine.options.hackWindow, engine.options.windowIdGiven);
+    form.Start();
+    app.exec();
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return 0;
+}
+
+// Help, version and wrong options are answered before anything is touched.
+// Returns the exit code when the program ends here.
+std::optional<int> answerOptions(const Options &options, const char *argv0) {
+  const std::string name(fileNameOf(argv0 ? argv0 : "vantor-saver"));
+  switch (options.action) {
+    case Options::Action::Run:
+      return std::nullopt;
+    case Options::Action::Help:
+      std::fputs(UsageText(name).c_str(), stdout);
+      return 0;
+    case Options::Action::Version:
+      std::fputs(VersionText(name).c_str(), stdout);
+      return 0;
+    case Options::Action::UsageError:
+      std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name.c_str(),
+                   options.error.c_str(), name.c_str());
+      return 2;
+  }
+  return 2;
+}
+
+// The classic switches, with the show as the default when the options name
+// what to play.
+std::vector<std::string> classicArguments(const Options &options) {
+  if (options.classic.empty() && !options.hack &&
+      (!options.package.empty() || !options.folders.empty()))
+    return {"/s"};
+  return options.classic;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
   Engine engine;
+  engine.options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc),
+                                std::getenv("XSCREENSAVER_WINDOW"));
+  if (const std::optional<int> code = answerOptions(engine.options, argv[0])) return *code;
+  const bool hack = engine.options.hack;
   engine.programPath = programPath();
+  engine.packagePath = engine.options.package;
   std::string folderError;
   engine.folders = SetUpWorkFolders(&folderError);
   if (!folderError.empty()) std::fprintf(stderr, "vantor-saver: %s\n", folderError.c_str());
@@ -70,16 +121,26 @@ int main(int argc, char **argv) {
 
   // One saver at a time, whatever its file name; a second start leaves at
   // once, and its exit still empties the shared work folder.
-  InstanceLock lock(engine.folders.temp, "orlentascreensaverimage");
-  if (lock.alreadyExists()) return 0;
-  // Holding the lock, this is the only run: whatever the work folder still
-  // holds was left by a run that crashed, and must not stand in for an item
-  // of this package.
-  CleanUpWorkFolders(engine.folders);
+  // XScreenSaver starts one hack per monitor, and starts the next preview
+  // before the last one has gone: hacks neither wait for nor turn away one
+  // another, and leave the work folder to the runs that hold the lock.
+  std::optional<InstanceLock> lock;
+  if (!hack) {
+    lock.emplace(engine.folders.temp, "orlentascreensaverimage");
+    if (lock->alreadyExists()) return 0;
+    // Holding the lock, this is the only run: whatever the work folder still
+    // holds was left by a run that crashed, and must not stand in for an
+    // item of this package.
+    CleanUpWorkFolders(engine.folders);
+  }
 
   engine.registry = std::make_unique<RegistryStore>(RegistryStore::forCurrentUser());
-  std::vector<std::string> args(argv + 1, argv + argc);
-  const Dispatch dispatch = RunStartup(engine, args);
+  const Dispatch dispatch = RunStartup(engine, classicArguments(engine.options));
+  if (!engine.options.package.empty() && !engine.packagePresent()) {
+    std::fprintf(stderr, "vantor-saver: %s carries no content package\n",
+                 engine.options.package.c_str());
+    return 1;
+  }
   if (const char *dry = std::getenv("VANTOR_DRY_RUN")) {
     reportDispatch(engine, dispatch);
     std::fflush(stdout);
@@ -88,6 +149,16 @@ int main(int argc, char **argv) {
       for (;;) pause();
     return 0;
   }
+  if (dispatch != Dispatch::PasswordChange && dispatch != Dispatch::None) {
+    const bool inForeignWindow = dispatch == Dispatch::Hack || dispatch == Dispatch::Preview ||
+                                 dispatch == Dispatch::StaticPreview;
+    const std::string problem = PrepareDisplay(inForeignWindow);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "vantor-saver: %s\n", problem.c_str());
+      return 1;
+    }
+  }
+  if (dispatch == Dispatch::Hack) return runHack(engine, argc, argv);
   if (dispatch == Dispatch::ConfigDialog) {
     QApplication app(argc, argv);
     TDistributeConfigForm form(ConfigContext{

@@ -99,6 +99,18 @@ bool copyFileAt(int folderFd, const std::string &from, const std::string &to) {
   return ok;
 }
 
+// A package built for Windows carries a Windows library under the same item
+// name; only an ELF file can be loaded here.
+bool isElfAt(int folderFd, const std::string &name) {
+  int fd = openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  char magic[4] = {};
+  const bool elf = read(fd, magic, 4) == 4 && magic[0] == 0x7F && magic[1] == 'E' &&
+                   magic[2] == 'L' && magic[3] == 'F';
+  close(fd);
+  return elf;
+}
+
 }  // namespace
 
 Trailer ParseTrailer(const std::string &tail) {
@@ -225,7 +237,8 @@ std::string ContentPackage::EnsureMpegLibrary(const IniFile &ini) const {
     if (fileExists(folder + library)) return {};
   ExtractItem(ini, "MPEGDLL.DLL", "MPEGDLL.DLL");
   for (const std::string &name : {library, std::string("MPEGDLL.DLL")})
-    if (HasFile(name)) return pinnedWorkFolder() + name;
+    if (HasFile(name) && isElfAt(workFd_, name)) return pinnedWorkFolder() + name;
+  // None, or not one for this system: the installed library plays instead.
   return {};
 }
 

@@ -64,7 +64,8 @@ class ContentPackage {
   // installed library is found (installedLibraryFolders()), the item is
   // extracted into the work folder (a raw item as "MPEGDLL.DLL", a ZIP item
   // under its entry's name, "libmpegdll.so") and the pinned path of the
-  // library file is returned; otherwise "". Nothing is ever written where a
+  // library file is returned; otherwise "", also when the item is no Linux
+  // library (a package built for Windows). Nothing is ever written where a
   // later run looks for code.
   std::string EnsureMpegLibrary(const IniFile &ini) const;
 

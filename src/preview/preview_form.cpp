@@ -35,6 +35,27 @@ std::optional<gfx::Size> ForeignParent::Size() const {
   return size;
 }
 
+std::optional<gfx::Point> ForeignParent::ScreenOrigin() const {
+  xcb_connection_t *c = x11Connection();
+  if (!c || window_ == 0) return std::nullopt;
+  const xcb_window_t window = xcb_window_t(window_);
+  xcb_generic_error_t *error = nullptr;
+  xcb_get_geometry_reply_t *geometry =
+      xcb_get_geometry_reply(c, xcb_get_geometry(c, window), &error);
+  std::free(error);
+  if (!geometry) return std::nullopt;
+  const xcb_window_t root = geometry->root;
+  std::free(geometry);
+  error = nullptr;
+  xcb_translate_coordinates_reply_t *at =
+      xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, root, 0, 0), &error);
+  std::free(error);
+  if (!at) return std::nullopt;
+  const gfx::Point origin{at->dst_x, at->dst_y};
+  std::free(at);
+  return origin;
+}
+
 void ForeignParent::Embed(QWidget *form) const {
   // The native window exists first, then becomes a child of the foreign one.
   // The foreign window's stand-in belongs to the application, which outlives

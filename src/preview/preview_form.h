@@ -28,6 +28,9 @@ class ForeignParent {
   // The window's size now; nothing when it no longer exists (or no X11
   // connection is there to ask).
   std::optional<gfx::Size> Size() const;
+  // Where the window's top-left corner lies on its screen; nothing when it
+  // no longer exists.
+  std::optional<gfx::Point> ScreenOrigin() const;
   // Makes `form`'s native window a child of the foreign window.
   void Embed(QWidget *form) const;
   // Polls the foreign window every 250 ms and quits the application once it

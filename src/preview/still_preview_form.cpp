@@ -51,6 +51,10 @@ TCommercePreviewForm::TCommercePreviewForm(const Engine &engine)
   const gfx::Rect r = kImageBounds;
   image1_->setGeometry(r.left, r.top, r.width(), r.height());
   showable_ = SetUpPreviewForm(this, engine, kDesignSize, parentWatch_);
+  // The placement puts the control's corner on the host's; host windows on
+  // Linux come in any size, and the picture fills the whole of it.
+  if (const std::optional<gfx::Size> host = ForeignParent(engine.commandLine.parentWindow).Size())
+    image1_->setGeometry(r.left, r.top, host->width, host->height);
 }
 
 void TCommercePreviewForm::showEvent(QShowEvent *event) {

@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 #include "settings/ini_file.h"
+#include "startup/options.h"
 
 namespace vantor {
 
@@ -14,7 +15,12 @@ SaverKind SaverKindFromPath(const std::string &programPath) {
 }
 
 int32_t ParseWindowHandle(const std::string &text) {
-  // Decimal only: "$10" or "0x10" are not window numbers here.
+  // X11 tools and XScreenSaver write window ids in hex after "0x"; "$10" is
+  // no window number here.
+  if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    const std::optional<uint32_t> id = ParseWindowId(text);
+    return id && *id <= uint32_t(INT32_MAX) ? int32_t(*id) : 0;
+  }
   if (text.empty() || text.find_first_of("$xX") != std::string::npos) return 0;
   return parseInteger(text).value_or(0);
 }

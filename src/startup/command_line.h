@@ -35,7 +35,8 @@ CommandLine ParseCommandLine(const std::string &programPath, const std::vector<s
 // that order.
 SaverKind SaverKindFromPath(const std::string &programPath);
 
-// A window number: a signed 32-bit decimal integer, 0 when it is not one.
+// A window number: a signed 32-bit decimal integer, or an id in hex after
+// "0x"; 0 when it is not one.
 int32_t ParseWindowHandle(const std::string &text);
 
 const char *RunModeName(RunMode mode);

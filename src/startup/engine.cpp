@@ -19,12 +19,15 @@ const char *DispatchName(Dispatch d) {
       return "static-preview";
     case Dispatch::PasswordChange:
       return "password";
+    case Dispatch::Hack:
+      return "hack";
   }
   return "?";
 }
 
 std::string Engine::programFileName() const {
-  return std::string(fileNameOf(programPath));
+  // The user's choices belong to the saver that carries the package.
+  return std::string(fileNameOf(packagePath.empty() ? programPath : packagePath));
 }
 
 namespace {
@@ -38,6 +41,8 @@ void loadSettings(Engine &e) {
   e.settings.TempImagePath = e.location.tempImagePath;
   if (e.packagePresent())
     ApplyRegistryOverrides(e.settings, *e.registry, e.programFileName(), e.commandLine.saverKind);
+  // Before the lists are built: an --order random shuffles them.
+  ApplyOptionOverrides(e.options, e.settings);
 }
 
 void buildLists(Engine &e) {
@@ -56,6 +61,7 @@ void buildLists(Engine &e) {
 }
 
 Dispatch chooseWindow(Engine &e) {
+  if (e.options.hack) return Dispatch::Hack;
   if (e.forceFullScreen()) return Dispatch::FullScreen;
   const CommandLine &c = e.commandLine;
   switch (c.runMode) {
@@ -82,9 +88,13 @@ Dispatch chooseWindow(Engine &e) {
 
 Dispatch RunStartup(Engine &e, const std::vector<std::string> &args) {
   e.commandLine = ParseCommandLine(e.programPath, args);
-  e.package = ContentPackage::Scan(e.programPath, e.folders.work, e.folders.workFd);
+  if (e.packagePath.empty()) e.packagePath = e.programPath;
+  e.package = ContentPackage::Scan(e.packagePath, e.folders.work, e.folders.workFd);
   loadSettings(e);
   buildLists(e);
+  // FOLDER SOURCE: the pictures of e.options.folders (--folder) take the
+  // place of the picture list here; in hack mode without a package and
+  // without --folder, the folder is the imageDirectory of ~/.xscreensaver.
   return chooseWindow(e);
 }
 

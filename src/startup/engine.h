@@ -16,6 +16,7 @@
 #include "settings/locate.h"
 #include "settings/saver_setting.h"
 #include "startup/command_line.h"
+#include "startup/options.h"
 
 namespace vantor {
 
@@ -27,12 +28,17 @@ enum class Dispatch {
   Preview,         // the live preview inside ParentWindow
   StaticPreview,   // one still picture inside ParentWindow
   PasswordChange,  // the password change for ParentWindow, no window
+  Hack,            // XScreenSaver's hack: the show inside the daemon's window
 };
 
 const char *DispatchName(Dispatch d);
 
 struct Engine {
   std::string programPath;
+  // The file whose appended package is played: the program's own, or the
+  // one named by --package.
+  std::string packagePath;
+  Options options;
   Folders folders;
   CommandLine commandLine;
   ContentPackage package;
@@ -44,13 +50,16 @@ struct Engine {
   std::string staticImagePath;  // resolved still picture for StaticPreview
 
   bool packagePresent() const { return package.present(); }
-  bool forceFullScreen() const { return package.forceFullScreen(); }
+  // Only the program's own package makes an ".exe" a show: a package named
+  // with --package leaves the choice to the command line.
+  bool forceFullScreen() const { return package.forceFullScreen() && packagePath == programPath; }
   std::string programFileName() const;
 };
 
 // Steps 3 to 6 of the start-up: command line, package scan, settings,
 // overrides, item lists, and the choice of window. `engine.programPath`,
-// `engine.folders` and `engine.registry` must be set.
+// `engine.folders`, `engine.registry` and `engine.options` must be set;
+// `engine.packagePath` defaults to `engine.programPath`.
 Dispatch RunStartup(Engine &engine, const std::vector<std::string> &args);
 
 }  // namespace vantor

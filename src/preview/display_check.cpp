@@ -1,0 +1,51 @@
+#include "preview/display_check.h"
+
+#include <cstdlib>
+#include <string_view>
+
+#include <xcb/xcb.h>
+
+namespace vantor {
+
+namespace {
+
+std::string_view env(const char *name) {
+  const char *v = std::getenv(name);
+  return v ? v : "";
+}
+
+// The X server named by DISPLAY accepts a connection.
+bool x11Reachable() {
+  if (env("DISPLAY").empty()) return false;
+  xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+  const bool ok = !xcb_connection_has_error(c);
+  xcb_disconnect(c);
+  return ok;
+}
+
+}  // namespace
+
+std::string PrepareDisplay(bool needsX11) {
+  const std::string_view platform = env("QT_QPA_PLATFORM");
+  const bool asksX11 = platform.substr(0, 3) == "xcb";
+  const bool asksWayland = platform.substr(0, 7) == "wayland";
+  // Off-screen and other platforms need no display server.
+  if (!platform.empty() && !asksX11 && !asksWayland) return {};
+  const bool wayland = !env("WAYLAND_DISPLAY").empty();
+  if (needsX11) {
+    if (x11Reachable()) {
+      if (!asksX11) setenv("QT_QPA_PLATFORM", "xcb", 1);
+      return {};
+    }
+    if (wayland || asksWayland)
+      return "previews and XScreenSaver mode need an X11 display, and this Wayland session "
+             "offers none (DISPLAY is not set or not reachable)";
+  } else {
+    if (asksWayland ? wayland : (x11Reachable() || (!asksX11 && wayland))) return {};
+  }
+  const std::string_view display = env("DISPLAY");
+  return display.empty() ? "cannot open a display: DISPLAY is not set"
+                         : "cannot open the display \"" + std::string(display) + "\"";
+}
+
+}  // namespace vantor
