@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -10,7 +11,9 @@
 #include "../common/test_util.h"
 #include "audio_fixtures.h"
 #include "package/package_writer.h"
+#include "settings/saver_setting.h"
 #include "startup/command_line.h"
+#include "startup/options.h"
 
 using namespace vantor;
 using namespace vantor::test;
@@ -39,6 +42,9 @@ TEST(CommandLine, ModesAndWindows) {
       {{"/p", "-5"}, RunMode::Preview, -5},
       {{"/p", "99999999999"}, RunMode::Preview, 0},
       {{"/"}, RunMode::ConfigureDefault, 0},
+      {{"/p", "0x80000C"}, RunMode::Preview, 0x80000C},
+      {{"/p", "0x"}, RunMode::Preview, 0},
+      {{"/p", "0x80000000"}, RunMode::Preview, 0},
   };
   for (const Case &c : cases) {
     CommandLine cl = ParseCommandLine("/usr/bin/a.scr", c.args);
@@ -46,6 +52,61 @@ TEST(CommandLine, ModesAndWindows) {
     EXPECT_EQ(cl.runMode, c.mode) << label;
     EXPECT_EQ(cl.parentWindow, c.window) << label;
   }
+}
+
+// XScreenSaver names its window in hex or decimal, by option or in the
+// environment; a classic switch takes the environment's window instead.
+TEST(CommandLine, OptionsComeBeforeTheClassicSwitches) {
+  struct Case {
+    std::vector<std::string> args;
+    const char *daemonWindow;
+    bool hack;
+    uint32_t window;
+    std::vector<std::string> classic;
+    Options::Action action = Options::Action::Run;
+  } cases[] = {
+      {{"--root"}, "0x80000C", true, 0x80000C, {}},
+      {{"--root"}, "8388620", true, 8388620, {}},
+      {{"--root"}, nullptr, true, 0, {}},
+      {{"-root", "--window-id", "0x600C9C"}, "0x80000C", true, 0x600C9C, {}},
+      {{"--window-id=123", "--no-music"}, nullptr, true, 123, {}},
+      {{}, "0x80000C", true, 0x80000C, {}},
+      {{"/p", "0x80000C"}, "0x80000C", false, 0, {"/p", "0x80000C"}},
+      {{"--interval", "5", "/s", "--", "--x"}, nullptr, false, 0, {"/s", "--x"}},
+      {{"/s", "-h"}, nullptr, false, 0, {"/s"}, Options::Action::Help},
+      {{"--version", "--bogus"}, nullptr, false, 0, {}, Options::Action::Version},
+      {{"--window-id", "0"}, nullptr, false, 0, {}, Options::Action::UsageError},
+      {{"--interval", "0"}, nullptr, false, 0, {}, Options::Action::UsageError},
+      {{"--order", "sorted"}, nullptr, false, 0, {}, Options::Action::UsageError},
+      {{"--effects", "1,152"}, nullptr, false, 0, {}, Options::Action::UsageError},
+      {{"--no-music=1"}, nullptr, false, 0, {}, Options::Action::UsageError},
+      {{"--fit"}, nullptr, false, 0, {}, Options::Action::UsageError},
+  };
+  for (const Case &c : cases) {
+    const Options o = ParseOptions(c.args, c.daemonWindow);
+    std::string label;
+    for (const std::string &a : c.args) label += a + " ";
+    EXPECT_EQ(o.action, c.action) << label << o.error;
+    if (o.action != Options::Action::Run) continue;
+    EXPECT_EQ(o.hack, c.hack) << label;
+    EXPECT_EQ(o.hackWindow, c.window) << label;
+    EXPECT_EQ(o.classic, c.classic) << label;
+  }
+  // The values reach the settings of this run.
+  TSaverSetting s;
+  ApplyOptionOverrides(
+      ParseOptions({"--interval=7", "--effects", "3,42", "--order", "random", "--fit", "stretch",
+                    "--caption", "--no-music", "--no-exif-orientation"},
+                   nullptr),
+      s);
+  EXPECT_EQ(s.ImageInterval, 7);
+  EXPECT_EQ(s.UseEffects, ParseEffectList("3,42,"));
+  EXPECT_EQ(s.ImageSequence, 2);
+  EXPECT_EQ(s.ImageSize, 2);
+  EXPECT_FALSE(s.ForceHide);
+  EXPECT_NE(s.Position, 0);
+  EXPECT_FALSE(s.PlayMusic);
+  EXPECT_FALSE(s.ExifOrientation);
 }
 
 TEST(CommandLine, SaverKindFromTheWholePath) {
@@ -118,7 +179,10 @@ TEST(Program, PackagedCopyReachesTheRightDispatchPoint) {
                {"saver.scr", "/a 123", "dispatch=password runmode=5 window=123"},
                {"saver.scr", "/a abc", "dispatch=none"},
                {"x.exe", "/c", "dispatch=fullscreen"},
-               {"x.EXE", "/p 5", "dispatch=fullscreen"}};
+               {"x.EXE", "/p 5", "dispatch=fullscreen"},
+               {"x.exe", "--root", "dispatch=hack"},
+               {"saver.scr", "--root --window-id 0x600C9C", "dispatch=hack"},
+               {"saver.scr", "/p 0x7B", "dispatch=preview runmode=4 window=123"}};
   for (const Case &c : cases) {
     PackagedProgram p(c.name);
     std::string out;
@@ -140,6 +204,53 @@ TEST(Program, WithoutPackageTheCommandLineDecides) {
   EXPECT_NE(out.find("dispatch=config"), std::string::npos) << out;
   EXPECT_NE(out.find("package=0"), std::string::npos) << out;
   EXPECT_NE(out.find(dir / "x.002"), std::string::npos) << out;
+}
+
+// The program as a user starts it by hand: help and wrong options need no
+// display; the show without one says so in one line.
+TEST(Program, LinuxOptionsAndMissingDisplay) {
+  PackagedProgram packaged("saver.scr");
+  TempDir windows;
+  // A package built for Windows: another program in front of the same data.
+  writeFile(windows / "program.exe", "MZ" + std::string(4096, '\x90'));
+  std::string error;
+  ASSERT_TRUE(WritePackage(windows / "program.exe", windows / "photos.scr",
+                           "[Set]\r\n[Pictures]\r\nphoto.bmp=1\r\n", "photos.002",
+                           {{"photo.bmp", packaged.path(), false}}, &error))
+      << error;
+  struct Case {
+    std::string args;
+    std::string env;
+    int exitCode;
+    std::string text;
+    bool oneLine = false;
+  } cases[] = {
+      {"--help", "", 0, "Usage: vantor-saver [OPTION]..."},
+      {"-h", "", 0, "--window-id ID"},
+      {"--version", "", 0, "vantor-saver "},
+      {"--bogus", "", 2, "unknown option '--bogus'"},
+      {"--interval x /s", "", 2, "invalid value 'x' for --interval"},
+      {"/s", "", 1, "vantor-saver: cannot open a display: DISPLAY is not set", true},
+      {"--root", "WAYLAND_DISPLAY=wayland-0 ", 1, "need an X11 display", true},
+      {"--package /nonexistent", "", 1, "carries no content package", true},
+      {"--package '" + packaged.path() + "'", "VANTOR_DRY_RUN=1 ", 0,
+       "dispatch=fullscreen runmode=3 window=0 package=1"},
+      {"--package '" + (windows / "photos.scr") + "' --root", "VANTOR_DRY_RUN=1 ", 0,
+       "dispatch=hack runmode=1 window=0 package=1 settings=/proc/self/fd/"},
+  };
+  std::string env = packaged.env();
+  env.erase(env.find("VANTOR_DRY_RUN=1 "));
+  for (const Case &c : cases) {
+    std::string out;
+    const int code = run("env -u DISPLAY -u WAYLAND_DISPLAY -u XSCREENSAVER_WINDOW " + env + c.env +
+                             binDir() + "vantor-saver " + c.args + " 2>&1",
+                         &out);
+    EXPECT_EQ(code, c.exitCode) << c.args << ": " << out;
+    EXPECT_NE(out.find(c.text), std::string::npos) << c.args << ": " << out;
+    if (c.oneLine) {
+      EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    }
+  }
 }
 
 namespace {
