@@ -12,7 +12,7 @@ build_pkgs=(cmake ninja-build g++ pkg-config
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick libjxl-tools libheif-examples zip unzip lame mpg123 sox
   fonts-dejavu-core fontconfig libvips-dev dbus-daemon
-  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver)
 demo_pkgs=(plasma-workspace-wallpapers)
 
 want=("${build_pkgs[@]}")

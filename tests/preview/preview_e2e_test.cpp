@@ -1,5 +1,5 @@
 // The packaged program as the desktop's miniature under a virtual X server of
-// its own: a helper program owns a 152 x 112 window and passes its id with
+// its own: a helper program owns a small window and passes its id with
 // /p, the way the desktop's settings do. The preview draws inside it, and
 // ends with an empty work folder once the window is gone.
 
@@ -18,7 +18,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kParentWidth = 152, kParentHeight = 112;
+// Hosts on Linux come in any size, not only the 152 x 112 of the original
+// miniature.
+constexpr int kParentWidth = 200, kParentHeight = 150;
 
 constexpr Rgb kRed{200, 30, 40};
 constexpr Rgb kGreen{30, 180, 60};
