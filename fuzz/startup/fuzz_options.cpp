@@ -20,13 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string daemonWindow = pieces.front();
   const std::vector<std::string> args(pieces.begin() + 1, pieces.end());
   const vantor::Options o = vantor::ParseOptions(args, daemonWindow.c_str());
-  // A window named by option is never 0, and only hack mode draws into one.
-  if (o.windowIdGiven && (o.hackWindow == 0 || !o.hack)) __builtin_trap();
+  // A window named by option is never 0, and a run with one is a hack.
+  const bool run = o.action == vantor::Options::Action::Run;
+  if (run && o.windowIdGiven && (o.hackWindow == 0 || !o.hack)) __builtin_trap();
   if (o.classic.size() > args.size()) __builtin_trap();
   vantor::TSaverSetting s;
   vantor::ApplyOptionOverrides(o, s);
-  if (o.action == vantor::Options::Action::Run && o.interval && s.ImageInterval < 1)
-    __builtin_trap();
+  if (run && o.interval && s.ImageInterval < 1) __builtin_trap();
   for (const std::string &a : args) (void)vantor::ParseWindowHandle(a);
   return 0;
 }
