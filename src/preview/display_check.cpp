@@ -14,13 +14,21 @@ std::string_view env(const char *name) {
   return v ? v : "";
 }
 
-// The X server named by DISPLAY accepts a connection.
+// The X server named by DISPLAY accepts a connection. A server whose last
+// client leaves resets itself and refuses connections for a moment, so a
+// connection that worked stays open until the program ends: the program's
+// own, made next, must not arrive in that moment.
 bool x11Reachable() {
+  static xcb_connection_t *kept = nullptr;
+  if (kept) return true;
   if (env("DISPLAY").empty()) return false;
   xcb_connection_t *c = xcb_connect(nullptr, nullptr);
-  const bool ok = !xcb_connection_has_error(c);
-  xcb_disconnect(c);
-  return ok;
+  if (xcb_connection_has_error(c)) {
+    xcb_disconnect(c);
+    return false;
+  }
+  kept = c;
+  return true;
 }
 
 }  // namespace

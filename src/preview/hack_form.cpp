@@ -38,6 +38,9 @@ THackForm::THackForm(Engine &engine, uint32_t window, bool settingsPreview)
   } else {
     size_ = parent.Size();
     origin = parent.ScreenOrigin();
+    // The daemon hides the pointer over its window; a window of Qt's would
+    // show the arrow there unless told otherwise.
+    if (!settingsPreview) setCursor(Qt::BlankCursor);
     if (size_) {
       setWindowFlag(Qt::WindowDoesNotAcceptFocus);
       parent.Embed(this);
