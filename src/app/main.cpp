@@ -120,10 +120,11 @@ int main(int argc, char **argv) {
   InstallExitCleanup(engine.folders);
 
   // One saver at a time, whatever its file name; a second start leaves at
-  // once, and its exit still empties the shared work folder.
-  // XScreenSaver starts one hack per monitor, and starts the next preview
-  // before the last one has gone: hacks neither wait for nor turn away one
-  // another, and leave the work folder to the runs that hold the lock.
+  // once, and its exit still empties the shared work folder. Hacks are the
+  // exception: XScreenSaver starts one per monitor, and starts the next
+  // preview before the last one has gone, so they neither wait for nor turn
+  // away one another, and leave clearing the folder at start to the runs
+  // that hold the lock.
   std::optional<InstanceLock> lock;
   if (!hack) {
     lock.emplace(engine.folders.temp, "orlentascreensaverimage");
@@ -149,9 +150,12 @@ int main(int argc, char **argv) {
       for (;;) pause();
     return 0;
   }
+  const bool preview = dispatch == Dispatch::Preview || dispatch == Dispatch::StaticPreview;
+  // A miniature needs a window to live in; without one ("/p 0", "/p abc", a
+  // number out of range) it ends at once instead of opening on its own.
+  if (preview && engine.commandLine.parentWindow == 0) return 0;
   if (dispatch != Dispatch::PasswordChange && dispatch != Dispatch::None) {
-    const bool inForeignWindow = dispatch == Dispatch::Hack || dispatch == Dispatch::Preview ||
-                                 dispatch == Dispatch::StaticPreview;
+    const bool inForeignWindow = preview || dispatch == Dispatch::Hack;
     const std::string problem = PrepareDisplay(inForeignWindow);
     if (!problem.empty()) {
       std::fprintf(stderr, "vantor-saver: %s\n", problem.c_str());
@@ -173,11 +177,6 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (dispatch == Dispatch::FullScreen) return runFullScreen(engine, argc, argv);
-  // A miniature needs a window to live in; without one ("/p 0", "/p abc", a
-  // number out of range) it ends at once instead of opening on its own.
-  if ((dispatch == Dispatch::Preview || dispatch == Dispatch::StaticPreview) &&
-      engine.commandLine.parentWindow == 0)
-    return 0;
   if (dispatch == Dispatch::Preview) return runPreview<TPreviewForm>(engine, argc, argv);
   if (dispatch == Dispatch::StaticPreview)
     return runPreview<TCommercePreviewForm>(engine, argc, argv);
