@@ -436,3 +436,37 @@ TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
     EXPECT_TRUE(e.is_directory()) << e.path() << " left where later runs look";
   EXPECT_TRUE(later.workFolderEmpty());
 }
+
+// A saver built for Windows, played with --package by the installed program:
+// its MP3 music plays through our library, not the Windows one it carries.
+TEST(Program, AWindowsPackagePlaysItsMusicThroughOurLibrary) {
+  TempDir dir;
+  ASSERT_TRUE(testaudio::makeTone(dir / "tone.wav", 3.0, 44100, 2));
+  ASSERT_TRUE(testaudio::makeMp3(dir / "tone.wav", dir / "tone.mp3"));
+  writeFile(dir / "sky.bmp", solidBmp(64, 48, {40, 90, 200}));
+  writeFile(dir / "program.exe", "MZ" + std::string(4096, '\x90'));
+  writeFile(dir / "mpegdll.dll", "MZ" + std::string(4096, '\x90'));
+  ASSERT_TRUE(WritePackage(dir / "program.exe", dir / "win.scr",
+                           "[Set]\r\nPlayMusic=1\r\n[Pictures]\r\nsky.bmp=1\r\n"
+                           "[Music]\r\ntone.mp3=1\r\n",
+                           "win.002",
+                           {{"MPEGDLL.DLL", dir / "mpegdll.dll", true},
+                            {"tone.mp3", dir / "tone.mp3", false},
+                            {"sky.bmp", dir / "sky.bmp", false}},
+                           nullptr));
+  std::filesystem::create_directories(dir / "run");
+  chmod((dir / "run").c_str(), 0700);
+  PackagedSaver env(dir, "");
+  const pid_t show = spawn({binDir() + "vantor-saver", "--package", dir / "win.scr"},
+                           env.env({"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=disk",
+                                    "SDL_DISKAUDIOFILE=" + dir / "heard.raw"}));
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        std::error_code ec;
+        return std::filesystem::file_size(dir / "heard.raw", ec) > 44100 * 4 / 2 && !ec;
+      },
+      std::chrono::seconds(20)))
+      << "the music never played";
+  kill(show, SIGTERM);
+  waitpid(show, nullptr, 0);
+}
