@@ -10,6 +10,7 @@
 #include <QApplication>
 
 #include "config/config_dialog.h"
+#include "platform/debug_log.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
 #include "preview/preview_form.h"
@@ -63,15 +64,16 @@ int runPreview(const Engine &engine, int argc, char **argv) {
 int main(int argc, char **argv) {
   Engine engine;
   engine.programPath = programPath();
-  std::string folderError;
-  engine.folders = SetUpWorkFolders(&folderError);
-  if (!folderError.empty()) std::fprintf(stderr, "vantor-saver: %s\n", folderError.c_str());
+  engine.folders = SetUpWorkFolders();
+  if (!engine.folders.status)
+    std::fprintf(stderr, "vantor-saver: %s\n", engine.folders.status.message().c_str());
   InstallExitCleanup(engine.folders);
 
   // One saver at a time, whatever its file name; a second start leaves at
   // once, and its exit still empties the shared work folder.
   InstanceLock lock(engine.folders.temp, "orlentascreensaverimage");
   if (lock.alreadyExists()) return 0;
+  if (!lock.status()) debugLog(lock.status().message());
   // Holding the lock, this is the only run: whatever the work folder still
   // holds was left by a run that crashed, and must not stand in for an item
   // of this package.

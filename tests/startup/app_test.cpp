@@ -73,10 +73,10 @@ class PackagedProgram {
       items.push_back({"photo.jpg", jpeg, false});
       settings += "photo.jpg=1\r\n";
     }
-    std::string error;
     path_ = dir_ / name;
-    EXPECT_TRUE(WritePackage(binDir() + "vantor-saver", path_, settings, "demo.002", items, &error))
-        << error;
+    const Status written =
+        WritePackage(binDir() + "vantor-saver", path_, settings, "demo.002", items);
+    EXPECT_TRUE(written) << written.message();
     chmod(path_.c_str(), 0755);
     writeFile(runtime_ / ".keep", "");
     chmod(runtime_.path().c_str(), 0700);
@@ -292,8 +292,7 @@ TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
   // The hostile package, in its own run.
   ASSERT_TRUE(WritePackage(binDir() + "vantor-saver", dir / "show.scr", music, "show.002",
                            {{"MPEGDLL.DLL", dir / "planted.zip", false, "", true},
-                            {"tone.mp3", dir / "tone.mp3", false}},
-                           nullptr));
+                            {"tone.mp3", dir / "tone.mp3", false}}));
   chmod((dir / "show.scr").c_str(), 0755);
   std::filesystem::create_directories(dir / "run");
   chmod((dir / "run").c_str(), 0700);
