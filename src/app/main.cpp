@@ -11,6 +11,7 @@
 #include <QApplication>
 
 #include "config/config_dialog.h"
+#include "platform/debug_log.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
 #include "preview/display_check.h"
@@ -114,9 +115,9 @@ int main(int argc, char **argv) {
   const bool hack = engine.options.hack;
   engine.programPath = programPath();
   engine.packagePath = engine.options.package;
-  std::string folderError;
-  engine.folders = SetUpWorkFolders(&folderError);
-  if (!folderError.empty()) std::fprintf(stderr, "vantor-saver: %s\n", folderError.c_str());
+  engine.folders = SetUpWorkFolders();
+  if (!engine.folders.status)
+    std::fprintf(stderr, "vantor-saver: %s\n", engine.folders.status.message().c_str());
   InstallExitCleanup(engine.folders);
 
   // One saver at a time, whatever its file name; a second start leaves at
@@ -129,6 +130,7 @@ int main(int argc, char **argv) {
   if (!hack) {
     lock.emplace(engine.folders.temp, "orlentascreensaverimage");
     if (lock->alreadyExists()) return 0;
+    if (!lock->status()) debugLog(lock->status().message());
     // Holding the lock, this is the only run: whatever the work folder still
     // holds was left by a run that crashed, and must not stand in for an
     // item of this package.

@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
@@ -25,6 +26,7 @@
 #include "config/config_link_label.h"
 #include "gfx/qimage_view.h"
 #include "picture/picture_loader.h"
+#include "platform/debug_log.h"
 #include "settings/ini_file.h"
 
 namespace vantor {
@@ -115,6 +117,9 @@ QFont DescribedFont(const QString &family, int pixelSize) {
 TDistributeConfigForm::TDistributeConfigForm(ConfigContext context, QWidget *parent)
     : QDialog(parent), ctx_(std::move(context)) {
   openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+  showSaveFailure = [this](const std::string &why) {
+    QMessageBox::warning(this, windowTitle(), qs("The settings could not be saved.\n" + why));
+  };
   setObjectName("DistributeConfigForm");
   setWindowTitle("Image Saver Setting");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -364,7 +369,9 @@ void TDistributeConfigForm::showBanner() {
         picture.empty())
       return;
   } catch (...) {
-    return;  // a banner that cannot be loaded stays hidden
+    // A banner that cannot be loaded stays hidden.
+    debugLog("banner " + banner_.path + " not shown: " + currentExceptionText());
+    return;
   }
   BannerImage->setPixmap(QPixmap::fromImage(gfx::qimageView(std::as_const(picture)).copy()));
   if (banner_.inFront) BannerImage->raise();
@@ -456,7 +463,11 @@ int TDistributeConfigForm::backgroundColor() const {
 }
 
 void TDistributeConfigForm::_BtnOKClick() {
-  CommitConfig(controls(), ctx_);
+  if (Status saved = CommitConfig(controls(), ctx_); !saved) {
+    debugLog(saved.message());
+    if (showSaveFailure) showSaveFailure(saved.message());
+    return;
+  }
   accept();
 }
 

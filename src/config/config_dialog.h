@@ -51,6 +51,9 @@ class TDistributeConfigForm : public QDialog {
 
   // Opens an address with the desktop's handler; replaceable for tests.
   std::function<bool(const QUrl &)> openUrl;
+  // Tells the user that OK could not save the choices (a message box); the
+  // dialog then stays open. Replaceable for tests.
+  std::function<void(const std::string &)> showSaveFailure;
 
   // The controls, named as the rest of the program knows them.
   QFrame *HeaderFrame;

@@ -168,11 +168,14 @@ BannerPlan PlanBanner(const TSaverSetting &s, const ItemResolver *resolver) {
   return b;
 }
 
-void CommitConfig(const ConfigControls &c, ConfigContext &ctx) {
+Status CommitConfig(const ConfigControls &c, ConfigContext &ctx) {
   ControlsToSettings(c, ctx.settings);
-  SaveSettings(ctx.settings, ctx.ini);
-  if (ctx.packagePresent && ctx.registry)
-    StoreRegistryOverrides(ctx.settings, *ctx.registry, ctx.programFileName);
+  Status saved = SaveSettings(ctx.settings, ctx.ini);
+  if (ctx.packagePresent && ctx.registry) {
+    Status stored = StoreRegistryOverrides(ctx.settings, *ctx.registry, ctx.programFileName);
+    if (saved) saved = std::move(stored);
+  }
+  return saved;
 }
 
 const std::vector<NamedColor> &StandardColors() {

@@ -110,8 +110,9 @@ struct BannerPlan {
 BannerPlan PlanBanner(const TSaverSetting &s, const ItemResolver *resolver);
 
 // OK: the controls into the settings, the settings file written and, with a
-// package, the user's own choices stored.
-void CommitConfig(const ConfigControls &c, ConfigContext &ctx);
+// package, the user's own choices stored. Both are tried; a failure says
+// what could not be written.
+Status CommitConfig(const ConfigControls &c, ConfigContext &ctx);
 
 // The colour box's entries: the standard and extended colour names, in
 // their usual order. A colour that is not among them gets its own entry.

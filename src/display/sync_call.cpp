@@ -1,5 +1,7 @@
 #include "display/sync_call.h"
 
+#include "platform/debug_log.h"
+
 namespace vantor {
 
 void SyncCaller::call(std::function<void()> fn) {
@@ -25,6 +27,7 @@ void SyncCaller::runPending() {
     fn();
   } catch (...) {
     // An error in one step is swallowed; the stepping goes on.
+    debugLog("animation step failed: " + currentExceptionText());
   }
   std::lock_guard<std::mutex> lock(mutex_);
   pending_ = nullptr;

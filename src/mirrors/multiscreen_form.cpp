@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QScreen>
 
+#include "platform/debug_log.h"
+
 namespace vantor {
 
 namespace {
@@ -86,6 +88,7 @@ void TMultiScreenForm::Timer1Timer() {
     update();
   } catch (...) {
     // A missed copy is made up 25 ms later.
+    debugLogOnce("mirror copy", "mirror copy missed: " + currentExceptionText());
   }
 }
 
@@ -128,6 +131,7 @@ void FreeMirrors() {
       form->hide();
       form->deleteLater();
     } catch (...) {
+      debugLog("closing a mirror: " + currentExceptionText());
     }
   }
   s.mirrors.clear();

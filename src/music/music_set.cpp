@@ -2,6 +2,7 @@
 
 #include "mpegplay/mpeg_library.h"
 #include "music/track_players.h"
+#include "platform/debug_log.h"
 #include "platform/paths.h"
 #include "platform/random.h"
 #include "startup/engine.h"
@@ -39,6 +40,7 @@ void MusicSet::restart() {
       startLoose();
   } catch (...) {
     // The show goes on without music.
+    debugLog("music stopped: " + currentExceptionText());
   }
 }
 
@@ -46,9 +48,14 @@ void MusicSet::restart() {
 void MusicSet::startPackaged() {
   const TSaverSetting &s = engine_.settings;
   try {
-    if (engine_.ini) mpegplay::SetPackagedLibrary(engine_.package.EnsureMpegLibrary(*engine_.ini));
+    if (engine_.ini) {
+      Result<std::string> library = engine_.package.EnsureMpegLibrary(*engine_.ini);
+      if (!library) debugLogOnce("MPEGDLL.DLL", "no MP3 library: " + library.message());
+      mpegplay::SetPackagedLibrary(library.value_or(std::string()));
+    }
   } catch (...) {
     // Only MP3 tracks need the library; the others still play.
+    debugLogOnce("MPEGDLL.DLL", "no MP3 library: " + currentExceptionText());
   }
   mpegHook_ = notifyHook_ = Hook::Restart;
   const auto count = static_cast<int32_t>(s.MusicList.size());
@@ -62,10 +69,14 @@ void MusicSet::startPackaged() {
   std::string entry = s.MusicList[static_cast<size_t>(packagedIndex_)];
   // An entry that cannot be cut out is skipped like a track that cannot
   // start.
-  if (resolve(entry) && fileExists(entry))
+  const std::string listed = entry;
+  if (Status found = resolve(entry); found && fileExists(entry)) {
     PlayTrack(entry);
-  else
+  } else {
+    debugLogOnce(listed, "skipped track " + listed + ": " +
+                             (found ? std::string("not found") : found.message()));
     trackFailed();
+  }
 }
 
 // Loose files are all resolved at once; the resolved paths replace the
@@ -75,17 +86,20 @@ void MusicSet::startLoose() {
   ItemList &list = s.MusicList;
   for (size_t i = list.size(); i-- > 0;) {
     std::string entry = list[i];
-    if (resolve(entry))
+    if (Status found = resolve(entry)) {
       list[i] = entry;
-    else
+    } else {
+      debugLogOnce(list[i], "skipped track " + list[i] + ": " + found.message());
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+    }
   }
   LoadPlaylist(set_, list, s.RandomMusic, s.LoopMusic);
   PlayTrack("");
 }
 
-bool MusicSet::resolve(std::string &entry) const {
-  return engine_.resolver && engine_.resolver->ResolveItem(entry);
+Status MusicSet::resolve(std::string &entry) const {
+  if (!engine_.resolver) return Status::failure("no items to resolve against");
+  return engine_.resolver->ResolveItem(entry);
 }
 
 void MusicSet::PlayTrack(const std::string &fileName) {
@@ -110,6 +124,7 @@ void MusicSet::playWith(Player player, const std::string &path) {
     }
     failed_.clear();
   } catch (...) {
+    debugLogOnce(path, "skipped track " + path + ": " + currentExceptionText());
     trackFailed();
   }
 }
@@ -141,6 +156,7 @@ void MusicSet::pollMedia() {
     media_->tick();
     if (!media_->finished()) return;
   } catch (...) {
+    debugLog("music player: " + currentExceptionText());
     return;
   }
   pollTimer_->setEnabled(false);
@@ -186,6 +202,7 @@ void MusicSet::StopMusic(bool freePlayers) {
     try {
       mpeg_->stopIfPlaying();
     } catch (...) {
+      debugLog("MP3 player did not stop: " + currentExceptionText());
     }
     if (freePlayers) mpeg_.reset();
   }
@@ -193,6 +210,7 @@ void MusicSet::StopMusic(bool freePlayers) {
     try {
       media_->stopIfPlaying();
     } catch (...) {
+      debugLog("media player did not stop: " + currentExceptionText());
     }
     if (freePlayers) media_.reset();
   }

@@ -29,6 +29,7 @@
 #include "music/music_host.h"
 #include "music/playlist.h"
 #include "music/track_player.h"
+#include "platform/result.h"
 
 namespace vantor {
 
@@ -75,7 +76,7 @@ class MusicSet {
   void trackFailed();
   void runLater(Hook hook);
   void advance(Hook hook);
-  bool resolve(std::string &entry) const;
+  Status resolve(std::string &entry) const;
 
   Engine &engine_;
   std::unique_ptr<MusicHost> host_;

@@ -2,6 +2,7 @@
 
 #include "mpegplay/mpeg_player.h"
 #include "music/media_player.h"
+#include "platform/debug_log.h"
 
 namespace vantor {
 
@@ -27,8 +28,9 @@ class MpegTrackPlayer : public TrackPlayer {
     player_.OnPlayEnd = std::move(onEnd);
     try {
       player_.loadLibrary();
-    } catch (const TMPEGError &) {
+    } catch (const TMPEGError &e) {
       // MP3 tracks stay silent; every later open fails and is swallowed.
+      debugLogOnce("MP3 library", std::string("no MP3 library: ") + e.what());
     }
   }
 
@@ -43,7 +45,8 @@ class MpegTrackPlayer : public TrackPlayer {
     if (player_.playerMode() != kMpegPlaying) return;
     try {
       player_.stop();
-    } catch (const TMPEGError &) {
+    } catch (const TMPEGError &e) {
+      debugLog(std::string("MP3 track did not stop: ") + e.what());
     }
     player_.close();
   }

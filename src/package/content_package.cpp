@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "package/work_folder.h"
@@ -36,67 +38,96 @@ uint64_t readPosition(const IniFile &ini, const std::string &key) {
   return v;
 }
 
+Status systemFailure(const std::string &what, int error) {
+  return Status::failure(what + ": " + std::strerror(error));
+}
+
 // Writes `length` bytes at `offset` of `fd` into a new file `name` of the
 // folder `folderFd`, replacing it (or a link in its place) only when the copy
 // is complete.
-bool copyRange(int fd, uint64_t offset, uint64_t length, int folderFd, const std::string &name) {
+Status copyRange(int fd, uint64_t offset, uint64_t length, int folderFd, const std::string &name) {
   const std::string temp = UniqueTemporaryName();
   int out =
       openat(folderFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (out < 0) return false;
+  if (out < 0) return systemFailure("cannot write " + name, errno);
   std::unique_ptr<char[]> buffer(new char[1 << 16]);
-  bool ok = true;
+  int error = 0;
   try {
-    while (ok && length > 0) {
+    while (error == 0 && length > 0) {
       ThrowIfCancelled();
       size_t chunk = size_t(std::min<uint64_t>(length, 1 << 16));
-      ssize_t n = pread(fd, buffer.get(), chunk, off_t(offset));
-      ok = n > 0 && write(out, buffer.get(), size_t(n)) == n;
-      if (ok) offset += uint64_t(n), length -= uint64_t(n);
+      const ssize_t n = pread(fd, buffer.get(), chunk, off_t(offset));
+      if (n <= 0) {
+        error = n < 0 ? errno : EIO;  // the program file ended early
+        break;
+      }
+      errno = 0;
+      if (write(out, buffer.get(), size_t(n)) != n) {
+        error = errno != 0 ? errno : ENOSPC;  // a short write: the disk is full
+        break;
+      }
+      offset += uint64_t(n), length -= uint64_t(n);
     }
   } catch (...) {
     close(out);
     unlinkat(folderFd, temp.c_str(), 0);
     throw;
   }
-  ok = (close(out) == 0) && ok;
-  ok = ok && renameat(folderFd, temp.c_str(), folderFd, name.c_str()) == 0;
-  if (!ok) unlinkat(folderFd, temp.c_str(), 0);
-  return ok;
+  if (close(out) != 0 && error == 0) error = errno;
+  if (error == 0 && renameat(folderFd, temp.c_str(), folderFd, name.c_str()) != 0) error = errno;
+  if (error == 0) return {};
+  unlinkat(folderFd, temp.c_str(), 0);
+  return systemFailure("cannot write " + name, error);
 }
 
 // Writes `bytes` as the file `name` of the folder `folderFd`.
-bool writeAt(int folderFd, const std::string &name, const std::string &bytes) {
+Status writeAt(int folderFd, const std::string &name, const std::string &bytes) {
   const std::string temp = UniqueTemporaryName();
   int out =
       openat(folderFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (out < 0) return false;
-  bool ok = true;
-  for (size_t done = 0; ok && done < bytes.size();) {
+  if (out < 0) return systemFailure("cannot write " + name, errno);
+  int error = 0;
+  for (size_t done = 0; error == 0 && done < bytes.size();) {
     ssize_t n = write(out, bytes.data() + done, bytes.size() - done);
-    ok = n > 0;
-    if (ok) done += size_t(n);
+    if (n > 0)
+      done += size_t(n);
+    else
+      error = n < 0 ? errno : ENOSPC;
   }
-  ok = (close(out) == 0) && ok;
-  ok = ok && renameat(folderFd, temp.c_str(), folderFd, name.c_str()) == 0;
-  if (!ok) unlinkat(folderFd, temp.c_str(), 0);
-  return ok;
+  if (close(out) != 0 && error == 0) error = errno;
+  if (error == 0 && renameat(folderFd, temp.c_str(), folderFd, name.c_str()) != 0) error = errno;
+  if (error == 0) return {};
+  unlinkat(folderFd, temp.c_str(), 0);
+  return systemFailure("cannot write " + name, error);
 }
 
-bool copyFileAt(int folderFd, const std::string &from, const std::string &to) {
+Status copyFileAt(int folderFd, const std::string &from, const std::string &to) {
   int fd = openat(folderFd, from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return systemFailure("cannot read " + from, errno);
   struct stat st {};
-  bool ok = false;
+  Status done;
   try {
-    ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-         copyRange(fd, 0, uint64_t(st.st_size), folderFd, to);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+      done = Status::failure("cannot read " + from + ": not a plain file");
+    else
+      done = copyRange(fd, 0, uint64_t(st.st_size), folderFd, to);
   } catch (...) {
     close(fd);
     throw;
   }
   close(fd);
-  return ok;
+  return done;
+}
+
+// An archive unpacked: a failure when it was no archive, was refused as a
+// whole, or gave no file.
+Status unpacked(const UnzipResult &r, const std::string &archive) {
+  if (!r.opened) return Status::failure(archive + " is not a readable ZIP archive");
+  if (!r.refused.empty()) return Status::failure(archive + " refused: " + r.refused);
+  if (!r.extracted.empty()) return {};
+  std::string why = archive + " gave no file";
+  for (const std::string &skipped : r.skipped) why += "; " + skipped;
+  return Status::failure(why);
 }
 
 // A package built for Windows carries a Windows library under the same item
@@ -146,6 +177,7 @@ ContentPackage &ContentPackage::operator=(ContentPackage &&other) noexcept {
   forceFullScreen_ = other.forceFullScreen_;
   workFolder_ = std::move(other.workFolder_);
   settingsPath_ = std::move(other.settingsPath_);
+  scanStatus_ = std::move(other.scanStatus_);
   other.fd_ = -1;
   other.workFd_ = -1;
   return *this;
@@ -171,37 +203,41 @@ ContentPackage ContentPackage::Scan(const std::string &programPath, const std::s
     close(fd);
     return p;
   }
-  p.workFd_ =
-      workFolderFd >= 0 ? fcntl(workFolderFd, F_DUPFD_CLOEXEC, 0) : OpenPrivateFolder(workFolder);
-  if (p.workFd_ < 0) {
+  Result<int> work = workFolderFd >= 0 ? Result<int>(fcntl(workFolderFd, F_DUPFD_CLOEXEC, 0))
+                                       : OpenPrivateFolder(workFolder);
+  if (work && *work < 0) work = systemFailure("cannot open the work folder", errno);
+  if (!work) {
+    p.scanStatus_ = work.status();
     close(fd);
     return p;
   }
+  p.workFd_ = *work;
   p.fd_ = fd;
   p.fileSize_ = size;
   p.workFolder_ = workFolder;
   p.forceFullScreen_ = upperAscii(extensionOf(programPath)) == ".EXE";
   const std::string archive = t.settingsName + "~";
-  if (writeAt(p.workFd_, archive, t.archive)) UnzipArchiveAt(p.workFd_, archive);
+  p.scanStatus_ = writeAt(p.workFd_, archive, t.archive);
+  if (p.scanStatus_) p.scanStatus_ = unpacked(UnzipArchiveAt(p.workFd_, archive), archive);
   // Read and saved through the folder that was opened, whatever happens to
   // the folder's name meanwhile.
   p.settingsPath_ = p.pinnedWorkFolder() + t.settingsName;
   return p;
 }
 
-void ContentPackage::ExtractItem(const IniFile &ini, const std::string &key,
-                                 const std::string &fileName) const {
-  if (!present() || fileName.empty()) return;
+Status ContentPackage::ExtractItem(const IniFile &ini, const std::string &key,
+                                   const std::string &fileName) const {
+  if (!present() || fileName.empty()) return Status::failure("no package to extract from");
   const uint64_t start = readPosition(ini, key + "_1");
   const uint64_t end = readPosition(ini, key + "_2");
-  if (start == 0 || end == 0) return;
-  if (end <= start || end > fileSize_) return;  // nothing is read by such numbers
+  if (start == 0 || end == 0) return Status::failure("the package has no item " + key);
+  // Nothing is read by such numbers.
+  if (end <= start || end > fileSize_)
+    return Status::failure("the item " + key + " lies outside the package");
   const std::string copy = fileName + "~";
-  if (!copyRange(fd_, start, end - start, workFd_, copy)) return;
-  if (ini.readBool("notzip", key, false))
-    copyFileAt(workFd_, copy, fileName);
-  else
-    UnzipArchiveAt(workFd_, copy);
+  if (Status copied = copyRange(fd_, start, end - start, workFd_, copy); !copied) return copied;
+  if (ini.readBool("notzip", key, false)) return copyFileAt(workFd_, copy, fileName);
+  return unpacked(UnzipArchiveAt(workFd_, copy), copy);
 }
 
 bool ContentPackage::HasFile(const std::string &fileName) const {
@@ -210,36 +246,39 @@ bool ContentPackage::HasFile(const std::string &fileName) const {
          fstatat(workFd_, fileName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
 }
 
-bool ContentPackage::ProvideFile(const IniFile &ini, const std::string &key,
-                                 const std::string &fileName) const {
-  if (!present() || fileName.empty()) return false;
-  if (!HasFile(fileName)) ExtractItem(ini, key, fileName);
+Status ContentPackage::ProvideFile(const IniFile &ini, const std::string &key,
+                                   const std::string &fileName) const {
+  if (!present() || fileName.empty()) return Status::failure("no package to extract from");
+  Status extracted;
+  if (!HasFile(fileName)) extracted = ExtractItem(ini, key, fileName);
   // Opened without following a link, so the mode change reaches only our
   // own file.
   int fd = openat(workFd_, fileName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return extracted ? systemFailure("cannot open " + fileName, errno) : extracted;
   struct stat st {};
   const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (regular && (st.st_mode & 07777) != 0644) fchmod(fd, 0644);  // a plain file
   close(fd);
-  return regular;
+  return regular ? Status() : Status::failure(fileName + " is not a plain file");
 }
 
 std::string ContentPackage::pinnedWorkFolder() const {
   return PinnedFolderPath(workFd_);
 }
 
-std::string ContentPackage::EnsureMpegLibrary(const IniFile &ini) const {
-  if (!present()) return {};
+Result<std::string> ContentPackage::EnsureMpegLibrary(const IniFile &ini) const {
+  if (!present()) return std::string();
   // The library file as the loader looks for it on this platform.
   const std::string library = sharedLibraryName("MPEGDLL.DLL");
   for (const std::string &folder : installedLibraryFolders())
-    if (fileExists(folder + library)) return {};
-  ExtractItem(ini, "MPEGDLL.DLL", "MPEGDLL.DLL");
+    if (fileExists(folder + library)) return std::string();
+  const Status extracted = ExtractItem(ini, "MPEGDLL.DLL", "MPEGDLL.DLL");
   for (const std::string &name : {library, std::string("MPEGDLL.DLL")})
     if (HasFile(name) && isElfAt(workFd_, name)) return pinnedWorkFolder() + name;
-  // None, or not one for this system: the installed library plays instead.
-  return {};
+  if (!extracted) return extracted;
+  // Not one for this system (a package built for Windows): the installed
+  // library plays instead.
+  return std::string();
 }
 
 }  // namespace vantor

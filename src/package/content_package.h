@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 class IniFile;
@@ -25,7 +27,9 @@ class ContentPackage {
   // file into the work folder and keeps the program file open for
   // extraction. The work folder is the open folder `workFolderFd` (its own
   // descriptor is kept), or, when that is -1, `workFolder` opened as a
-  // private folder. Every file is made through that descriptor.
+  // private folder. Every file is made through that descriptor. A package
+  // whose work folder cannot be opened is not present; scanStatus() says why,
+  // and why the settings could not be unpacked.
   static ContentPackage Scan(const std::string &programPath, const std::string &workFolder,
                              int workFolderFd = -1);
 
@@ -37,14 +41,17 @@ class ContentPackage {
   // empty without a package.
   const std::string &settingsPath() const { return settingsPath_; }
   uint64_t fileSize() const { return fileSize_; }
+  const Status &scanStatus() const { return scanStatus_; }
 
   // Cuts the item `key` out of the program file into the work folder as
   // fileName + "~"; then a raw item is copied to fileName, and a ZIP item is
   // unpacked into the work folder. Items whose positions are missing, out of
-  // order or past the end of the file are not extracted. The caller tests
-  // whether the file exists afterwards (HasFile). Safe to call from several
-  // threads; throws Cancelled when the calling thread's cancel flag is set.
-  void ExtractItem(const IniFile &ini, const std::string &key, const std::string &fileName) const;
+  // order or past the end of the file are not extracted. A failure says why
+  // nothing was written; after a success the caller still tests whether the
+  // file it wants exists (HasFile), as an archive names its own entries.
+  // Safe to call from several threads; throws Cancelled when the calling
+  // thread's cancel flag is set.
+  Status ExtractItem(const IniFile &ini, const std::string &key, const std::string &fileName) const;
 
   // Whether the work folder holds a regular file `fileName`; a link there
   // counts as missing.
@@ -52,9 +59,9 @@ class ContentPackage {
 
   // The item `key` as the regular file `fileName` in the work folder,
   // extracted when it is missing (a link in its place is replaced) and made
-  // readable as a plain file (mode 0644, never through a link). True when
+  // readable as a plain file (mode 0644, never through a link). Success when
   // the file is there.
-  bool ProvideFile(const IniFile &ini, const std::string &key, const std::string &fileName) const;
+  Status ProvideFile(const IniFile &ini, const std::string &key, const std::string &fileName) const;
 
   // The work folder's path as the loader should use it: bound to the folder
   // that was opened, whatever happens to its name ("/proc/self/fd/N/").
@@ -65,9 +72,10 @@ class ContentPackage {
   // extracted into the work folder (a raw item as "MPEGDLL.DLL", a ZIP item
   // under its entry's name, "libmpegdll.so") and the pinned path of the
   // library file is returned; otherwise "", also when the item is no Linux
-  // library (a package built for Windows). Nothing is ever written where a
-  // later run looks for code.
-  std::string EnsureMpegLibrary(const IniFile &ini) const;
+  // library (a package built for Windows), or a failure that says why the
+  // item could not be extracted. Nothing is ever written where a later run
+  // looks for code.
+  Result<std::string> EnsureMpegLibrary(const IniFile &ini) const;
 
  private:
   int fd_ = -1;
@@ -76,6 +84,7 @@ class ContentPackage {
   bool forceFullScreen_ = false;
   std::string workFolder_;
   std::string settingsPath_;
+  Status scanStatus_;
 };
 
 // Finds the trailer in the last bytes of a file. Exposed for tests and fuzzing.

@@ -1,6 +1,7 @@
 #include "package/items.h"
 
 #include "package/content_package.h"
+#include "platform/debug_log.h"
 #include "platform/paths.h"
 #include "platform/random.h"
 #include "settings/ini_file.h"
@@ -113,12 +114,14 @@ void ItemResolver::extractResource(const std::string &entry) const {
   // Only the bare name: a resource never lands outside the work folder.
   std::string file = safeFileName(name);
   if (file.empty()) return;
-  package_->ExtractItem(ini_, key, file);
+  if (Status done = package_->ExtractItem(ini_, key, file); !done)
+    debugLog("skipped " + entry + ": " + done.message());
 }
 
-bool ItemResolver::extractOnDemand(const std::string &key, std::string &name) const {
+Status ItemResolver::extractOnDemand(const std::string &key, std::string &name) const {
   std::string file = safeFileName(name);
-  if (file.empty() || work_.empty()) return false;
+  if (file.empty()) return Status::failure("no usable file name");
+  if (work_.empty()) return Status::failure("no work folder to extract into");
   name = work_ + file;
   // Made a plain file, whatever the archive said; a link in its place counts
   // as missing.
@@ -143,37 +146,39 @@ bool ItemResolver::resolveLoose(std::string &name) const {
   return false;
 }
 
-bool ItemResolver::ResolveItem(std::string &entry) const {
+Status ItemResolver::ResolveItem(std::string &entry) const {
   const std::string key = ItemKey(entry);
   std::string name = replaceAll(entry, "**", "=");
-  if (name.empty()) return false;
-  bool result = false;
+  if (name.empty()) return Status::failure("an empty entry");
+  Status result;
+  // Where a file was looked for and is not there.
+  const auto found = [](bool there) { return there ? Status() : Status::failure("not found"); };
   if (name.find("://") != std::string::npos) {
     dropPrefix(name, kUrl);
-    result = true;
   } else if (name.back() == '\\' || name.back() == '/') {
-    result = folderExists(toPath(name));
-    if (!result && dropPrefix(name, kFavorites)) result = folderExists(toPath(name));
+    bool there = folderExists(toPath(name));
+    if (!there && dropPrefix(name, kFavorites)) there = folderExists(toPath(name));
+    result = found(there);
     name = toPath(name);
   } else if (dropPrefix(name, kUrl)) {
     name = toPath(name);
-    result = fileExists(name);
+    result = found(fileExists(name));
   } else if (dropPrefix(name, kFile)) {
     if (packagePresent()) {
       result = extractOnDemand(key, name);
     } else {
       name = toPath(name);
-      result = fileExists(name);
+      result = found(fileExists(name));
     }
   } else if (startsWith(name, kResource) || startsWith(name, kExternal)) {
     std::string rest = toPath(name.substr(name.find(')') + 2));
     // A bare name is looked for in the current folder, as a relative path;
     // the entry keeps its prefix.
-    return fileExists(rest);
+    return found(fileExists(rest));
   } else if (packagePresent()) {
     result = extractOnDemand(key, name);
   } else {
-    result = resolveLoose(name);
+    result = found(resolveLoose(name));
   }
   entry = name;
   return result;

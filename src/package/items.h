@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 class ContentPackage;
@@ -31,16 +33,16 @@ class ItemResolver {
   // and external entries are extracted instead of being listed.
   void BuildItemList(const std::string &section, ItemList &list) const;
 
-  // True when the item can be used; `entry` is rewritten, as a rule to the
-  // path of the file to open. May run on a worker thread while other
+  // Success when the item can be used, else a failure that says why; `entry`
+  // is rewritten, as a rule to the path of the file to open. May run on a worker thread while other
   // threads resolve too: an item cut out on demand goes through the package,
   // whose extraction keeps no shared state. Throws Cancelled when the
   // calling thread's cancel flag is set during an extraction.
-  bool ResolveItem(std::string &entry) const;
+  Status ResolveItem(std::string &entry) const;
 
  private:
   bool packagePresent() const;
-  bool extractOnDemand(const std::string &key, std::string &name) const;
+  Status extractOnDemand(const std::string &key, std::string &name) const;
   bool resolveLoose(std::string &name) const;
   void extractResource(const std::string &entry) const;
 

@@ -63,32 +63,28 @@ class PartFile {
     return true;
   }
 
-  // Appends the whole file at `path`, a chunk at a time. `why` tells which
-  // side failed.
-  [[nodiscard]] bool append(const std::string &path, std::string *why) {
+  // Appends the whole file at `path`, a chunk at a time. A failure tells
+  // which side failed.
+  Status append(const std::string &path) {
     const int in = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return *why = "cannot read " + path + ": " + systemError(), false;
+    if (in < 0) return Status::failure("cannot read " + path + ": " + systemError());
     std::unique_ptr<char[]> buffer(new char[kChunk]);
-    bool ok = true;
+    Status done;
     for (;;) {
       if (CancelRequested()) {
-        *why = "cancelled";
-        ok = false;
+        done = Status::failure("cancelled");
         break;
       }
       const ssize_t n = read(in, buffer.get(), kChunk);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        *why = "cannot read " + path + ": " + systemError();
-        ok = false;
-      } else if (n > 0 && !write(buffer.get(), size_t(n))) {
-        *why = "cannot write the package: " + systemError();
-        ok = false;
-      }
-      if (!ok || n == 0) break;
+      if (n < 0)
+        done = Status::failure("cannot read " + path + ": " + systemError());
+      else if (n > 0 && !write(buffer.get(), size_t(n)))
+        done = Status::failure("cannot write the package: " + systemError());
+      if (!done || n == 0) break;
     }
     close(in);
-    return ok;
+    return done;
   }
 
   // The last `count` bytes written (fewer when the file is shorter).
@@ -126,26 +122,27 @@ class PartFile {
 
 // Writes a ZIP archive with the file `source` as its one deflated entry
 // `entryName` to `archive`. libzip streams the file through the compressor.
-bool zipFileTo(const std::string &archive, const std::string &entryName, const std::string &source,
-               std::string *why) {
+Status zipFileTo(const std::string &archive, const std::string &entryName,
+                 const std::string &source) {
   int code = 0;
   zip_t *z = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-  if (!z) return *why = "cannot write the package: " + systemError(), false;
+  if (!z) return Status::failure("cannot write the package: " + systemError());
   zip_register_cancel_callback_with_state(
       z, [](zip_t *, void *) { return CancelRequested() ? 1 : 0; }, nullptr, nullptr);
   zip_source_t *file = zip_source_file(z, source.c_str(), 0, -1);
   if (!file || zip_file_add(z, entryName.c_str(), file, ZIP_FL_ENC_GUESS) < 0) {
-    *why = "cannot read " + source + ": " + zip_strerror(z);
+    Status failed = Status::failure("cannot read " + source + ": " + zip_strerror(z));
     if (file) zip_source_free(file);
     zip_discard(z);
-    return false;
+    return failed;
   }
   if (zip_close(z) != 0) {
-    *why = CancelRequested() ? "cancelled" : "cannot compress " + source + ": " + zip_strerror(z);
+    Status failed = Status::failure(
+        CancelRequested() ? "cancelled" : "cannot compress " + source + ": " + zip_strerror(z));
     zip_discard(z);
-    return false;
+    return failed;
   }
-  return true;
+  return {};
 }
 
 uint64_t fileSize(const std::string &path) {
@@ -185,14 +182,10 @@ std::string MakeZip(const std::string &entryName, const std::string &data) {
   return out;
 }
 
-bool WritePackage(const std::string &program, const std::string &output,
-                  const std::string &settingsText, const std::string &settingsName,
-                  const std::vector<PackItem> &items, std::string *error,
-                  const PackProgressFn &progress) {
-  auto fail = [&](const std::string &why) {
-    if (error) *error = why;
-    return false;
-  };
+Status WritePackage(const std::string &program, const std::string &output,
+                    const std::string &settingsText, const std::string &settingsName,
+                    const std::vector<PackItem> &items, const PackProgressFn &progress) {
+  const auto fail = [](const std::string &why) { return Status::failure(why); };
   PartFile part(output);
   if (!part.isOpen()) return fail("cannot write " + output + ": " + systemError());
   PackProgress done;
@@ -204,8 +197,7 @@ bool WritePackage(const std::string &program, const std::string &output,
     if (progress) progress(done);
   };
 
-  std::string why;
-  if (!part.append(program, &why)) return fail(why);
+  if (Status appended = part.append(program); !appended) return appended;
   report(program);
   IniFile ini;
   ini.loadFromText(utf8ToCp1252(settingsText));
@@ -213,11 +205,12 @@ bool WritePackage(const std::string &program, const std::string &output,
   for (const PackItem &item : items) {
     ini.writeString("zippos", item.key + "_1", std::to_string(part.size()));
     if (item.raw || item.zipped) {
-      if (!part.append(item.path, &why)) return fail(why);
+      if (Status appended = part.append(item.path); !appended) return appended;
     } else {
-      if (!zipFileTo(scratch, item.entry.empty() ? item.key : item.entry, item.path, &why) ||
-          !part.append(scratch, &why))
-        return fail(why);
+      if (Status zipped = zipFileTo(scratch, item.entry.empty() ? item.key : item.entry, item.path);
+          !zipped)
+        return zipped;
+      if (Status appended = part.append(scratch); !appended) return appended;
       unlink(scratch.c_str());
     }
     ini.writeString("zippos", item.key + "_2", std::to_string(part.size()));
@@ -247,7 +240,7 @@ bool WritePackage(const std::string &program, const std::string &output,
   }
   if (!part.write(trailer.data(), trailer.size()) || !part.commit(output))
     return fail("cannot write " + output + ": " + systemError());
-  return true;
+  return {};
 }
 
 }  // namespace vantor

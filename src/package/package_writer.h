@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 struct PackItem {
@@ -33,14 +35,12 @@ using PackProgressFn = std::function<void(const PackProgress &)>;
 // `settingsName`. Every file is streamed, so memory does not grow with the
 // package. The package is written beside `output` under a temporary name and
 // renamed over it, executable, only when it is complete: on failure `output`
-// is left as it was. Returns false and sets `error` on failure. `progress`,
-// when given, is called after the program and after each item. Within a
-// CancelScope whose flag is set, writing stops soon with the error
-// "cancelled".
-[[nodiscard]] bool WritePackage(const std::string &program, const std::string &output,
-                                const std::string &settingsText, const std::string &settingsName,
-                                const std::vector<PackItem> &items, std::string *error,
-                                const PackProgressFn &progress = {});
+// is left as it was, and the failure says why. `progress`, when given, is
+// called after the program and after each item. Within a CancelScope whose
+// flag is set, writing stops soon with the failure "cancelled".
+Status WritePackage(const std::string &program, const std::string &output,
+                    const std::string &settingsText, const std::string &settingsName,
+                    const std::vector<PackItem> &items, const PackProgressFn &progress = {});
 
 // A ZIP archive with one deflated entry `entryName` holding `data`.
 std::string MakeZip(const std::string &entryName, const std::string &data);

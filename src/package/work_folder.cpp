@@ -35,10 +35,6 @@ struct LinuxDirent64 {
   char d_name[];
 };
 
-void setError(std::string *error, const std::string &text) {
-  if (error) *error = text;
-}
-
 void cleanUpAtExit() {
   EmptyFolder(gWorkFd.load());
   EmptyFolder(gWorkTmpFd.load());
@@ -57,27 +53,24 @@ std::string withoutTrailingSlashes(std::string p) {
 
 }  // namespace
 
-int OpenPrivateFolder(const std::string &path, std::string *error) {
+Result<int> OpenPrivateFolder(const std::string &path) {
   // A trailing "/" would make the kernel follow a final link despite
   // O_NOFOLLOW, so the name is opened without it.
   const std::string p = withoutTrailingSlashes(path);
   int fd = open(p.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) {
-    setError(error, "cannot open folder " + p + ": " +
-                        (errno == ELOOP || errno == ENOTDIR ? std::string("it is a symbolic link")
-                                                            : std::string(std::strerror(errno))));
-    return -1;
-  }
+  if (fd < 0)
+    return Status::failure("cannot open folder " + p + ": " +
+                           (errno == ELOOP || errno == ENOTDIR
+                                ? std::string("it is a symbolic link")
+                                : std::string(std::strerror(errno))));
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) {
-    setError(error, "refusing folder " + p + ": it belongs to another user");
     close(fd);
-    return -1;
+    return Status::failure("refusing folder " + p + ": it belongs to another user");
   }
   if ((st.st_mode & 077) != 0 && fchmod(fd, 0700) != 0) {
-    setError(error, "refusing folder " + p + ": others may write to it");
     close(fd);
-    return -1;
+    return Status::failure("refusing folder " + p + ": others may write to it");
   }
   return fd;
 }
@@ -86,20 +79,35 @@ std::string PinnedFolderPath(int folderFd) {
   return folderFd < 0 ? std::string() : "/proc/self/fd/" + std::to_string(folderFd) + "/";
 }
 
-Folders SetUpWorkFolders(std::string *error) {
+Folders SetUpWorkFolders() {
   Folders f;
   f.system = systemFolder();
-  f.temp = temporaryFolder(error);
-  if (f.temp.empty()) return f;
-  if (!ensurePrivateFolder(f.temp + "Vantor", error)) return f;
-  f.workFd = OpenPrivateFolder(f.temp + "Vantor", error);
-  if (f.workFd < 0) return f;
+  Result<std::string> temp = temporaryFolder();
+  if (!temp) {
+    f.status = temp.status();
+    return f;
+  }
+  f.temp = *temp;
+  if (f.status = ensurePrivateFolder(f.temp + "Vantor"); !f.status) return f;
+  Result<int> work = OpenPrivateFolder(f.temp + "Vantor");
+  if (!work) {
+    f.status = work.status();
+    return f;
+  }
+  f.workFd = *work;
   f.work = f.temp + "Vantor/";
   // The "tmp" folder is made and opened relative to the folder just opened.
-  if (mkdirat(f.workFd, "tmp", 0700) != 0 && errno != EEXIST) return f;
+  const std::string tmpName = f.work + "tmp";
+  if (mkdirat(f.workFd, "tmp", 0700) != 0 && errno != EEXIST) {
+    f.status = Status::failure("cannot create folder " + tmpName + ": " + std::strerror(errno));
+    return f;
+  }
   int tmp = openat(f.workFd, "tmp", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   struct stat st {};
-  if (tmp >= 0 && (fstat(tmp, &st) != 0 || st.st_uid != getuid())) {
+  if (tmp < 0) {
+    f.status = Status::failure("cannot open folder " + tmpName + ": " + std::strerror(errno));
+  } else if (fstat(tmp, &st) != 0 || st.st_uid != getuid()) {
+    f.status = Status::failure("refusing folder " + tmpName + ": it belongs to another user");
     close(tmp);
     tmp = -1;
   }

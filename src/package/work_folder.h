@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 struct Folders {
@@ -25,12 +27,14 @@ struct Folders {
   // -1 when refused.
   int workFd = -1;
   int workTmpFd = -1;
+  // Why a folder is missing; success when all were made.
+  Status status;
 };
 
 // Opens `path` as a private folder of this user: a real folder (never a
 // link), owned by the user, without rights for group or others (they are
-// taken away when present). Returns the descriptor, or -1 with `error` set.
-[[nodiscard]] int OpenPrivateFolder(const std::string &path, std::string *error = nullptr);
+// taken away when present). Returns the descriptor, which the caller closes.
+Result<int> OpenPrivateFolder(const std::string &path);
 
 // The name of an open folder that stays bound to it even when the folder is
 // renamed or replaced: "/proc/self/fd/N/".
@@ -38,8 +42,8 @@ std::string PinnedFolderPath(int folderFd);
 
 // Creates the work folder and its "tmp" folder and opens both. A folder that
 // is a link or belongs to someone else is refused: the paths stay empty, the
-// descriptors -1, and `error` says why.
-Folders SetUpWorkFolders(std::string *error = nullptr);
+// descriptors -1, and `status` says why.
+Folders SetUpWorkFolders();
 
 // Deletes every file directly in the open folder `folderFd` (links are
 // removed, never followed; sub-folders and their content are left alone).

@@ -38,7 +38,7 @@ constexpr uint64_t kMinArchiveOutputBytes = uint64_t(128) << 20;  // 128 MiB
 constexpr uint64_t kMaxArchiveOutputBytes = uint64_t(1) << 30;    // 1 GiB
 uint64_t ArchiveOutputCap(uint64_t archiveBytes);
 
-struct UnzipResult {
+struct [[nodiscard]] UnzipResult {
   bool opened = false;                 // the file is a readable ZIP archive
   std::string refused;                 // why the whole archive was refused, or ""
   std::vector<std::string> extracted;  // file names written, in archive order

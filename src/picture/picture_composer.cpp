@@ -4,15 +4,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <random>
-#include <set>
 #include <string_view>
 
 #include "gfx/stretch.h"
 #include "picture/decode.h"
 #include "picture/picture_loader.h"
 #include "platform/cancel.h"
+#include "platform/debug_log.h"
 
 namespace vantor {
 
@@ -31,16 +30,10 @@ void tile(gfx::Bitmap &dst, const gfx::Bitmap &pattern) {
       gfx::copyRect(dst, {x, y}, pattern, pattern.rect());
 }
 
-// With VANTOR_DEBUG=1 in the environment, says on stderr which picture the
-// show skips and why; once a file, however often the show comes back to it.
+// The debug log says which picture the show skips and why; once a file,
+// however often the show comes back to it.
 void reportSkipped(const std::string &fileName, const char *reason) {
-  const char *debug = std::getenv("VANTOR_DEBUG");
-  if (!debug || std::string_view(debug) != "1") return;
-  static std::mutex mutex;
-  static std::set<std::string> told;
-  const std::lock_guard lock(mutex);
-  if (told.insert(fileName).second)
-    std::fprintf(stderr, "vantor-saver: skipped %s: %s\n", fileName.c_str(), reason);
+  debugLogOnce(fileName, "skipped " + fileName + ": " + reason);
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <cstring>
 #include <string_view>
 
 #include "platform/paths.h"
@@ -29,30 +29,57 @@ bool isTemporaryOf(std::string_view candidate, std::string_view name) {
   return true;
 }
 
+Status systemFailure(const std::string &what, const std::string &path, int error) {
+  return Status::failure(what + " " + path + ": " + std::strerror(error));
+}
+
+// Reads the open file to its end.
+Result<std::string> readAll(int fd, const std::string &path) {
+  std::string out;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      close(fd);
+      return systemFailure("cannot read", path, error);
+    }
+    if (n == 0) break;
+    out.append(buffer, size_t(n));
+  }
+  close(fd);
+  return out;
+}
+
 }  // namespace
 
-bool writeFileAtomically(const std::string &path, const std::string &bytes) {
+Status writeFileAtomically(const std::string &path, const std::string &bytes) {
   std::string temp = path + std::string(kTempInfix) + "XXXXXX";
   int fd = mkstemp(temp.data());
-  if (fd < 0) return false;
+  if (fd < 0) return systemFailure("cannot write", path, errno);
   struct stat st {};
   // Keep the permissions of the file being replaced.
   fchmod(fd, stat(path.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0644);
   size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
+  int error = 0;  // the first failure's code
+  while (error == 0 && done < bytes.size()) {
     ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
     if (n < 0)
-      ok = false;
+      error = errno;
+    else if (n == 0)
+      error = ENOSPC;  // a write that makes no progress: the disk is full
     else
       done += size_t(n);
   }
-  ok = ok && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+  if (error == 0 && fsync(fd) != 0) error = errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  const bool ok = error == 0;
   if (!ok) {
     unlink(temp.c_str());
-    return false;
+    return systemFailure("cannot write", path, error);
   }
   std::string folder(folderOf(path));
   int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -60,7 +87,7 @@ bool writeFileAtomically(const std::string &path, const std::string &bytes) {
     fsync(dir);
     close(dir);
   }
-  return true;
+  return {};
 }
 
 void removeStaleTemporaries(const std::string &path) {
@@ -79,19 +106,17 @@ void removeStaleTemporaries(const std::string &path) {
   closedir(dir);
 }
 
-bool readWholeFile(const std::string &path, std::string &out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return true;
+Result<std::string> readWholeFile(const std::string &path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return systemFailure("cannot read", path, errno);
+  return readAll(fd, path);
 }
 
-std::string readWholeFile(const std::string &path) {
-  std::string out;
-  readWholeFile(path, out);
-  return out;
+Result<std::string> readFileIfPresent(const std::string &path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) return std::string();
+  if (fd < 0) return systemFailure("cannot read", path, errno);
+  return readAll(fd, path);
 }
 
 }  // namespace vantor

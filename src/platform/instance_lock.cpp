@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace vantor {
 
@@ -21,10 +22,17 @@ InstanceLock::InstanceLock(const std::string &folder, const std::string &name) {
     if (fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) break;
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
-    if (unlink(path.c_str()) != 0 && errno != ENOENT) return;
+    if (unlink(path.c_str()) != 0 && errno != ENOENT) break;
   }
-  if (fd_ < 0) return;
-  if (flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) alreadyExists_ = true;
+  if (fd_ < 0) {
+    status_ = Status::failure("cannot make the lock file " + path + ": " + std::strerror(errno));
+    return;
+  }
+  if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+  if (errno == EWOULDBLOCK)
+    alreadyExists_ = true;
+  else
+    status_ = Status::failure("cannot lock " + path + ": " + std::strerror(errno));
 }
 
 InstanceLock::~InstanceLock() {

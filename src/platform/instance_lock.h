@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 class InstanceLock {
@@ -17,10 +19,14 @@ class InstanceLock {
   InstanceLock &operator=(const InstanceLock &) = delete;
 
   bool alreadyExists() const { return alreadyExists_; }
+  // A failure when the lock could be neither taken nor found taken (no lock
+  // file could be made, say): this process then runs unguarded.
+  const Status &status() const { return status_; }
 
  private:
   int fd_ = -1;
   bool alreadyExists_ = false;
+  Status status_;
 };
 
 }  // namespace vantor

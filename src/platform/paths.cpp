@@ -30,10 +30,6 @@ std::string homeFolder() {
   return envOr("HOME", "/tmp");
 }
 
-void setError(std::string *error, const std::string &text) {
-  if (error) *error = text;
-}
-
 bool isPrivateOwnedFolder(const std::string &path) {
   struct stat st {};
   if (lstat(path.c_str(), &st) != 0) return false;
@@ -48,41 +44,32 @@ std::string programPath() {
   return ec ? std::string() : p.string();
 }
 
-bool ensurePrivateFolder(const std::string &path, std::string *error) {
+Status ensurePrivateFolder(const std::string &path) {
   std::string p = path;
   while (p.size() > 1 && p.back() == '/') p.pop_back();
   struct stat st {};
   if (lstat(p.c_str(), &st) != 0) {
-    if (errno != ENOENT || mkdir(p.c_str(), 0700) != 0) {
-      setError(error, "cannot create folder " + p + ": " + std::strerror(errno));
-      return false;
-    }
-    if (lstat(p.c_str(), &st) != 0) return false;
+    if ((errno != ENOENT || mkdir(p.c_str(), 0700) != 0) || lstat(p.c_str(), &st) != 0)
+      return Status::failure("cannot create folder " + p + ": " + std::strerror(errno));
   }
-  if (S_ISLNK(st.st_mode)) {
-    setError(error, "refusing folder " + p + ": it is a symbolic link");
-    return false;
-  }
-  if (!S_ISDIR(st.st_mode)) {
-    setError(error, "refusing folder " + p + ": not a folder");
-    return false;
-  }
-  if (st.st_uid != getuid()) {
-    setError(error, "refusing folder " + p + ": it belongs to another user");
-    return false;
-  }
-  if ((st.st_mode & 077) != 0) chmod(p.c_str(), 0700);
-  return true;
+  if (S_ISLNK(st.st_mode))
+    return Status::failure("refusing folder " + p + ": it is a symbolic link");
+  if (!S_ISDIR(st.st_mode)) return Status::failure("refusing folder " + p + ": not a folder");
+  if (st.st_uid != getuid())
+    return Status::failure("refusing folder " + p + ": it belongs to another user");
+  if ((st.st_mode & 077) != 0 && chmod(p.c_str(), 0700) != 0)
+    return Status::failure("refusing folder " + p + ": others may write to it");
+  return {};
 }
 
-std::string temporaryFolder(std::string *error) {
+Result<std::string> temporaryFolder() {
   // A relative path is not a runtime folder: the XDG rules say to ignore it.
   if (const char *run = std::getenv("XDG_RUNTIME_DIR");
       run && run[0] == '/' && isPrivateOwnedFolder(run))
     return withSlash(run);
   std::string base = withSlash(envOr("TMPDIR", "/tmp"));
   std::string own = base + "vantor-" + std::to_string(getuid());
-  if (!ensurePrivateFolder(own, error)) return {};
+  if (Status made = ensurePrivateFolder(own); !made) return made;
   return own + "/";
 }
 
@@ -99,7 +86,10 @@ std::vector<std::string> installedLibraryFolders() {
 }
 
 std::string configFolder() {
-  return withSlash(envOr("XDG_CONFIG_HOME", homeFolder() + "/.config")) + "vantor/";
+  // As for the runtime folder, a relative path is to be ignored.
+  std::string base = envOr("XDG_CONFIG_HOME", "");
+  if (base.empty() || base[0] != '/') base = homeFolder() + "/.config";
+  return withSlash(base) + "vantor/";
 }
 
 std::string installShareFolder() {

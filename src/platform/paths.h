@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 // The program's own file (the running executable, with any appended package).
@@ -13,9 +15,9 @@ std::string programPath();
 
 // The user's private temporary folder: $XDG_RUNTIME_DIR when it is an
 // absolute path to a private folder of this user, otherwise a folder of our own, "vantor-<uid>"
-// under $TMPDIR (or /tmp), created with mode 0700. Empty, with `error` set, when the folder is a
-// link, belongs to someone else or cannot be made.
-std::string temporaryFolder(std::string *error = nullptr);
+// under $TMPDIR (or /tmp), created with mode 0700. A failure when that folder is a link, belongs
+// to someone else or cannot be made.
+Result<std::string> temporaryFolder();
 
 // The folder of installed libraries the program may load ("system folder"):
 // the install prefix's lib/vantor/. Nothing the program unpacks is ever put
@@ -27,7 +29,8 @@ std::string systemFolder();
 // folder, then the system folder.
 std::vector<std::string> installedLibraryFolders();
 
-// The per-user configuration folder of the program ($XDG_CONFIG_HOME/vantor/).
+// The per-user configuration folder of the program: $XDG_CONFIG_HOME/vantor/
+// when that is an absolute path, otherwise $HOME/.config/vantor/.
 std::string configFolder();
 
 // The builder's shared folder under the install prefix (share/vantor/).
@@ -35,7 +38,7 @@ std::string installShareFolder();
 
 // Makes sure `path` is a real folder that belongs to this user, creating it
 // (mode 0700) when it is missing. Refuses links and folders of other users.
-bool ensurePrivateFolder(const std::string &path, std::string *error = nullptr);
+Status ensurePrivateFolder(const std::string &path);
 
 // Path helpers. Names read from settings may use "\", "/" or ":" as folder
 // separators; these split at all three.

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -427,25 +429,37 @@ RegistryStore RegistryStore::forCurrentUser() {
 }
 
 std::optional<RegistryKey> RegistryStore::openKey(const std::string &path) const {
-  return findRegistryKey(readWholeFile(filePath_), path);
+  // A store that cannot be read holds no keys.
+  return findRegistryKey(readWholeFile(filePath_).value_or(std::string()), path);
 }
 
-bool RegistryStore::update(const std::string &path,
-                           const std::function<void(RegistryKey &)> &change) {
-  if (!isWritableKeyPath(path)) return false;
+Status RegistryStore::update(const std::string &path,
+                             const std::function<void(RegistryKey &)> &change) {
+  if (!isWritableKeyPath(path))
+    return Status::failure("cannot store the key " + path + ": not writable as one line");
   std::string folder(folderOf(filePath_));
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   int lock = open((filePath_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (lock < 0) return false;
+  if (lock < 0) return Status::failure("cannot lock " + filePath_ + ": " + std::strerror(errno));
   flock(lock, LOCK_EX);
   // Every writer of the store holds the lock, so a temporary file of the
   // store that exists now belongs to a writer that died mid-write.
   removeStaleTemporaries(filePath_);
-  RegistryDocument doc(readWholeFile(filePath_));
-  bool ok = doc.update(path, change) && writeFileAtomically(filePath_, doc.text());
+  // A store that exists but cannot be read is left alone: writing the one
+  // key would replace every other key with nothing.
+  Result<std::string> text = readFileIfPresent(filePath_);
+  Status done = text.status();
+  if (text) {
+    RegistryDocument doc(*text);
+    if (!doc.update(path, change))
+      done =
+          Status::failure("cannot store the key " + path + ": a value is not writable as one line");
+    else
+      done = writeFileAtomically(filePath_, doc.text());
+  }
   close(lock);
-  return ok;
+  return done;
 }
 
 }  // namespace vantor

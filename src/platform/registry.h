@@ -27,6 +27,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 // A value of a type other than dword or string ("hex:..." and the like) is
@@ -101,17 +103,18 @@ class RegistryStore {
   std::optional<RegistryKey> openKey(const std::string &path) const;
   // Reads the file, lets `change` edit the key (created when missing), and
   // writes the file back; temporary files left by an earlier writer that was
-  // killed are removed first. False when the file could not be written or
-  // the key or a value cannot be written as one line.
+  // killed are removed first. A failure, with the file left as it was, when
+  // the file exists but cannot be read, cannot be written, or the key or a
+  // value cannot be written as one line.
   template <typename F>
-  bool updateKey(const std::string &path, F change) {
+  Status updateKey(const std::string &path, F change) {
     return update(path, [&](RegistryKey &k) { change(k); });
   }
 
   const std::string &filePath() const { return filePath_; }
 
  private:
-  bool update(const std::string &path, const std::function<void(RegistryKey &)> &change);
+  Status update(const std::string &path, const std::function<void(RegistryKey &)> &change);
   std::string filePath_;
 };
 

@@ -6,6 +6,7 @@
 #include "gfx/qimage_view.h"
 #include "picture/decode.h"
 #include "picture/picture_loader.h"
+#include "platform/debug_log.h"
 #include "preview/preview_form.h"
 #include "startup/engine.h"
 
@@ -19,7 +20,8 @@ bool TImage::LoadFromFile(const std::string &fileName) {
   gfx::Bitmap loaded;
   try {
     if (!LoadGraphicFile(loaded, fileName, 0).loaded) return false;
-  } catch (const std::exception &) {
+  } catch (const std::exception &e) {
+    debugLogOnce(fileName, "skipped still picture " + fileName + ": " + e.what());
     return false;
   }
   picture_ = std::move(loaded);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 #include "platform/atomic_file.h"
@@ -95,11 +93,9 @@ std::optional<int> parseInteger(const std::string &text) {
 }
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) return;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  loadFromText(ss.str());
+  Result<std::string> text = readFileIfPresent(path_);
+  readStatus_ = text.status();
+  if (text) loadFromText(*text);
 }
 
 IniFile::Section &IniFile::addSection(const std::string &name, uint32_t block) {
@@ -175,8 +171,10 @@ std::string IniFile::toText() const {
   return utf8ToCp1252(out);
 }
 
-bool IniFile::save() const {
-  return !path_.empty() && writeFileAtomically(path_, toText());
+Status IniFile::save() const {
+  if (path_.empty()) return Status::failure("the settings have no file to be saved to");
+  if (!readStatus_) return Status::failure("not saving the settings: " + readStatus_.message());
+  return writeFileAtomically(path_, toText());
 }
 
 const IniFile::Section *IniFile::findSection(std::string_view name) const {

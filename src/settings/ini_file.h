@@ -21,17 +21,24 @@
 #include <utility>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 class IniFile {
  public:
   IniFile() = default;
-  explicit IniFile(std::string path);  // reads the file; a missing file reads as empty
+  // Reads the file; a missing file reads as empty. A file that exists but
+  // cannot be read reads as empty too, and readStatus() says why.
+  explicit IniFile(std::string path);
 
   void loadFromText(const std::string &cp1252Text);
   std::string toText() const;  // Windows-1252, with the line ends the file had
-  // Writes the whole file atomically; false when it could not be written.
-  bool save() const;
+  // Writes the whole file atomically. A failure when it could not be written,
+  // and, leaving the file alone, when it could not be read: what it held
+  // would be lost.
+  Status save() const;
+  const Status &readStatus() const { return readStatus_; }
   const std::string &path() const { return path_; }
 
   std::optional<std::string> value(const std::string &section, const std::string &key) const;
@@ -99,6 +106,7 @@ class IniFile {
   void addLine(uint32_t section, uint32_t block, std::string text);
 
   std::string path_;
+  Status readStatus_;
   std::vector<Block> blocks_;
   std::vector<Section> sections_;
   std::unordered_map<std::string, uint32_t> sectionIndex_;  // upper-case name

@@ -107,8 +107,8 @@ void ApplyRegistryOverrides(TSaverSetting &s, const RegistryStore &registry,
   }
 }
 
-bool StoreRegistryOverrides(const TSaverSetting &s, RegistryStore &registry,
-                            const std::string &programFileName) {
+Status StoreRegistryOverrides(const TSaverSetting &s, RegistryStore &registry,
+                              const std::string &programFileName) {
   return registry.updateKey(OverridesKeyPath(programFileName), [&](RegistryKey &key) {
     for (const Override &o : kExit) key.set(o.value, valueOf(s, o.field));
     for (const Override &o : kImage) key.set(o.value, valueOf(s, o.field));

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 struct TSaverSetting;
@@ -21,9 +23,8 @@ std::string OverridesKeyPath(const std::string &programFileName);
 void ApplyRegistryOverrides(TSaverSetting &s, const RegistryStore &registry,
                             const std::string &programFileName, SaverKind kind);
 
-// Writes the twelve values the dialog owns. False when the store could not be
-// written.
-bool StoreRegistryOverrides(const TSaverSetting &s, RegistryStore &registry,
-                            const std::string &programFileName);
+// Writes the twelve values the dialog owns.
+Status StoreRegistryOverrides(const TSaverSetting &s, RegistryStore &registry,
+                              const std::string &programFileName);
 
 }  // namespace vantor

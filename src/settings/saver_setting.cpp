@@ -205,14 +205,15 @@ void LoadSettings(TSaverSetting &s, const IniFile &ini, const std::string &suppo
   s.Position = (position >= 1 && position <= 5) ? uint8_t(position) : 0;
   s.UseEffects = ParseEffectList(ini.readString("set", "useeffects", kDefaultUseEffects));
   if (s.Build_LicenseText.empty() && fileExists(supportFolder + "licensetext.txt"))
-    s.Build_LicenseText = cp1252ToUtf8(readWholeFile(supportFolder + "licensetext.txt"));
+    s.Build_LicenseText =
+        cp1252ToUtf8(readWholeFile(supportFolder + "licensetext.txt").value_or(std::string()));
 }
 
 void StoreSettings(const TSaverSetting &s, IniFile &ini) {
   for (const char *name : kSavedKeys) writeKey(keyNamed(name), s, ini);
 }
 
-bool SaveSettings(const TSaverSetting &s, IniFile &ini) {
+Status SaveSettings(const TSaverSetting &s, IniFile &ini) {
   StoreSettings(s, ini);
   return ini.save();
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vantor {
 
 // Transition numbers 0..151 that may be used.
@@ -137,7 +139,7 @@ void LoadSettings(TSaverSetting &s, const IniFile &ini, const std::string &suppo
 // Writes the keys that the configuration dialog can change into `ini`, in
 // their fixed order, and leaves all other keys and sections as they were.
 void StoreSettings(const TSaverSetting &s, IniFile &ini);
-// StoreSettings, then the file is written. Failures are swallowed (false).
-bool SaveSettings(const TSaverSetting &s, IniFile &ini);
+// StoreSettings, then the file is written.
+Status SaveSettings(const TSaverSetting &s, IniFile &ini);
 
 }  // namespace vantor

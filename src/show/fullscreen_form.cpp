@@ -10,6 +10,7 @@
 #include "music/music_set.h"
 #include "music/qt_music_host.h"
 #include "platform/cursor_count.h"
+#include "platform/debug_log.h"
 #include "platform/paths.h"
 #include "platform/random.h"
 #include "show/message_translate.h"
@@ -168,6 +169,7 @@ void TFullscreenForm::FormClose() {
     runner_.reset();
   } catch (...) {
     // The window always closes.
+    debugLog("closing the show: " + currentExceptionText());
   }
 }
 

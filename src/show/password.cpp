@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "platform/cursor_count.h"
+#include "platform/debug_log.h"
 #include "platform/dynamic_library.h"
 #include "platform/registry.h"
 
@@ -80,6 +81,7 @@ bool VerifyPassword(intptr_t window, bool showCursor, const RegistryStore &regis
     return platformCheck(window, systemFolder);
   } catch (...) {
     // The saver never stays locked because the check itself failed.
+    debugLog("password check failed, the show ends unchecked: " + currentExceptionText());
     return true;
   }
 }
@@ -90,6 +92,7 @@ void ChangePassword(int32_t parentWindow, const std::string &systemFolder) {
     auto change = reinterpret_cast<PwdChangePasswordA>(library->symbol("PwdChangePasswordA"));
     if (change) change("SCRSAVE", parentWindow, 0, nullptr);
   } catch (...) {
+    debugLog("password change failed: " + currentExceptionText());
   }
 }
 

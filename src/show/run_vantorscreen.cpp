@@ -11,6 +11,7 @@
 
 #include "picture/picture_loader.h"
 #include "platform/cancel.h"
+#include "platform/debug_log.h"
 #include "platform/paths.h"
 #include "platform/random.h"
 #include "settings/ini_file.h"
@@ -195,6 +196,7 @@ void TRunVantorscreen::LoadBackImage() {
     l.backImageMode = set.Back_Image_UseTiled ? 1 : 2;
   } catch (...) {
     l.backImageMode = 0;
+    debugLogOnce(file, "background image " + file + " not used: " + currentExceptionText());
   }
 }
 
@@ -205,7 +207,11 @@ PreparedPicture PreparePicture(PictureJob job) {
   try {
     std::string file = job.entry;
     // An empty entry is never accepted.
-    if (file.empty() || !job.resolve || !job.resolve(file) || CancelRequested()) return out;
+    if (file.empty() || !job.resolve || CancelRequested()) return out;
+    if (!job.resolve(file)) {
+      if (!CancelRequested()) debugLogOnce(job.entry, "skipped " + job.entry + ": not found");
+      return out;
+    }
     PictureComposer &l = job.look;
     // The splash keeps the caption that is set; a list picture gets its own.
     if (!job.splash) {
@@ -234,8 +240,11 @@ PreparedPicture PreparePicture(PictureJob job) {
     out.caption = l.caption;
     out.picture = std::move(l.picture);
     out.lastPicture = l.lastPicture;
+  } catch (const Cancelled &) {
+    out.shown = false;
   } catch (...) {
     out.shown = false;
+    debugLogOnce(job.entry, "skipped " + job.entry + ": " + currentExceptionText());
   }
   if (!decoded.empty()) std::remove(decoded.c_str());
   return out;
@@ -321,6 +330,7 @@ void TRunVantorscreen::ChoosePicture() {
     if (!ahead_.splash) index_ = NextIndex();
     ahead_.entry = ahead_.splash ? set.SplashImage : set.PictureList[size_t(index_)];
   } catch (...) {
+    debugLog("no picture chosen: " + currentExceptionText());
     ahead_ = Ahead{};
     PictureFailed(false);
     return;
@@ -335,6 +345,7 @@ void TRunVantorscreen::RunAhead() {
     job = JobFor(ahead_.entry, ahead_.splash);
     ahead_.look = CurrentLook(ahead_.splash);
   } catch (...) {
+    debugLog("skipped " + ahead_.entry + ": " + currentExceptionText());
     const bool splash = ahead_.splash;
     ahead_ = Ahead{};
     PictureFailed(splash);
@@ -375,6 +386,7 @@ void TRunVantorscreen::ShowAhead() {
       return;
     }
   } catch (...) {
+    debugLog("picture shown as prepared: " + currentExceptionText());
   }
   PreparedPicture prepared = std::move(*ahead_.result);
   ahead_ = Ahead{};
@@ -396,6 +408,7 @@ void TRunVantorscreen::Show(PreparedPicture prepared) {
     started = StartTransition(prepared.splash);
   } catch (...) {
     started = false;
+    debugLog("picture not shown: " + currentExceptionText());
   }
   if (!started) {
     PictureFailed(prepared.splash);
@@ -475,6 +488,7 @@ bool TRunVantorscreen::StartTransition(bool splash) {
     started = !awaitingComplete_ || s.Busy();
   } catch (...) {
     started = false;
+    debugLog("transition not started: " + currentExceptionText());
   }
   if (!started) awaitingComplete_ = false;
   firstTick_ = false;

@@ -1,5 +1,6 @@
 #include "startup/engine.h"
 
+#include "platform/debug_log.h"
 #include "platform/paths.h"
 #include "platform/random.h"
 
@@ -36,6 +37,7 @@ void loadSettings(Engine &e) {
   randomize();
   e.location = LocateSettings(e.programPath, e.package.settingsPath(), *e.registry);
   e.ini = std::make_unique<IniFile>(e.location.settingsPath);
+  if (!e.ini->readStatus()) debugLog("settings read as empty: " + e.ini->readStatus().message());
   e.settings = TSaverSetting{};
   LoadSettings(e.settings, *e.ini, e.location.supportFolder);
   e.settings.TempImagePath = e.location.tempImagePath;
@@ -90,6 +92,7 @@ Dispatch RunStartup(Engine &e, const std::vector<std::string> &args) {
   e.commandLine = ParseCommandLine(e.programPath, args);
   if (e.packagePath.empty()) e.packagePath = e.programPath;
   e.package = ContentPackage::Scan(e.packagePath, e.folders.work, e.folders.workFd);
+  if (!e.package.scanStatus()) debugLog("package: " + e.package.scanStatus().message());
   loadSettings(e);
   buildLists(e);
   // FOLDER SOURCE: the pictures of e.options.folders (--folder) take the

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "fakes.h"
+#include "platform/debug_log.h"
 #include "show_fixture.h"
 
 namespace {
@@ -221,6 +222,8 @@ TEST(MusicSet, LooseEntriesAreResolvedOnceAndMissingOnesDropped) {
 
 TEST(MusicSet, PackagedTracksAreCutOutWhenDueAndAMissingOneIsSkipped) {
   Show show({{"1.wav", "one"}, {"gone.wav", ""}, {"3.wav", "three"}}, {true, false, true});
+  vantor::setDebugLogEnabled(true);
+  testing::internal::CaptureStderr();
   show.music->StartMusic();
   EXPECT_TRUE(vantor::test::exists(show.folder_.work() + "1.wav"));
   EXPECT_FALSE(vantor::test::exists(show.folder_.work() + "3.wav"));
@@ -229,6 +232,13 @@ TEST(MusicSet, PackagedTracksAreCutOutWhenDueAndAMissingOneIsSkipped) {
             (std::vector<std::string>{"1.wav", "gone.wav", "3.wav"}));
   EXPECT_EQ(show.playThrough(4), media({"1.wav", "3.wav", "1.wav", "3.wav", "1.wav"}));
   EXPECT_EQ(show.waitingTasks(), 0u);
+  // The debug log names the skipped track once, though the loop passed it twice.
+  const std::string said = testing::internal::GetCapturedStderr();
+  vantor::setDebugLogEnabled(false);
+  const std::string line = "vantor-saver: skipped track gone.wav: ";
+  EXPECT_EQ(said.find(line), 0u) << said;
+  EXPECT_EQ(said.find(line, 1), std::string::npos) << said;
+  EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
 }
 
 TEST(MusicSet, TheNextTrackStartsOnlyAfterTheEndCallbackHasReturned) {

@@ -35,10 +35,10 @@ void ShowFolder::makePackaged(vantor::Engine &engine, const std::vector<Track> &
     items.push_back({t.name, dir_ / ("items/" + t.name), items.size() % 2 == 0});
   }
   writeFile(dir_ / "prog", std::string(4096, 'P'));
-  std::string error;
-  if (!vantor::WritePackage(dir_ / "prog", dir_ / "show.exe", musicSection(tracks), "show.002",
-                            items, &error))
-    throw std::runtime_error(error);
+  if (vantor::Status written = vantor::WritePackage(dir_ / "prog", dir_ / "show.exe",
+                                                    musicSection(tracks), "show.002", items);
+      !written)
+    throw std::runtime_error(written.message());
   engine.programPath = dir_ / "show.exe";
   engine.package = vantor::ContentPackage::Scan(engine.programPath, work_.path());
   engine.ini = std::make_unique<vantor::IniFile>(engine.package.settingsPath());

@@ -79,7 +79,7 @@ TEST(Packer, FolderTreeWithRepeatedNamesPacksEveryPictureOnceListedUnderDistinct
   std::vector<std::string> entries;
   for (const Expected &e : expected) {
     entries.push_back(e.entry);
-    package.ExtractItem(ini, e.entry, e.file);
+    EXPECT_TRUE(package.ExtractItem(ini, e.entry, e.file)) << e.entry;
     EXPECT_EQ(readFile(work / e.file), e.content) << e.entry;
   }
   EXPECT_EQ(ini.sectionKeys("Pictures"), entries);
@@ -98,7 +98,7 @@ TEST(Packer, ListingGivenIsKeptAndFilesItDoesNotNameAreReported) {
   IniFile ini(package.settingsPath());
   EXPECT_EQ(ini.sectionKeys("Pictures"), std::vector<std::string>{"B.BMP"});
   // Extracted under the name the program looks for.
-  package.ExtractItem(ini, "B.BMP", "B.BMP");
+  EXPECT_TRUE(package.ExtractItem(ini, "B.BMP", "B.BMP"));
   EXPECT_EQ(readFile(work / "B.BMP"), "B");
 }
 
@@ -136,12 +136,12 @@ TEST(PackageWriter, FailureMidwayLeavesNeitherHalfFileNorTemporaries) {
   writeFile(dir / "a.bmp", "A");
   writeFile(dir / "out", "OLD");
   std::filesystem::create_directory(dir / "folder");
-  std::string error;
   // A folder cannot be read as an item, but only once the program and the
   // first item are written.
-  EXPECT_FALSE(WritePackage(dir / "prog", dir / "out", "[Set]\r\n", "s.002",
-                            {{"a.bmp", dir / "a.bmp"}, {"f.bmp", dir / "folder", true}}, &error));
-  EXPECT_NE(error.find("folder"), std::string::npos) << error;
+  const Status written = WritePackage(dir / "prog", dir / "out", "[Set]\r\n", "s.002",
+                                      {{"a.bmp", dir / "a.bmp"}, {"f.bmp", dir / "folder", true}});
+  EXPECT_FALSE(written);
+  EXPECT_NE(written.message().find("folder"), std::string::npos) << written.message();
   EXPECT_EQ(readFile(dir / "out"), "OLD");
   EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"a.bmp", "folder", "out", "prog"}));
 }
@@ -153,11 +153,11 @@ TEST(PackageWriter, MarkerInsideTheLastItemDoesNotHideTheTrailer) {
   writeFile(dir / "prog", kProgram);
   writeFile(dir / "note.txt", "text #vantor#fake.002**not an archive");
   ASSERT_TRUE(WritePackage(dir / "prog", dir / "out", "[Set]\r\nImageInterval=9\r\n", "s.002",
-                           {{"note.txt", dir / "note.txt", true}}, nullptr));
+                           {{"note.txt", dir / "note.txt", true}}));
   ContentPackage package = ContentPackage::Scan(dir / "out", work.path());
   ASSERT_TRUE(package.present());
   IniFile ini(package.settingsPath());
   EXPECT_EQ(ini.readInteger("Set", "ImageInterval", 0), 9);
-  package.ExtractItem(ini, "note.txt", "note.txt");
+  EXPECT_TRUE(package.ExtractItem(ini, "note.txt", "note.txt"));
   EXPECT_EQ(readFile(work / "note.txt"), readFile(dir / "note.txt"));
 }

@@ -93,7 +93,7 @@ TEST(ExtractItem, PositionsOutsideTheFileExtractNothing) {
     ini.loadFromText("[zippos]\nr.bin_1=" + c.start + "\nr.bin_2=" + c.end +
                      "\n[notzip]\nr.bin=1\n");
     std::filesystem::remove(work / "r.bin");
-    p.ExtractItem(ini, "r.bin", "r.bin");
+    EXPECT_EQ(p.ExtractItem(ini, "r.bin", "r.bin").ok(), c.extracted) << c.start << ".." << c.end;
     EXPECT_EQ(exists(work / "r.bin"), c.extracted) << c.start << ".." << c.end;
     if (c.extracted) {
       EXPECT_EQ(readFile(work / "r.bin"), item);
@@ -110,14 +110,14 @@ TEST(PackageWriter, ItemsRoundTripRawAndZipped) {
   std::vector<PackItem> items = {{"red.ppm", dir / "red.ppm", false},
                                  {"raw.ppm", dir / "red.ppm", true}};
   if (!jpeg.empty()) items.push_back({"photo.jpg", jpeg, false});
-  std::string error;
-  ASSERT_TRUE(WritePackage(dir / "prog", dir / "out", kSettings, "s.002", items, &error)) << error;
+  const Status written = WritePackage(dir / "prog", dir / "out", kSettings, "s.002", items);
+  ASSERT_TRUE(written) << written.message();
   ContentPackage p = ContentPackage::Scan(dir / "out", work.path());
   ASSERT_TRUE(p.present());
   IniFile ini(p.settingsPath());
   EXPECT_EQ(ini.readInteger("Set", "ImageInterval", 0), 7);
   for (const PackItem &item : items) {
-    p.ExtractItem(ini, item.key, item.key);
+    EXPECT_TRUE(p.ExtractItem(ini, item.key, item.key)) << item.key;
     EXPECT_EQ(readFile(work / item.key), readFile(item.path)) << item.key;
   }
 }
@@ -197,15 +197,13 @@ TEST(ResolveItem, RulesWithAPackage) {
   writeFile(dir / "x.jpg", "X");
   writeFile(dir / "plage \xC3\xA9t\xC3\xA9.jpg", "E");  // UTF-8 "plage été.jpg"
   writeFile(dir / "prog", fakeProgram(2000));
-  std::string error;
   // The settings text is written the way a Windows tool writes it: Windows-1252.
   const std::string settings = cp1252ToUtf8("[Pictures]\r\nplage \xE9t\xE9.jpg=1\r\n");
   ASSERT_TRUE(
       WritePackage(dir / "prog", dir / "out", settings, "s.002",
                    {{"a**b.jpg", dir / "a=b.jpg", true},
                     {"x.jpg", dir / "x.jpg", false},
-                    {"plage \xC3\xA9t\xC3\xA9.jpg", dir / "plage \xC3\xA9t\xC3\xA9.jpg", false}},
-                   &error));
+                    {"plage \xC3\xA9t\xC3\xA9.jpg", dir / "plage \xC3\xA9t\xC3\xA9.jpg", false}}));
   ContentPackage p = ContentPackage::Scan(dir / "out", work.path());
   IniFile ini(p.settingsPath());
   ItemResolver r(&p, ini, work.path(), dir.path(), "/nonexistent/");
@@ -224,7 +222,7 @@ TEST(ResolveItem, RulesWithAPackage) {
   };
   for (Case c : cases) {
     std::string entry = c.entry;
-    EXPECT_EQ(r.ResolveItem(entry), c.result) << c.entry;
+    EXPECT_EQ(r.ResolveItem(entry).ok(), c.result) << c.entry;
     EXPECT_EQ(entry, c.resolved) << c.entry;
   }
   ItemList pictures;
@@ -430,16 +428,17 @@ TEST(WorkFolder, LinksNeverRedirectWritesOrDeletions) {
     writeFile(dir / "p1.jpg", "ONE");
     writeFile(dir / "p2.jpg", "TWO");
     writeFile(dir / "prog", fakeProgram(2000));
-    ASSERT_TRUE(WritePackage(dir / "prog", dir / "out", kSettings, "s.002",
-                             {{"p1.jpg", dir / "p1.jpg", false}, {"p2.jpg", dir / "p2.jpg", true}},
-                             nullptr));
+    ASSERT_TRUE(
+        WritePackage(dir / "prog", dir / "out", kSettings, "s.002",
+                     {{"p1.jpg", dir / "p1.jpg", false}, {"p2.jpg", dir / "p2.jpg", true}}));
     const std::string work = run / "Vantor/";
     std::filesystem::create_directories(work);
     chmod(work.c_str(), 0700);
     Folders folders;
     folders.work = work;
-    folders.workFd = OpenPrivateFolder(work);
-    ASSERT_GE(folders.workFd, 0);
+    Result<int> opened = OpenPrivateFolder(work);
+    ASSERT_TRUE(opened) << opened.message();
+    folders.workFd = *opened;
     ContentPackage p = ContentPackage::Scan(dir / "out", work, folders.workFd);
     ASSERT_TRUE(p.present());
     IniFile ini(p.settingsPath());

@@ -16,6 +16,7 @@
 #include "picture/picture_loader.h"
 #include "picture_test_util.h"
 #include "platform/cancel.h"
+#include "platform/debug_log.h"
 
 namespace vantor {
 namespace {
@@ -259,12 +260,12 @@ TEST(PictureFormatsScaled, WebpIsDecodedAtTheTargetSize) {
   EXPECT_LT(test::compare(d.bitmap, theirs).mean, 3.0);
 }
 
-// The show skips a picture that no decoder takes; with VANTOR_DEBUG=1 it
-// says so on stderr, once for each file.
+// The show skips a picture that no decoder takes; with the debug log on
+// (VANTOR_DEBUG=1) it says so on stderr, once for each file.
 TEST(PictureFormatsSkipped, DebugSaysWhichFileAndWhyOnce) {
   const std::string file = made("skipped.webp");
   test::writeBytes(file, Bytes{'R', 'I', 'F', 'F', 1, 2, 3});
-  ::setenv("VANTOR_DEBUG", "1", 1);
+  setDebugLogEnabled(true);
   PictureComposer look;
   look.width = 64;
   look.height = 48;
@@ -272,7 +273,7 @@ TEST(PictureFormatsSkipped, DebugSaysWhichFileAndWhyOnce) {
   EXPECT_FALSE(look.loadFromFile(file));
   EXPECT_FALSE(look.loadFromFile(file));
   const std::string said = testing::internal::GetCapturedStderr();
-  ::unsetenv("VANTOR_DEBUG");
+  setDebugLogEnabled(false);
   EXPECT_EQ(said.find("vantor-saver: skipped " + file + ": WebP: "), 0u) << said;
   EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
 }

@@ -289,7 +289,8 @@ TEST(LocateSettings, LooseFileAndSupportFolder) {
   EXPECT_EQ(l.settingsPath, "/home/u/My Saver.002");
   EXPECT_EQ(l.tempImagePath, "/home/u/tempimagefile");
   EXPECT_TRUE(l.supportFolder.ends_with("share/vantor/Screensaver/"));
-  store.updateKey("Software\\Orlenta\\VantorPro", [](RegistryKey &k) { k.set("", "/opt/b"); });
+  ASSERT_TRUE(
+      store.updateKey("Software\\Orlenta\\VantorPro", [](RegistryKey &k) { k.set("", "/opt/b"); }));
   EXPECT_EQ(LocateSettings("/x/a.scr", "/w/a.002", store).supportFolder, "/opt/b/");
   EXPECT_EQ(LocateSettings("/x/a.scr", "/w/a.002", store).settingsPath, "/w/a.002");
   EXPECT_EQ(BaseName("a.b.scr"), "a.b");

@@ -35,7 +35,8 @@ class PasswordTest : public ::testing::Test {
     unsetenv("VANTOR_TEST_PASSWORD_ANSWERS");
   }
   void asksPassword(RegistryValue value) {
-    store.updateKey(kPasswordKey, [&](RegistryKey &k) { k.set(kPasswordValue, value); });
+    ASSERT_TRUE(
+        store.updateKey(kPasswordKey, [&](RegistryKey &k) { k.set(kPasswordValue, value); }));
   }
   void install(const std::string &library, const std::string &as) {
     std::filesystem::copy_file(kLibraries + library, system + "/" + as);

@@ -134,10 +134,10 @@ class PackagedProgram {
       items.push_back({"photo.jpg", jpeg, false});
       settings += "photo.jpg=1\r\n";
     }
-    std::string error;
     path_ = dir_ / name;
-    EXPECT_TRUE(WritePackage(binDir() + "vantor-saver", path_, settings, "demo.002", items, &error))
-        << error;
+    const Status written =
+        WritePackage(binDir() + "vantor-saver", path_, settings, "demo.002", items);
+    EXPECT_TRUE(written) << written.message();
     chmod(path_.c_str(), 0755);
     writeFile(runtime_ / ".keep", "");
     chmod(runtime_.path().c_str(), 0700);
@@ -213,11 +213,10 @@ TEST(Program, LinuxOptionsAndMissingDisplay) {
   TempDir windows;
   // A package built for Windows: another program in front of the same data.
   writeFile(windows / "program.exe", "MZ" + std::string(4096, '\x90'));
-  std::string error;
-  ASSERT_TRUE(WritePackage(windows / "program.exe", windows / "photos.scr",
-                           "[Set]\r\n[Pictures]\r\nphoto.bmp=1\r\n", "photos.002",
-                           {{"photo.bmp", packaged.path(), false}}, &error))
-      << error;
+  const Status written = WritePackage(windows / "program.exe", windows / "photos.scr",
+                                      "[Set]\r\n[Pictures]\r\nphoto.bmp=1\r\n", "photos.002",
+                                      {{"photo.bmp", packaged.path(), false}});
+  ASSERT_TRUE(written) << written.message();
   struct Case {
     std::string args;
     std::string env;
@@ -403,8 +402,7 @@ TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
   // The hostile package, in its own run.
   ASSERT_TRUE(WritePackage(binDir() + "vantor-saver", dir / "show.scr", music, "show.002",
                            {{"MPEGDLL.DLL", dir / "planted.zip", false, "", true},
-                            {"tone.mp3", dir / "tone.mp3", false}},
-                           nullptr));
+                            {"tone.mp3", dir / "tone.mp3", false}}));
   chmod((dir / "show.scr").c_str(), 0755);
   std::filesystem::create_directories(dir / "run");
   chmod((dir / "run").c_str(), 0700);

@@ -173,12 +173,12 @@ int main(int argc, char **argv) {
   for (PackItem &library : mpegLibraryItem(items, program, mpegLibrary))
     items.push_back(std::move(library));
 
-  std::string text;
-  if (!readWholeFile(settings, text)) {
-    std::fprintf(stderr, "vantor-pack: cannot read %s\n", settings.c_str());
+  const Result<std::string> text = readWholeFile(settings);
+  if (!text) {
+    std::fprintf(stderr, "vantor-pack: %s\n", text.message().c_str());
     return 1;
   }
-  const Listing listing = listPictures(text, items);
+  const Listing listing = listPictures(*text, items);
   if (!listing.error.empty()) {
     std::fprintf(stderr, "vantor-pack: %s (%s): the show would stay black\n", listing.error.c_str(),
                  settings.c_str());
@@ -205,13 +205,12 @@ int main(int argc, char **argv) {
 
   std::string name(fileNameOf(settings));
   name = name.substr(0, name.find('.')) + ".002";
-  std::string error;
-  bool written = false;
+  Status written;
   stopOnInterrupts();
   {
     CancelScope scope(interrupted);
     ProgressLine progress;
-    written = WritePackage(program, out, listing.settingsText, name, items, &error,
+    written = WritePackage(program, out, listing.settingsText, name, items,
                            [&](const PackProgress &p) { progress(p); });
   }
   if (interrupted) {
@@ -219,7 +218,7 @@ int main(int argc, char **argv) {
     return 130;
   }
   if (!written) {
-    std::fprintf(stderr, "vantor-pack: %s\n", error.c_str());
+    std::fprintf(stderr, "vantor-pack: %s\n", written.message().c_str());
     return 1;
   }
   return 0;

@@ -22,12 +22,12 @@ using namespace vantor;
 
 namespace {
 
-struct Options {
+struct FrameOptions {
   std::string program, outDir;
   int width = 1280, height = 720, transitions = 3;
 };
 
-bool parse(int argc, char **argv, Options &o) {
+bool parse(int argc, char **argv, FrameOptions &o) {
   if (argc < 3 || argc > 5) return false;
   o.program = argv[1];
   o.outDir = argv[2];
@@ -43,7 +43,7 @@ class FrameGrabber {
  public:
   static constexpr int kFramesPerTransition = 5;
 
-  FrameGrabber(QWidget &host, TRunVantorscreen &runner, const Options &o)
+  FrameGrabber(QWidget &host, TRunVantorscreen &runner, const FrameOptions &o)
       : host_(host), runner_(runner), options_(o) {
     QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
     timer_.start(250);
@@ -75,7 +75,7 @@ class FrameGrabber {
 
   QWidget &host_;
   TRunVantorscreen &runner_;
-  Options options_;
+  FrameOptions options_;
   QTimer timer_;
   int transition_ = 0, frame_ = 0, written_ = 0;
   bool wasBusy_ = false;
@@ -84,7 +84,7 @@ class FrameGrabber {
 }  // namespace
 
 int main(int argc, char **argv) {
-  Options o;
+  FrameOptions o;
   if (!parse(argc, argv, o)) {
     std::fprintf(stderr, "usage: vantor-show-frames PROGRAM OUTDIR [WIDTHxHEIGHT] [TRANSITIONS]\n");
     return 2;
