@@ -143,6 +143,22 @@ TEST(MusicSet, RandomDrawsCountTracksLooseButNeverEndsPackaged) {
   }
 }
 
+// The random order is drawn from the source the show is given: with the
+// same seed a random show plays the same tracks again.
+TEST(MusicSet, ASeededSourceGivesTheSameRandomOrderLooseAndPackaged) {
+  for (bool packaged : {false, true}) {
+    std::vector<std::string> orders[2];
+    for (std::vector<std::string> &heard : orders) {
+      Show show(kThreeWavs, {packaged, true, true});
+      show.state.random.seed(41);
+      show.music->StartMusic();
+      heard = show.playThrough(12);
+    }
+    EXPECT_EQ(orders[0].size(), 13u) << packaged;
+    EXPECT_EQ(orders[0], orders[1]) << packaged;
+  }
+}
+
 TEST(MusicSet, PackagedRandomSetsTheTrackIndexWithinTheList) {
   Show show(kThreeWavs, {true, true, false});
   for (int i = 0; i < 50; ++i) {
