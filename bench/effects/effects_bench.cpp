@@ -11,9 +11,9 @@
 #include <ctime>
 #include <vector>
 
+#include "gfx/stretch.h"
 #include "transitions/copies.h"
 #include "transitions/frame_step.h"
-#include "gfx/stretch.h"
 
 namespace {
 
@@ -66,8 +66,9 @@ void BM_Frame(benchmark::State &state) {
   const int w = int(state.range(0)), h = int(state.range(1)), style = int(state.range(2));
   const gfx::Bitmap oldPicture = patterned(w, h, 1), newPicture = patterned(w, h, 2);
   gfx::Bitmap screen(w, h);
+  vantor::RandomSource random;
   timed(state, screen.byteCount(),
-        [&] { transitions::drawFrame(screen, oldPicture, newPicture, style, 4, 50); });
+        [&] { transitions::drawFrame(screen, oldPicture, newPicture, style, 4, 50, random); });
 }
 
 // A whole-frame stretch-copy, enlarging 2x across (range 2 = 0), down

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "package/items.h"
+#include "platform/random.h"
 #include "platform/registry.h"
 #include "settings/ini_file.h"
 
@@ -57,7 +58,8 @@ BENCHMARK(BM_PictureListFromSettings)->Arg(1'000'000)->Unit(benchmark::kMillisec
 void BM_ShuffleList(benchmark::State &state) {
   ItemList list;
   for (int i = 0; i < state.range(0); ++i) list.push_back("picture" + std::to_string(i) + ".jpg");
-  for (auto _ : state) ShuffleList(list);
+  RandomSource random = RandomSource::FromClock();
+  for (auto _ : state) ShuffleList(list, random);
 }
 BENCHMARK(BM_ShuffleList)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 

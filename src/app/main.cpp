@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -36,11 +37,27 @@ void reportDispatch(const Engine &e, Dispatch d) {
               e.settings.PictureList.size());
 }
 
+// The runner's view of the start-up state, shared by the show and the live
+// preview.
+ShowContext showContext(Engine &e) {
+  return {e.settings, *e.ini, e.resolver.get(), e.packagePresent(), e.folders.workTmp, e.random};
+}
+
+MusicContext musicContext(Engine &e) {
+  return {e.settings, e.package, e.ini.get(), e.resolver.get(), e.random};
+}
+
 int runFullScreen(Engine &engine, int argc, char **argv) {
   QApplication app(argc, argv);
   WatchCursorCount();
   {
-    TFullscreenForm form(engine);
+    // Started by hand: the desktop's own saver must not come over the show.
+    // Started by the desktop as its saver (/s): nothing may block its locking.
+    const bool handStarted =
+        engine.forceFullScreen() && engine.commandLine.runMode != RunMode::Saver;
+    TFullscreenForm form(FullscreenContext{showContext(engine), musicContext(engine),
+                                           engine.commandLine.parentWindow != 0, handStarted,
+                                           *engine.registry, engine.folders.system});
     form.Start();
     app.exec();
   }
@@ -54,10 +71,10 @@ int runFullScreen(Engine &engine, int argc, char **argv) {
 
 // The miniature in the desktop's window: no cursor watch, no input filter.
 // The form quits the loop itself once that window is gone.
-template <class Form>
-int runPreview(const Engine &engine, int argc, char **argv) {
+template <class Form, class Context>
+int runPreview(Context context, int argc, char **argv) {
   QApplication app(argc, argv);
-  Form form(engine);
+  Form form(std::move(context));
   form.Start();
   app.exec();
   return 0;
@@ -67,7 +84,8 @@ int runPreview(const Engine &engine, int argc, char **argv) {
 int runHack(Engine &engine, int argc, char **argv) {
   QApplication app(argc, argv);
   {
-    THackForm form(engine, engine.options.hackWindow, engine.options.windowIdGiven);
+    THackForm form(HackContext{showContext(engine), musicContext(engine)},
+                   engine.options.hackWindow, engine.options.windowIdGiven);
     form.Start();
     app.exec();
   }
@@ -179,8 +197,13 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (dispatch == Dispatch::FullScreen) return runFullScreen(engine, argc, argv);
-  if (dispatch == Dispatch::Preview) return runPreview<TPreviewForm>(engine, argc, argv);
+  if (dispatch == Dispatch::Preview)
+    return runPreview<TPreviewForm>(
+        PreviewContext{showContext(engine), engine.commandLine.parentWindow}, argc, argv);
   if (dispatch == Dispatch::StaticPreview)
-    return runPreview<TCommercePreviewForm>(engine, argc, argv);
+    return runPreview<TCommercePreviewForm>(
+        StillPreviewContext{engine.settings.ScrName, engine.commandLine.parentWindow,
+                            engine.staticImagePath},
+        argc, argv);
   return 0;
 }

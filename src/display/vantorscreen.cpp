@@ -452,7 +452,7 @@ void TCustomVantorscreen::DrawFrame() {
       dirty.push_back(screen_.rect());
     } else {
       transitions::FrameResult r =
-          transitions::drawNewShare(screen_, *new_, style_, step_, progress_);
+          transitions::drawNewShare(screen_, *new_, style_, step_, progress_, *random_);
       progress_ = uint8_t(r.progress);
       dirty = std::move(r.dirty);
     }

@@ -19,6 +19,7 @@
 #include "display/sync_call.h"
 #include "gfx/bitmap.h"
 #include "picture/picture_composer.h"
+#include "platform/random.h"
 
 namespace vantor {
 
@@ -87,6 +88,9 @@ class TCustomVantorscreen {
   void SetColor(gfx::Color c);
   bool AlignClient() const { return alignClient_; }
   void SetAlignClient(bool value) { alignClient_ = value; }
+  // The source the random transition patterns draw from; it must outlive
+  // the control. A control given none draws from a seeded one of its own.
+  void SetRandomSource(RandomSource &random) { random_ = &random; }
 
   // Position in the parent window and client size.
   gfx::Rect Bounds() const { return bounds_; }
@@ -183,6 +187,8 @@ class TCustomVantorscreen {
   bool alignClient_ = false;
   ThreadPriority priority_ = ThreadPriority::Normal;
   gfx::Color color_ = 0;
+  RandomSource ownRandom_;
+  RandomSource *random_ = &ownRandom_;
   gfx::Rect bounds_{0, 0, 100, 100};
   gfx::Rect pictureRect_;
   PictureComposer composer_;

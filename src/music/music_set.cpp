@@ -2,10 +2,12 @@
 
 #include "mpegplay/mpeg_library.h"
 #include "music/track_players.h"
+#include "package/content_package.h"
+#include "package/items.h"
 #include "platform/debug_log.h"
 #include "platform/paths.h"
 #include "platform/random.h"
-#include "startup/engine.h"
+#include "settings/saver_setting.h"
 
 namespace vantor {
 
@@ -13,12 +15,12 @@ namespace {
 constexpr int kPollMilliseconds = 800;
 }
 
-MusicSet::MusicSet(Engine &engine, std::unique_ptr<MusicHost> host,
+MusicSet::MusicSet(MusicContext context, std::unique_ptr<MusicHost> host,
                    std::unique_ptr<PlayerFactory> players)
-    : engine_(engine),
+    : context_(context),
       host_(std::move(host)),
       factory_(players ? std::move(players) : std::make_unique<RealPlayerFactory>()),
-      mediaPlayerMp3_(engine.settings.MediaPlayerMp3) {}
+      mediaPlayerMp3_(context.settings.MediaPlayerMp3) {}
 
 MusicSet::~MusicSet() {
   StopMusic(true);
@@ -31,10 +33,10 @@ void MusicSet::StartMusic() {
 
 void MusicSet::restart() {
   try {
-    const TSaverSetting &s = engine_.settings;
+    const TSaverSetting &s = context_.settings;
     if (!s.PlayMusic || s.MusicList.empty()) return;
     StopMusic(true);
-    if (engine_.packagePresent())
+    if (context_.package.present())
       startPackaged();
     else
       startLoose();
@@ -46,10 +48,10 @@ void MusicSet::restart() {
 
 // Packaged tracks are cut out of the program file only when they are due.
 void MusicSet::startPackaged() {
-  const TSaverSetting &s = engine_.settings;
+  const TSaverSetting &s = context_.settings;
   try {
-    if (engine_.ini) {
-      Result<std::string> library = engine_.package.EnsureMpegLibrary(*engine_.ini);
+    if (context_.ini) {
+      Result<std::string> library = context_.package.EnsureMpegLibrary(*context_.ini);
       if (!library) debugLogOnce("MPEGDLL.DLL", "no MP3 library: " + library.message());
       mpegplay::SetPackagedLibrary(library.value_or(std::string()));
     }
@@ -60,8 +62,8 @@ void MusicSet::startPackaged() {
   mpegHook_ = notifyHook_ = Hook::Restart;
   const auto count = static_cast<int32_t>(s.MusicList.size());
   if (s.RandomMusic) {
-    randomize();
-    packagedIndex_ = randomBelow(count);
+    context_.random.reseedFromClock();
+    packagedIndex_ = context_.random.below(count);
   } else if (++packagedIndex_ >= count) {
     packagedIndex_ = s.LoopMusic ? 0 : -1;
   }
@@ -82,7 +84,7 @@ void MusicSet::startPackaged() {
 // Loose files are all resolved at once; the resolved paths replace the
 // entries of the music list and entries that resolve to nothing are dropped.
 void MusicSet::startLoose() {
-  TSaverSetting &s = engine_.settings;
+  TSaverSetting &s = context_.settings;
   ItemList &list = s.MusicList;
   for (size_t i = list.size(); i-- > 0;) {
     std::string entry = list[i];
@@ -93,13 +95,13 @@ void MusicSet::startLoose() {
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
     }
   }
-  LoadPlaylist(set_, list, s.RandomMusic, s.LoopMusic);
+  LoadPlaylist(set_, list, s.RandomMusic, s.LoopMusic, context_.random);
   PlayTrack("");
 }
 
 Status MusicSet::resolve(std::string &entry) const {
-  if (!engine_.resolver) return Status::failure("no items to resolve against");
-  return engine_.resolver->ResolveItem(entry);
+  if (!context_.resolver) return Status::failure("no items to resolve against");
+  return context_.resolver->ResolveItem(entry);
 }
 
 void MusicSet::PlayTrack(const std::string &fileName) {
@@ -107,7 +109,7 @@ void MusicSet::PlayTrack(const std::string &fileName) {
     set_.Current = fileName;
     set_.List.clear();  // the end-of-track hooks then find nothing more to play
   } else {
-    NextTrack(set_);
+    NextTrack(set_, context_.random);
   }
   if (set_.Current.empty() || !fileExists(set_.Current)) return;
   const bool mp3 = upperAscii(extensionOf(set_.Current)) == ".MP3";
@@ -173,8 +175,8 @@ void MusicSet::trackEnded(Player player) {
 // music gives up, which keeps a looped list on a box without sound from
 // trying for ever. Random draws may repeat a failed track before that.
 void MusicSet::trackFailed() {
-  const bool packaged = engine_.packagePresent();
-  const size_t tracks = packaged ? engine_.settings.MusicList.size() : set_.List.size();
+  const bool packaged = context_.package.present();
+  const size_t tracks = packaged ? context_.settings.MusicList.size() : set_.List.size();
   if (tracks == 0) return;
   failed_.insert(packaged ? packagedIndex_ : set_.Index);
   if (failed_.size() >= tracks) return;

@@ -2,17 +2,17 @@
 // between the MPEG player and the media-control player, and the walk from
 // track to track. One instance per run.
 //
-// Use: construct it with the engine (after the start-up sequence) and a
+// Use: construct it with its context (filled from the start-up state) and a
 // host, call StartMusic() when the full-screen window is first shown and
 // StopMusic() when it closes. The preview and the configuration dialog never
 // start it. Every failure is swallowed: without a sound card the show runs
 // on silently. In the program:
 //
-//   vantor::MusicSet music(engine, std::make_unique<vantor::QtMusicHost>());
+//   vantor::MusicSet music(context, std::make_unique<vantor::QtMusicHost>());
 //   music.StartMusic();   // first show of the full-screen window
 //   music.StopMusic();    // its close; the sound ends at once
 //
-// The engine must outlive the MusicSet.
+// Everything the context refers to must outlive the MusicSet.
 //
 // Everything runs on the main thread. End-of-track events arrive inside a
 // player's own handler; the next track is started from a task posted to the
@@ -33,12 +33,32 @@
 
 namespace vantor {
 
-struct Engine;
+class ContentPackage;
+class IniFile;
+class ItemResolver;
+class RandomSource;
+struct TSaverSetting;
+
+// What the music reads of the start-up state.
+struct MusicContext {
+  // The music list and the play-list flags. The loose-file rules replace
+  // the list's entries with the files they resolve to.
+  TSaverSetting &settings;
+  // The package the program carries (absent for loose files); its MPEG
+  // library is cut out of it, with the settings file `ini`, when a packaged
+  // show starts.
+  const ContentPackage &package;
+  const IniFile *ini;
+  // Turns an entry into a file to open; null: no entry resolves.
+  const ItemResolver *resolver;
+  // The random order of the tracks.
+  RandomSource &random;
+};
 
 class MusicSet {
  public:
   // Without a factory the real players are used.
-  MusicSet(Engine &engine, std::unique_ptr<MusicHost> host,
+  MusicSet(MusicContext context, std::unique_ptr<MusicHost> host,
            std::unique_ptr<PlayerFactory> players = nullptr);
   ~MusicSet();
   MusicSet(const MusicSet &) = delete;
@@ -78,7 +98,7 @@ class MusicSet {
   void advance(Hook hook);
   Status resolve(std::string &entry) const;
 
-  Engine &engine_;
+  MusicContext context_;
   std::unique_ptr<MusicHost> host_;
   std::unique_ptr<PlayerFactory> factory_;
   TMyMusicSet set_;

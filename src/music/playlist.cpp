@@ -5,11 +5,11 @@
 namespace vantor {
 
 void LoadPlaylist(TMyMusicSet &set, const std::vector<std::string> &list, bool randomOrder,
-                  bool loop) {
+                  bool loop, RandomSource &random) {
   set.List = list;
   set.RandomOrder = randomOrder;
   set.Loop = loop;
-  randomize();
+  random.reseedFromClock();
   set.Current.clear();
   set.Index = -1;
   set.Played = -1;
@@ -17,10 +17,10 @@ void LoadPlaylist(TMyMusicSet &set, const std::vector<std::string> &list, bool r
 
 namespace {
 
-int32_t nextRandomIndex(TMyMusicSet &set, int32_t count) {
+int32_t nextRandomIndex(TMyMusicSet &set, int32_t count, RandomSource &random) {
   ++set.Played;
   if (!set.Loop && set.Played >= count) return -1;
-  return randomBelow(count);
+  return random.below(count);
 }
 
 int32_t nextIndexInOrder(const TMyMusicSet &set, int32_t count) {
@@ -31,11 +31,11 @@ int32_t nextIndexInOrder(const TMyMusicSet &set, int32_t count) {
 
 }  // namespace
 
-void NextTrack(TMyMusicSet &set) {
+void NextTrack(TMyMusicSet &set, RandomSource &random) {
   set.Current.clear();
   if (set.List.empty()) return;
   const auto count = static_cast<int32_t>(set.List.size());
-  set.Index = set.RandomOrder ? nextRandomIndex(set, count) : nextIndexInOrder(set, count);
+  set.Index = set.RandomOrder ? nextRandomIndex(set, count, random) : nextIndexInOrder(set, count);
   if (set.Index == -1) {
     set.Played = -1;
     return;

@@ -9,6 +9,8 @@
 
 namespace vantor {
 
+class RandomSource;
+
 struct TMyMusicSet {
   std::vector<std::string> List;  // resolved paths of the tracks
   bool RandomOrder = false;
@@ -18,13 +20,14 @@ struct TMyMusicSet {
   int32_t Played = -1;  // tracks drawn so far in random order, minus one
 };
 
-// Fills the play list and rewinds it; reseeds the program's generator.
+// Fills the play list and rewinds it; reseeds `random` from the clock (a
+// seeded source keeps its sequence).
 void LoadPlaylist(TMyMusicSet &set, const std::vector<std::string> &list, bool randomOrder,
-                  bool loop);
+                  bool loop, RandomSource &random);
 
 // Moves to the next track and sets Current, or empties Current when the
 // music has ended. Without looping, random order draws exactly as many
-// tracks as the list holds (a track may come twice).
-void NextTrack(TMyMusicSet &set);
+// tracks as the list holds (a track may come twice), drawn from `random`.
+void NextTrack(TMyMusicSet &set, RandomSource &random);
 
 }  // namespace vantor

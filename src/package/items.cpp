@@ -49,8 +49,8 @@ std::string ItemKey(const std::string &entry) {
   return std::string(fileNameOf(entry));
 }
 
-void ShuffleList(ItemList &list) {
-  randomize();
+void ShuffleList(ItemList &list, RandomSource &random) {
+  random.reseedFromClock();
   // Each draw picks the i-th entry not yet taken, as if taken entries were
   // deleted from the list. A Fenwick tree over the entries still there finds
   // it in log n steps instead of moving the rest of the list down.
@@ -65,7 +65,7 @@ void ShuffleList(ItemList &list) {
   ItemList shuffled;
   shuffled.reserve(n);
   for (size_t remaining = n; remaining > 0; --remaining) {
-    size_t rank = size_t(randomBelow(int(remaining)));
+    size_t rank = size_t(random.below(int(remaining)));
     size_t at = 0;  // ends as the count of slots before the entry
     for (size_t step = top; step > 0; step /= 2)
       if (at + step <= n && left[at + step] <= rank) {

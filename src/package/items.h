@@ -12,6 +12,7 @@ namespace vantor {
 
 class ContentPackage;
 class IniFile;
+class RandomSource;
 
 using ItemList = std::vector<std::string>;
 
@@ -19,9 +20,9 @@ using ItemList = std::vector<std::string>;
 // after its last "\", "/" or ":", with "**" kept.
 std::string ItemKey(const std::string &entry);
 
-// Reorders the list uniformly at random, drawing from the program's
-// generator after reseeding it from the clock.
-void ShuffleList(ItemList &list);
+// Reorders the list uniformly at random, drawing from `random` after
+// reseeding it from the clock (a seeded source keeps its sequence).
+void ShuffleList(ItemList &list, RandomSource &random);
 
 class ItemResolver {
  public:

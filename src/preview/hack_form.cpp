@@ -7,19 +7,19 @@
 
 #include "music/music_set.h"
 #include "music/qt_music_host.h"
+#include "settings/saver_setting.h"
 #include "preview/preview_form.h"
 #include "show/run_vantorscreen_qt.h"
-#include "startup/engine.h"
 
 namespace vantor {
 
-THackForm::THackForm(Engine &engine, uint32_t window, bool settingsPreview)
-    : QWidget(nullptr), engine_(engine), window_(window) {
+THackForm::THackForm(HackContext context, uint32_t window, bool settingsPreview)
+    : QWidget(nullptr), context_(std::move(context)), window_(window) {
   setAutoFillBackground(true);
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
   setPalette(black);
-  setWindowTitle(QString::fromStdString(engine.settings.ScrName));
+  setWindowTitle(QString::fromStdString(context_.show.settings.ScrName));
   // The daemon's window owns the input; nothing of it is ours to take.
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setFocusPolicy(Qt::NoFocus);
@@ -55,7 +55,8 @@ THackForm::THackForm(Engine &engine, uint32_t window, bool settingsPreview)
   // window starts at the screen's top-left corner plays it. The settings
   // app's preview pane stays silent, like every preview.
   playsMusic_ = !settingsPreview && origin && origin->x == 0 && origin->y == 0;
-  if (playsMusic_) music_ = std::make_unique<MusicSet>(engine, std::make_unique<QtMusicHost>());
+  if (playsMusic_)
+    music_ = std::make_unique<MusicSet>(context_.music, std::make_unique<QtMusicHost>());
 }
 
 THackForm::~THackForm() {
@@ -83,7 +84,7 @@ void THackForm::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
   if (event->spontaneous() || runner_) return;
   if (music_) music_->StartMusic();
-  runner_ = CreateRunVantorscreen(this, false, engine_, [this](bool mp3) {
+  runner_ = CreateRunVantorscreen(this, false, context_.show, [this](bool mp3) {
     if (music_) music_->setMediaPlayerMp3(mp3);
   });
 }

@@ -14,17 +14,22 @@
 #include <QWidget>
 
 #include "gfx/geometry.h"
+#include "music/music_set.h"
 #include "show/run_vantorscreen.h"
+#include "show/run_vantorscreen_qt.h"
 
 namespace vantor {
 
-struct Engine;
-class MusicSet;
+// What a hack needs of the start-up state: the show, and its music.
+struct HackContext {
+  ShowContext show;
+  MusicContext music;
+};
 
 class THackForm : public QWidget {
  public:
   // `window` 0 is the root window.
-  THackForm(Engine &engine, uint32_t window, bool settingsPreview);
+  THackForm(HackContext context, uint32_t window, bool settingsPreview);
   ~THackForm() override;
 
   // Shows the form unless its window is already gone.
@@ -37,7 +42,7 @@ class THackForm : public QWidget {
   // Follows the host window's size; ends the program when it is gone.
   void Poll();
 
-  Engine &engine_;
+  HackContext context_;
   uint32_t window_;
   bool showable_ = false;
   bool playsMusic_ = false;

@@ -8,8 +8,8 @@
 #include <QShowEvent>
 #include <QWindow>
 
+#include "settings/saver_setting.h"
 #include "show/run_vantorscreen_qt.h"
-#include "startup/engine.h"
 
 namespace vantor {
 
@@ -75,16 +75,16 @@ void ForeignParent::WatchFrom(QObject *owner, QTimer &timer) const {
   timer.start();
 }
 
-bool SetUpPreviewForm(QWidget *form, const Engine &engine, gfx::Size designClient,
-                      QTimer &parentWatch) {
+bool SetUpPreviewForm(QWidget *form, const std::string &title, int32_t parentWindow,
+                      gfx::Size designClient, QTimer &parentWatch) {
   // Qt paints a window's background only without WA_NoSystemBackground;
   // in transparent mode the black shows through the control's keyed pixels.
   form->setAutoFillBackground(true);
   QPalette black = form->palette();
   black.setColor(QPalette::Window, Qt::black);
   form->setPalette(black);
-  form->setWindowTitle(QString::fromStdString(engine.settings.ScrName));
-  const ForeignParent parent(engine.commandLine.parentWindow);
+  form->setWindowTitle(QString::fromStdString(title));
+  const ForeignParent parent(parentWindow);
   if (!parent.named()) {
     form->resize(designClient.width, designClient.height);
     return true;
@@ -100,8 +100,10 @@ bool SetUpPreviewForm(QWidget *form, const Engine &engine, gfx::Size designClien
   return size.has_value();
 }
 
-TPreviewForm::TPreviewForm(const Engine &engine) : QWidget(nullptr), engine_(engine) {
-  showable_ = SetUpPreviewForm(this, engine, kDesignSize, parentWatch_);
+TPreviewForm::TPreviewForm(PreviewContext context)
+    : QWidget(nullptr), context_(std::move(context)) {
+  showable_ = SetUpPreviewForm(this, context_.show.settings.ScrName, context_.parentWindow,
+                               kDesignSize, parentWatch_);
 }
 
 TPreviewForm::~TPreviewForm() {
@@ -121,7 +123,7 @@ void TPreviewForm::FormShow() {
   // The program has no taskbar window besides its forms, and a child window
   // is never in the taskbar: nothing to hide. The runner's control fills the
   // client area, so it works at the miniature's size.
-  runner_ = CreateRunVantorscreen(this, true, engine_);
+  runner_ = CreateRunVantorscreen(this, true, context_.show);
 }
 
 }  // namespace vantor

@@ -8,16 +8,16 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include <QTimer>
 #include <QWidget>
 
 #include "preview/preview_geometry.h"
 #include "show/run_vantorscreen.h"
+#include "show/run_vantorscreen_qt.h"
 
 namespace vantor {
-
-struct Engine;
 
 // The foreign window a preview form lives in, reached through the X11
 // connection of Qt's xcb platform.
@@ -42,18 +42,24 @@ class ForeignParent {
   int32_t window_;
 };
 
-// Sets a preview form up: black, titled, embedded and placed in the parent
-// (or at its design size without one). False when the parent is named but
-// already gone: the form must not show, and the program ends at the first
-// poll.
-bool SetUpPreviewForm(QWidget *form, const Engine &engine, gfx::Size designClient,
-                      QTimer &parentWatch);
+// Sets a preview form up: black, titled, embedded and placed in the
+// desktop's window `parentWindow` (or at its design size with window 0).
+// False when the parent is named but already gone: the form must not show,
+// and the program ends at the first poll.
+bool SetUpPreviewForm(QWidget *form, const std::string &title, int32_t parentWindow,
+                      gfx::Size designClient, QTimer &parentWatch);
+
+// What the live preview reads of the start-up state.
+struct PreviewContext {
+  ShowContext show;
+  int32_t parentWindow = 0;  // the desktop's window to live in; 0: none
+};
 
 class TPreviewForm : public QWidget {
  public:
   static constexpr gfx::Size kDesignSize{517, 392};
 
-  explicit TPreviewForm(const Engine &engine);
+  explicit TPreviewForm(PreviewContext context);
   ~TPreviewForm() override;
 
   // Shows the form unless its parent is already gone.
@@ -68,7 +74,7 @@ class TPreviewForm : public QWidget {
  private:
   void FormShow();
 
-  const Engine &engine_;
+  PreviewContext context_;
   QTimer parentWatch_;
   bool showable_ = false;
   std::unique_ptr<TRunVantorscreen> runner_;

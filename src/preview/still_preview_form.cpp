@@ -8,7 +8,6 @@
 #include "picture/picture_loader.h"
 #include "platform/debug_log.h"
 #include "preview/preview_form.h"
-#include "startup/engine.h"
 
 namespace vantor {
 
@@ -48,14 +47,15 @@ void TImage::paintEvent(QPaintEvent *) {
   painter.drawImage(0, 0, gfx::qimageView(shown_));
 }
 
-TCommercePreviewForm::TCommercePreviewForm(const Engine &engine)
-    : QWidget(nullptr), engine_(engine), image1_(new TImage(this)) {
+TCommercePreviewForm::TCommercePreviewForm(StillPreviewContext context)
+    : QWidget(nullptr), context_(std::move(context)), image1_(new TImage(this)) {
   const gfx::Rect r = kImageBounds;
   image1_->setGeometry(r.left, r.top, r.width(), r.height());
-  showable_ = SetUpPreviewForm(this, engine, kDesignSize, parentWatch_);
+  showable_ =
+      SetUpPreviewForm(this, context_.title, context_.parentWindow, kDesignSize, parentWatch_);
   // The placement puts the control's corner on the host's; host windows on
   // Linux come in any size, and the picture fills the whole of it.
-  if (const std::optional<gfx::Size> host = ForeignParent(engine.commandLine.parentWindow).Size())
+  if (const std::optional<gfx::Size> host = ForeignParent(context_.parentWindow).Size())
     image1_->setGeometry(r.left, r.top, host->width, host->height);
 }
 
@@ -67,7 +67,7 @@ void TCommercePreviewForm::showEvent(QShowEvent *event) {
 void TCommercePreviewForm::FormShow() {
   shown_ = true;
   // A picture that cannot be loaded leaves the miniature black.
-  image1_->LoadFromFile(engine_.staticImagePath);
+  image1_->LoadFromFile(context_.imagePath);
 }
 
 }  // namespace vantor

@@ -4,6 +4,7 @@
 // preview it lives inside the foreign window, or is an ordinary top-level
 // window with window 0.
 
+#include <cstdint>
 #include <string>
 
 #include <QTimer>
@@ -14,7 +15,12 @@
 
 namespace vantor {
 
-struct Engine;
+// What the still preview reads of the start-up state.
+struct StillPreviewContext {
+  std::string title;         // the show's name
+  int32_t parentWindow = 0;  // the desktop's window to live in; 0: none
+  std::string imagePath;     // the still picture, already resolved
+};
 
 // A picture control that shows its picture stretched to its own size.
 class TImage : public QWidget {
@@ -40,7 +46,7 @@ class TCommercePreviewForm : public QWidget {
   static constexpr gfx::Size kDesignSize{696, 480};
   static constexpr gfx::Rect kImageBounds{4, 4, 4 + 152, 4 + 112};
 
-  explicit TCommercePreviewForm(const Engine &engine);
+  explicit TCommercePreviewForm(StillPreviewContext context);
 
   void Start() {
     if (showable_) show();
@@ -53,7 +59,7 @@ class TCommercePreviewForm : public QWidget {
  private:
   void FormShow();
 
-  const Engine &engine_;
+  StillPreviewContext context_;
   QTimer parentWatch_;
   bool showable_ = false;
   bool shown_ = false;

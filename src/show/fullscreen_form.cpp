@@ -13,10 +13,10 @@
 #include "platform/debug_log.h"
 #include "platform/paths.h"
 #include "platform/random.h"
+#include "settings/saver_setting.h"
 #include "show/message_translate.h"
 #include "show/password.h"
 #include "show/run_vantorscreen_qt.h"
-#include "startup/engine.h"
 
 namespace vantor {
 
@@ -37,24 +37,22 @@ void WatchCursorCount() {
   });
 }
 
-TFullscreenForm::TFullscreenForm(Engine &engine)
+TFullscreenForm::TFullscreenForm(FullscreenContext context)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      engine_(engine),
-      rules_(exitSettings(engine.settings), *this, engine.commandLine.parentWindow != 0) {
+      context_(std::move(context)),
+      rules_(exitSettings(context_.show.settings), *this, context_.hasParentWindow) {
   // Qt paints a window's background only without WA_NoSystemBackground;
   // in transparent mode the black shows through the control's keyed pixels.
   setAutoFillBackground(true);
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
   setPalette(black);
-  setWindowTitle(QString::fromStdString(engine.settings.ScrName));
-  // Started by hand: the desktop's own saver must not come over the show.
-  // Started by the desktop as its saver (/s): nothing may block its locking.
-  handStarted_ = engine.forceFullScreen() && engine.commandLine.runMode != RunMode::Saver;
+  setWindowTitle(QString::fromStdString(context_.show.settings.ScrName));
+  handStarted_ = context_.handStarted;
   mouseTimer_.setInterval(kMouseTimerMs);
   connect(&mouseTimer_, &QTimer::timeout, this, [this] { MouseTimerTimer(); });
   mouseTimer_.start();
-  music_ = std::make_unique<MusicSet>(engine, std::make_unique<QtMusicHost>());
+  music_ = std::make_unique<MusicSet>(context_.music, std::make_unique<QtMusicHost>());
   qApp->installEventFilter(this);
   FormCreate();
 }
@@ -65,12 +63,12 @@ TFullscreenForm::~TFullscreenForm() {
 }
 
 void TFullscreenForm::FormCreate() {
-  randomize();
+  context_.show.random.reseedFromClock();
   rules_.MouseTimerTimer();  // allowance 20
 }
 
 bool TFullscreenForm::SpansMonitors() const {
-  return QGuiApplication::screens().size() > 1 && !engine_.settings.ImageSameMonitor;
+  return QGuiApplication::screens().size() > 1 && !context_.show.settings.ImageSameMonitor;
 }
 
 QRect TFullscreenForm::Placement() const {
@@ -79,7 +77,7 @@ QRect TFullscreenForm::Placement() const {
     const QRect g = s->geometry();
     monitors.push_back(gfx::Rect::fromXYWH(g.x(), g.y(), g.width(), g.height()));
   }
-  const gfx::Rect r = ShowWindowRect(monitors, engine_.settings.ImageSameMonitor);
+  const gfx::Rect r = ShowWindowRect(monitors, context_.show.settings.ImageSameMonitor);
   return r.width() > 0 ? QRect(r.left, r.top, r.width(), r.height()) : QRect(0, 0, 640, 480);
 }
 
@@ -112,13 +110,13 @@ void TFullscreenForm::showEvent(QShowEvent *event) {
 void TFullscreenForm::FormShow() {
   // The program has no taskbar window of its own besides this one, so there
   // is nothing to hide before the show.
-  rules_.SetSaverRunning(false, !engine_.settings.ShowCursor);
+  rules_.SetSaverRunning(false, !context_.show.settings.ShowCursor);
   // The single-monitor placement is the desktop's full-screen state, set by
   // Start(); across monitors the window keeps the combined rectangle.
   if (SpansMonitors() && geometry() != Placement()) setGeometry(Placement());
   // Every further monitor shows a mirror of this window. Input over a mirror
   // reaches the program-wide filter like input over this window.
-  if (QGuiApplication::screens().size() > 1 && engine_.settings.ImageSameMonitor) {
+  if (QGuiApplication::screens().size() > 1 && context_.show.settings.ImageSameMonitor) {
     SetMirrorSource(this, true);
     CreateMirrors();
   }
@@ -137,7 +135,7 @@ void TFullscreenForm::FormShow() {
 
 void TFullscreenForm::CreateRunner() {
   if (runner_) return;
-  runner_ = CreateRunVantorscreen(this, false, engine_, [this](bool mp3) {
+  runner_ = CreateRunVantorscreen(this, false, context_.show, [this](bool mp3) {
     if (music_) music_->setMediaPlayerMp3(mp3);
   });
 }
@@ -183,9 +181,8 @@ void TFullscreenForm::ShowCursor(bool show) {
 }
 
 bool TFullscreenForm::VerifyPassword() {
-  const std::string system =
-      engine_.folders.system.empty() ? systemFolder() : engine_.folders.system;
-  return vantor::VerifyPassword(intptr_t(winId()), true, *engine_.registry, system);
+  const std::string system = context_.systemFolder.empty() ? systemFolder() : context_.systemFolder;
+  return vantor::VerifyPassword(intptr_t(winId()), true, context_.registry, system);
 }
 
 void TFullscreenForm::CloseWindow() {

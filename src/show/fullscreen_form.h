@@ -6,22 +6,40 @@
 // the program.
 
 #include <memory>
+#include <string>
 
 #include <QTimer>
 #include <QWidget>
 
+#include "music/music_set.h"
 #include "platform/screensaver_inhibit.h"
 #include "show/exit_rules.h"
 #include "show/run_vantorscreen.h"
+#include "show/run_vantorscreen_qt.h"
 
 namespace vantor {
 
-struct Engine;
-class MusicSet;
+class RegistryStore;
+
+// What the full-screen window reads of the start-up state. Everything
+// referred to outlives the window.
+struct FullscreenContext {
+  ShowContext show;
+  MusicContext music;
+  // The command line named a window (the desktop's, for its settings).
+  bool hasParentWindow = false;
+  // Started by hand rather than by the desktop as its saver: the desktop's
+  // own saver must then be kept from coming over the show.
+  bool handStarted = false;
+  // Where the password check finds its setting and its library; an empty
+  // folder is the platform's.
+  const RegistryStore &registry;
+  std::string systemFolder;
+};
 
 class TFullscreenForm : public QWidget, private FullscreenPlatform {
  public:
-  explicit TFullscreenForm(Engine &engine);
+  explicit TFullscreenForm(FullscreenContext context);
   ~TFullscreenForm() override;
 
   // Places the window and shows it; the show handler does the rest.
@@ -52,7 +70,7 @@ class TFullscreenForm : public QWidget, private FullscreenPlatform {
   void CloseWindow() override;
   void SetSaverFlag(bool running) override;
 
-  Engine &engine_;
+  FullscreenContext context_;
   FullscreenRules rules_;
   QTimer mouseTimer_;
   std::unique_ptr<MusicSet> music_;

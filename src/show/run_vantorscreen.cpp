@@ -13,7 +13,6 @@
 #include "platform/cancel.h"
 #include "platform/debug_log.h"
 #include "platform/paths.h"
-#include "platform/random.h"
 #include "settings/ini_file.h"
 #include "settings/locate.h"
 #include "settings/saver_setting.h"
@@ -270,7 +269,7 @@ bool TRunVantorscreen::SplashWanted() const {
 }
 
 int TRunVantorscreen::Random(int n) const {
-  return context_.random ? context_.random(n) : randomBelow(n);
+  return context_.random ? context_.random(n) : ownRandom_.below(n);
 }
 
 // The entry after the one chosen last, which is the one made ahead when

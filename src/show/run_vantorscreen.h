@@ -29,6 +29,7 @@
 
 #include "display/vantorscreen.h"
 #include "picture/picture_composer.h"
+#include "platform/random.h"
 
 namespace vantor {
 
@@ -172,7 +173,7 @@ struct RunnerContext {
   // Where decoded copies of complemented picture files are written for a
   // moment; a private folder ending in "/".
   std::string decodeFolder;
-  // Uniform in 0..n-1; the program's generator when empty.
+  // Uniform in 0..n-1; a seeded source of the runner's own when empty.
   std::function<int(int)> random;
   // The music's player choice flag (MP3 through the media-control player).
   std::function<void(bool)> setMediaPlayerMp3;
@@ -267,7 +268,8 @@ class TRunVantorscreen {
   std::unique_ptr<ShowScreen> screen_;
   std::unique_ptr<ShowTimer> timer_;
   RunnerContext context_;
-  InlinePictureWorker inline_;  // when the context brings no worker
+  InlinePictureWorker inline_;      // when the context brings no worker
+  mutable RandomSource ownRandom_;  // when the context brings no random source
   std::string currentFile_;
   int index_ = -1;
   bool preview_ = false;

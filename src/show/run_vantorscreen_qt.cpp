@@ -13,10 +13,11 @@
 #include <thread>
 
 #include "display/vantorscreen_widget.h"
+#include "package/items.h"
 #include "picture/picture_caption_qt.h"
 #include "platform/cancel.h"
+#include "platform/random.h"
 #include "show/show_stats.h"
-#include "startup/engine.h"
 
 namespace vantor {
 
@@ -120,8 +121,9 @@ class ClientAligner : public QObject {
 
 class ControlShowScreen : public ShowScreen {
  public:
-  ControlShowScreen(QWidget *host, std::shared_ptr<ShowStats> stats)
+  ControlShowScreen(QWidget *host, std::shared_ptr<ShowStats> stats, RandomSource &random)
       : host_(host), widget_(new VantorscreenWidget(host)), stats_(std::move(stats)) {
+    control().SetRandomSource(random);
     control().Loader().captionText = &captionText_;
     control().OnProgress = [this] { stats_->frameDrawn(); };
     widget_->show();
@@ -199,23 +201,24 @@ class ControlShowScreen : public ShowScreen {
 }  // namespace
 
 std::unique_ptr<TRunVantorscreen> CreateRunVantorscreen(
-    QWidget *host, bool preview, const Engine &engine,
+    QWidget *host, bool preview, const ShowContext &show,
     std::function<void(bool)> setMediaPlayerMp3) {
-  const ItemResolver *resolver = engine.resolver.get();
+  const ItemResolver *resolver = show.resolver;
+  RandomSource &random = show.random;
   RunnerContext context{
-      engine.settings,
-      *engine.ini,
+      show.settings,
+      show.ini,
       [resolver](std::string &entry) { return resolver && resolver->ResolveItem(entry); },
-      engine.packagePresent(),
-      engine.folders.workTmp,
-      {},
+      show.packagePresent,
+      show.decodeFolder,
+      [&random](int n) { return random.below(n); },
       std::move(setMediaPlayerMp3),
       std::make_unique<ThreadPictureWorker>(),
       {}};
   auto stats = std::make_shared<ShowStats>();
-  return std::make_unique<TRunVantorscreen>(std::make_unique<ControlShowScreen>(host, stats),
-                                            std::make_unique<QtShowTimer>(stats),
-                                            std::move(context), preview);
+  return std::make_unique<TRunVantorscreen>(
+      std::make_unique<ControlShowScreen>(host, stats, random),
+      std::make_unique<QtShowTimer>(stats), std::move(context), preview);
 }
 
 }  // namespace vantor

@@ -2,7 +2,6 @@
 
 #include "platform/debug_log.h"
 #include "platform/paths.h"
-#include "platform/random.h"
 
 namespace vantor {
 
@@ -34,7 +33,7 @@ std::string Engine::programFileName() const {
 namespace {
 
 void loadSettings(Engine &e) {
-  randomize();
+  e.random.reseedFromClock();
   e.location = LocateSettings(e.programPath, e.package.settingsPath(), *e.registry);
   e.ini = std::make_unique<IniFile>(e.location.settingsPath);
   if (!e.ini->readStatus()) debugLog("settings read as empty: " + e.ini->readStatus().message());
@@ -56,10 +55,10 @@ void buildLists(Engine &e) {
   e.resolver->BuildItemList("Flash", s.FlashList);
   e.resolver->BuildItemList("Video", s.VideoList);
   e.resolver->BuildItemList("Web", s.WebList);
-  if (s.ImageSequence == 2) ShuffleList(s.PictureList);
-  if (s.FlashSequence == 2) ShuffleList(s.FlashList);
-  if (s.VideoSequence == 2) ShuffleList(s.VideoList);
-  if (s.WebSequence == 2) ShuffleList(s.WebList);
+  if (s.ImageSequence == 2) ShuffleList(s.PictureList, e.random);
+  if (s.FlashSequence == 2) ShuffleList(s.FlashList, e.random);
+  if (s.VideoSequence == 2) ShuffleList(s.VideoList, e.random);
+  if (s.WebSequence == 2) ShuffleList(s.WebList, e.random);
 }
 
 Dispatch chooseWindow(Engine &e) {

@@ -11,6 +11,7 @@
 #include "package/content_package.h"
 #include "package/items.h"
 #include "package/work_folder.h"
+#include "platform/random.h"
 #include "platform/registry.h"
 #include "settings/ini_file.h"
 #include "settings/locate.h"
@@ -48,6 +49,8 @@ struct Engine {
   TSaverSetting settings;
   std::unique_ptr<ItemResolver> resolver;
   std::string staticImagePath;  // resolved still picture for StaticPreview
+  // The run's one random source, handed to everything that draws from it.
+  RandomSource random = RandomSource::FromClock();
 
   bool packagePresent() const { return package.present(); }
   // Only the program's own package makes an ".exe" a show: a package named

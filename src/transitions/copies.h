@@ -51,7 +51,7 @@ void drawCopies(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const CopyL
 // The catalogue's routine for rectangle style N.
 template <int N>
 void rectangleStyle(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const gfx::Rect &bounds,
-                    int step, int progress, DrawnRects *drawn) {
+                    int step, int progress, DrawnRects *drawn, vantor::RandomSource &) {
   static_assert(N >= kFirstRectangleStyle && N <= kLastRectangleStyle);
   drawCopies(display, newPicture, rectangleCopies(N, EffectExtents(bounds, step, progress)),
              progress, drawn);

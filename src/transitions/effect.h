@@ -4,6 +4,7 @@
 #include <array>
 
 #include "gfx/bitmap.h"
+#include "platform/random.h"
 
 namespace transitions {
 
@@ -36,7 +37,9 @@ class DrawnRects {
 // picture on entry. `bounds` is (0, 0, W, H) of the new picture, `step`
 // 1..100 and `progress` 0..100. `drawn` may be null; rectangle routines
 // report the destination of every copy into it, other kinds leave it alone.
+// The random families draw their pattern from `random`.
 using EffectProc = void (*)(gfx::Bitmap &display, const gfx::Bitmap &newPicture,
-                            const gfx::Rect &bounds, int step, int progress, DrawnRects *drawn);
+                            const gfx::Rect &bounds, int step, int progress, DrawnRects *drawn,
+                            vantor::RandomSource &random);
 
 }  // namespace transitions

@@ -102,7 +102,7 @@ void BlendBitmaps(gfx::Bitmap &display, const gfx::Bitmap &newPicture, int progr
 }
 
 void fadeStyle(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const gfx::Rect &, int,
-               int progress, DrawnRects *) {
+               int progress, DrawnRects *, vantor::RandomSource &) {
   BlendBitmaps(display, newPicture, progress);
 }
 

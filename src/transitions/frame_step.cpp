@@ -34,7 +34,7 @@ void drawOldPicture(gfx::Bitmap &screen, const gfx::Bitmap &oldPicture) {
 }
 
 FrameResult drawNewShare(gfx::Bitmap &screen, const gfx::Bitmap &newPicture, int style, int step,
-                         int progress) {
+                         int progress, vantor::RandomSource &random) {
   const gfx::Rect bounds = newPicture.rect();
   FrameResult result;
   result.progress = std::clamp(progress, 0, 100);
@@ -51,7 +51,8 @@ FrameResult drawNewShare(gfx::Bitmap &screen, const gfx::Bitmap &newPicture, int
   DrawnRects drawn;
   // Styles 1..57 are called at every Progress for the copies before their
   // main copy; they leave the main copy out at 0 and 100 themselves.
-  if (proc && (midway || copies)) proc(screen, newPicture, bounds, step, result.progress, &drawn);
+  if (proc && (midway || copies))
+    proc(screen, newPicture, bounds, step, result.progress, &drawn, random);
   if (result.progress == 100) drawWhole(screen, newPicture);
   if (copies && result.progress < 100) {
     for (const gfx::Rect &r : drawn) {
@@ -65,9 +66,10 @@ FrameResult drawNewShare(gfx::Bitmap &screen, const gfx::Bitmap &newPicture, int
 }
 
 FrameResult drawFrame(gfx::Bitmap &screen, const gfx::Bitmap &oldPicture,
-                      const gfx::Bitmap &newPicture, int style, int step, int progress) {
+                      const gfx::Bitmap &newPicture, int style, int step, int progress,
+                      vantor::RandomSource &random) {
   drawOldPicture(screen, oldPicture);
-  return drawNewShare(screen, newPicture, style, step, progress);
+  return drawNewShare(screen, newPicture, style, step, progress, random);
 }
 
 }  // namespace transitions

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gfx/bitmap.h"
+#include "platform/random.h"
 
 namespace transitions {
 
@@ -25,12 +26,14 @@ void drawOldPicture(gfx::Bitmap &screen, const gfx::Bitmap &oldPicture);
 // Draws the new picture's share over what `screen` holds. Progress 100 shows
 // the new picture whole, Progress 0 nothing of it, except that styles 1..57
 // draw the copies before their main copy at every Progress. Numbers without
-// a routine (or outside 0..150) draw nothing below Progress 100.
+// a routine (or outside 0..150) draw nothing below Progress 100. The random
+// styles draw this frame's pattern from `random`.
 FrameResult drawNewShare(gfx::Bitmap &screen, const gfx::Bitmap &newPicture, int style, int step,
-                         int progress);
+                         int progress, vantor::RandomSource &random);
 
 // drawOldPicture followed by drawNewShare.
 FrameResult drawFrame(gfx::Bitmap &screen, const gfx::Bitmap &oldPicture,
-                      const gfx::Bitmap &newPicture, int style, int step, int progress);
+                      const gfx::Bitmap &newPicture, int style, int step, int progress,
+                      vantor::RandomSource &random);
 
 }  // namespace transitions

@@ -19,16 +19,18 @@ bool barFamily(int style) {
 
 }  // namespace
 
-gfx::Region styleRegion(int style, const Extents &e, int progress) {
-  if (shredFamily(style)) return shredRegion(style, e, progress);
+gfx::Region styleRegion(int style, const Extents &e, int progress, vantor::RandomSource &random) {
+  if (shredFamily(style)) return shredRegion(style, e, progress, random);
   if (barFamily(style)) return barRegion(style, e);
   if (style >= 136 && style <= 150) return blindRegion(style, e, progress);
   return curvedRegion(style, e);
 }
 
 void drawRegionStyle(int style, gfx::Bitmap &display, const gfx::Bitmap &newPicture,
-                     const gfx::Rect &bounds, int step, int progress) {
-  const gfx::Region region = styleRegion(style, EffectExtents(bounds, step, progress), progress);
+                     const gfx::Rect &bounds, int step, int progress,
+                     vantor::RandomSource &random) {
+  const gfx::Region region =
+      styleRegion(style, EffectExtents(bounds, step, progress), progress, random);
   gfx::copyThroughRegion(display, newPicture, region);
 }
 

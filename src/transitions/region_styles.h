@@ -2,7 +2,7 @@
 // The region, pixel and push transitions (styles 58..150). A region style's
 // frame is a clip region built from the frame quantities; the new picture is
 // copied through it. The regions are plain values so they can be checked
-// without drawing. The random families draw from the program's generator.
+// without drawing. The random families draw from the source they are given.
 
 #include <span>
 #include <vector>
@@ -23,11 +23,13 @@ gfx::Region BarsRegion(int reachX, int reachY, int width, int height, int lead, 
 gfx::Region barRegion(int style, const Extents &e);
 
 // Shred and speckle styles: 65..68, 76..79, 100..109, 123..127. Each call
-// draws a fresh pattern from the program's generator.
-gfx::Region ShredRegion(int reachX, int reachY, int width, int height, int kindX, int kindY);
-gfx::Region SpeckleRegion(int reachX, int reachY, int width, int height, int kindX, int kindY);
-gfx::Region RandomSquaresRegion(int width, int height, int progress);
-gfx::Region shredRegion(int style, const Extents &e, int progress);
+// draws a fresh pattern from `random`.
+gfx::Region ShredRegion(int reachX, int reachY, int width, int height, int kindX, int kindY,
+                        vantor::RandomSource &random);
+gfx::Region SpeckleRegion(int reachX, int reachY, int width, int height, int kindX, int kindY,
+                          vantor::RandomSource &random);
+gfx::Region RandomSquaresRegion(int width, int height, int progress, vantor::RandomSource &random);
+gfx::Region shredRegion(int style, const Extents &e, int progress, vantor::RandomSource &random);
 
 // The sizes of a speckled front along an axis `length` long that the solid
 // part has reached `reach` into.
@@ -48,16 +50,16 @@ std::vector<gfx::Point> RotatePoints(std::span<const gfx::Point> points, int cx,
 gfx::Region blindRegion(int style, const Extents &e, int progress);
 
 // The region of any region style at this frame; empty for other numbers.
-gfx::Region styleRegion(int style, const Extents &e, int progress);
+gfx::Region styleRegion(int style, const Extents &e, int progress, vantor::RandomSource &random);
 
 // Draws the new picture through the region of `style`.
 void drawRegionStyle(int style, gfx::Bitmap &display, const gfx::Bitmap &newPicture,
-                     const gfx::Rect &bounds, int step, int progress);
+                     const gfx::Rect &bounds, int step, int progress, vantor::RandomSource &random);
 
 template <int N>
 void regionStyle(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const gfx::Rect &bounds,
-                 int step, int progress, DrawnRects *) {
-  drawRegionStyle(N, display, newPicture, bounds, step, progress);
+                 int step, int progress, DrawnRects *, vantor::RandomSource &random) {
+  drawRegionStyle(N, display, newPicture, bounds, step, progress, random);
 }
 
 // Push and squeeze styles 128..135: two stretch-copies, the first moving the
@@ -67,7 +69,7 @@ void drawPushStyle(int style, gfx::Bitmap &display, const gfx::Bitmap &newPictur
 
 template <int N>
 void pushStyle(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const gfx::Rect &bounds,
-               int step, int progress, DrawnRects *drawn) {
+               int step, int progress, DrawnRects *drawn, vantor::RandomSource &) {
   drawPushStyle(N, display, newPicture, bounds, step, progress, drawn);
 }
 
@@ -81,7 +83,7 @@ void RotateBitmap(gfx::Bitmap &display, const gfx::Bitmap &newPicture, int pivot
                   double angle);
 
 void fadeStyle(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const gfx::Rect &bounds,
-               int step, int progress, DrawnRects *drawn);
+               int step, int progress, DrawnRects *drawn, vantor::RandomSource &random);
 
 // Pivot corner of styles 119..122 and the turn at this Progress.
 void drawPivotStyle(int style, gfx::Bitmap &display, const gfx::Bitmap &newPicture,
@@ -89,7 +91,7 @@ void drawPivotStyle(int style, gfx::Bitmap &display, const gfx::Bitmap &newPictu
 
 template <int N>
 void pivotStyle(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const gfx::Rect &bounds, int,
-                int progress, DrawnRects *) {
+                int progress, DrawnRects *, vantor::RandomSource &) {
   drawPivotStyle(N, display, newPicture, bounds, progress);
 }
 

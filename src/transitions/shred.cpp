@@ -1,17 +1,16 @@
 // Styles 65..68, 76..79, 100..109 and 123..127: uneven shreds (strips whose
 // ends jitter), speckles ahead of a solid front, and random squares. Every
-// frame draws a fresh pattern from the program's generator, never reseeded.
+// frame draws a fresh pattern from the source it is given, never reseeded.
 
 #include <algorithm>
 
-#include "platform/random.h"
 #include "transitions/region_styles.h"
 
 namespace transitions {
 
 namespace {
 
-using vantor::randomBelow;
+using vantor::RandomSource;
 
 // A span along the strips' axis (a..b) over the rows or columns c..d.
 void addAlong(gfx::RegionBuilder &out, bool rows, int a, int b, int c, int d) {
@@ -21,17 +20,18 @@ void addAlong(gfx::RegionBuilder &out, bool rows, int a, int b, int c, int d) {
 // Strips five pixels apart, each 5 + (across mod 5) thick so the last one
 // reaches the far edge. Kind 1 grows from the far end, 2 from the near end,
 // 3 out from the middle, 4 in to the middle.
-void shredPass(gfx::RegionBuilder &out, bool rows, int reach, int length, int across, int kind) {
+void shredPass(gfx::RegionBuilder &out, bool rows, int reach, int length, int across, int kind,
+               RandomSource &random) {
   if (kind == 0) return;
   const int jitter = reach < length ? length / 7 : 0;
   const int thick = 5 + across % 5;
   for (int off = 0; off < across; off += 5) {
-    const int r1 = randomBelow(jitter), r2 = randomBelow(jitter);
+    const int r1 = random.below(jitter), r2 = random.below(jitter);
     const int c = off, d = off + thick;
     if (kind == 1) addAlong(out, rows, length - reach + r1 - r2, length, c, d);
     if (kind == 2) addAlong(out, rows, 0, reach + r1 - r2, c, d);
     if (kind != 3 && kind != 4) continue;
-    const int r3 = randomBelow(jitter), r4 = randomBelow(jitter);
+    const int r3 = random.below(jitter), r4 = random.below(jitter);
     if (kind == 3) {
       addAlong(out, rows, (length - reach + r1 - r2) / 2, length / 2, c, d);
       addAlong(out, rows, length / 2, (length + reach + r3 - r4) / 2, c, d);
@@ -44,7 +44,8 @@ void shredPass(gfx::RegionBuilder &out, bool rows, int reach, int length, int ac
 
 // Rows (or columns) S thick every S div 2 pixels: the solid part, then the
 // speck cells ahead of it, the nearer ones more likely to show.
-void specklePass(gfx::RegionBuilder &out, bool rows, int reach, int length, int across, int kind) {
+void specklePass(gfx::RegionBuilder &out, bool rows, int reach, int length, int across, int kind,
+                 RandomSource &random) {
   if (kind == 0) return;
   const SpeckleLayout s = speckleLayout(length, reach);
   for (int y = 0; y < across; y += s.size / 2) {
@@ -54,7 +55,7 @@ void specklePass(gfx::RegionBuilder &out, bool rows, int reach, int length, int 
       addAlong(out, rows, 0, reach, y, y + s.size);
     for (int i = s.cells; i >= 1; --i) {
       const int e = i <= s.dense ? 1 : 0;
-      if (randomBelow(i) > e) continue;
+      if (random.below(i) > e) continue;
       const int a = kind == 1 ? length - reach - s.size * i : reach + s.size * i - s.size;
       addAlong(out, rows, a, a + s.size, y, y + s.size);
     }
@@ -133,37 +134,39 @@ int randomSquaresPitch(int width, int height, int progress) {
   return std::max(std::min(width, height) / 50 + progress / 10, 1);
 }
 
-gfx::Region ShredRegion(int reachX, int reachY, int width, int height, int kindX, int kindY) {
+gfx::Region ShredRegion(int reachX, int reachY, int width, int height, int kindX, int kindY,
+                        RandomSource &random) {
   gfx::RegionBuilder out;
-  shredPass(out, true, reachX, width, height, kindX);
-  shredPass(out, false, reachY, height, width, kindY);
+  shredPass(out, true, reachX, width, height, kindX, random);
+  shredPass(out, false, reachY, height, width, kindY, random);
   return out.build();
 }
 
-gfx::Region SpeckleRegion(int reachX, int reachY, int width, int height, int kindX, int kindY) {
+gfx::Region SpeckleRegion(int reachX, int reachY, int width, int height, int kindX, int kindY,
+                          RandomSource &random) {
   gfx::RegionBuilder out;
-  specklePass(out, true, reachX, width, height, kindX);
-  specklePass(out, false, reachY, height, width, kindY);
+  specklePass(out, true, reachX, width, height, kindX, random);
+  specklePass(out, false, reachY, height, width, kindY, random);
   return out.build();
 }
 
 // Squares twice the pitch wide on a grid of that pitch, each shown with a
 // chance of Progress percent, so neighbours overlap.
-gfx::Region RandomSquaresRegion(int width, int height, int progress) {
+gfx::Region RandomSquaresRegion(int width, int height, int progress, RandomSource &random) {
   const int p = randomSquaresPitch(width, height, progress);
   gfx::RegionBuilder out;
   for (int x = 0; x < width; x += p)
     for (int y = 0; y < height; y += p)
-      if (randomBelow(100) < progress) out.addRect({x - p, y - p, x + p, y + p});
+      if (random.below(100) < progress) out.addRect({x - p, y - p, x + p, y + p});
   return out.build();
 }
 
-gfx::Region shredRegion(int style, const Extents &e, int progress) {
-  if (style == 127) return RandomSquaresRegion(e.W, e.H, progress);
+gfx::Region shredRegion(int style, const Extents &e, int progress, RandomSource &random) {
+  if (style == 127) return RandomSquaresRegion(e.W, e.H, progress, random);
   const ShredArgs a = argsFor(style);
   const int reachX = a.kindX ? e.X : 0, reachY = a.kindY ? e.Y : 0;
-  if (a.speckle) return SpeckleRegion(reachX, reachY, e.W, e.H, a.kindX, a.kindY);
-  return ShredRegion(reachX, reachY, e.W, e.H, a.kindX, a.kindY);
+  if (a.speckle) return SpeckleRegion(reachX, reachY, e.W, e.H, a.kindX, a.kindY, random);
+  return ShredRegion(reachX, reachY, e.W, e.H, a.kindX, a.kindY, random);
 }
 
 }  // namespace transitions

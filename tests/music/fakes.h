@@ -1,5 +1,4 @@
-// A manual event loop and recording players for the play-list tables, and
-// engines over loose files or a package.
+// A manual event loop and recording players for the play-list tables.
 #pragma once
 
 #include <cstdlib>
@@ -11,7 +10,6 @@
 
 #include "music/music_host.h"
 #include "music/track_player.h"
-#include "startup/engine.h"
 
 namespace musictest {
 

@@ -32,15 +32,15 @@ class Show {
  public:
   Show(const std::vector<Track> &tracks, Options o) {
     if (o.packaged)
-      folder_.makePackaged(engine, tracks);
+      folder_.makePackaged(state, tracks);
     else
-      folder_.makeLoose(engine, tracks);
-    engine.settings.RandomMusic = o.random;
-    engine.settings.LoopMusic = o.loop;
-    engine.settings.MediaPlayerMp3 = o.mediaPlayerMp3;
+      folder_.makeLoose(state, tracks);
+    state.settings.RandomMusic = o.random;
+    state.settings.LoopMusic = o.loop;
+    state.settings.MediaPlayerMp3 = o.mediaPlayerMp3;
     auto host = std::make_unique<ManualHost>();
     loop_ = host->shared();
-    music = std::make_unique<vantor::MusicSet>(engine, std::move(host),
+    music = std::make_unique<vantor::MusicSet>(state.music(), std::move(host),
                                                std::make_unique<FakeFactory>(world));
   }
 
@@ -80,7 +80,7 @@ class Show {
   }
 
   ShowFolder folder_;
-  vantor::Engine engine;
+  musictest::ShowState state;
   World world;
   std::shared_ptr<ManualHost::Shared> loop_;
   std::unique_ptr<vantor::MusicSet> music;
@@ -144,6 +144,22 @@ TEST(MusicSet, RandomDrawsCountTracksLooseButNeverEndsPackaged) {
   }
 }
 
+// The random order is drawn from the source the show is given: with the
+// same seed a random show plays the same tracks again.
+TEST(MusicSet, ASeededSourceGivesTheSameRandomOrderLooseAndPackaged) {
+  for (bool packaged : {false, true}) {
+    std::vector<std::string> orders[2];
+    for (std::vector<std::string> &heard : orders) {
+      Show show(kThreeWavs, {packaged, true, true});
+      show.state.random.seed(41);
+      show.music->StartMusic();
+      heard = show.playThrough(12);
+    }
+    EXPECT_EQ(orders[0].size(), 13u) << packaged;
+    EXPECT_EQ(orders[0], orders[1]) << packaged;
+  }
+}
+
 TEST(MusicSet, PackagedRandomSetsTheTrackIndexWithinTheList) {
   Show show(kThreeWavs, {true, true, false});
   for (int i = 0; i < 50; ++i) {
@@ -200,7 +216,7 @@ TEST(MusicSet, NothingIsLoadedWithoutPlayMusicOrTracks) {
   for (const Case &c : cases) {
     for (bool packaged : {false, true}) {
       Show show(c.tracks, {packaged});
-      show.engine.settings.PlayMusic = c.playMusic;
+      show.state.settings.PlayMusic = c.playMusic;
       show.music->StartMusic();
       EXPECT_TRUE(show.world.played.empty()) << c.name;
       EXPECT_FALSE(show.music->hasMpegPlayer()) << c.name;
@@ -215,7 +231,7 @@ TEST(MusicSet, LooseEntriesAreResolvedOnceAndMissingOnesDropped) {
   show.music->StartMusic();
   const std::vector<std::string> resolved = {show.folder_.path("sample/1.wav"),
                                              show.folder_.path("sample/3.wav")};
-  EXPECT_EQ(show.engine.settings.MusicList, resolved);
+  EXPECT_EQ(show.state.settings.MusicList, resolved);
   EXPECT_EQ(show.music->playlist().List, resolved);
   EXPECT_EQ(show.playThrough(5), media({"1.wav", "3.wav"}));
 }
@@ -228,7 +244,7 @@ TEST(MusicSet, PackagedTracksAreCutOutWhenDueAndAMissingOneIsSkipped) {
   EXPECT_TRUE(vantor::test::exists(show.folder_.work() + "1.wav"));
   EXPECT_FALSE(vantor::test::exists(show.folder_.work() + "3.wav"));
   // The settings keep the entries as they are.
-  EXPECT_EQ(show.engine.settings.MusicList,
+  EXPECT_EQ(show.state.settings.MusicList,
             (std::vector<std::string>{"1.wav", "gone.wav", "3.wav"}));
   EXPECT_EQ(show.playThrough(4), media({"1.wav", "3.wav", "1.wav", "3.wav", "1.wav"}));
   EXPECT_EQ(show.waitingTasks(), 0u);

@@ -34,11 +34,11 @@ class MusicSoundTest : public testing::Test {
   }
 
   void start(const std::vector<musictest::Track> &tracks) {
-    folder_.makePackaged(engine_, tracks);
-    engine_.settings.LoopMusic = false;
+    folder_.makePackaged(state_, tracks);
+    state_.settings.LoopMusic = false;
     auto host = std::make_unique<ManualHost>();
     loop_ = host->shared();
-    music_ = std::make_unique<vantor::MusicSet>(engine_, std::move(host));
+    music_ = std::make_unique<vantor::MusicSet>(state_.music(), std::move(host));
     music_->StartMusic();
   }
 
@@ -58,7 +58,7 @@ class MusicSoundTest : public testing::Test {
 
   static testaudio::TempDir *audio_;
   musictest::ShowFolder folder_;
-  vantor::Engine engine_;
+  musictest::ShowState state_;
   std::shared_ptr<ManualHost::Shared> loop_;
   std::unique_ptr<vantor::MusicSet> music_;
 };

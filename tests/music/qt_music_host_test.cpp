@@ -71,10 +71,10 @@ TEST_F(QtMusicHostTest, ATimerWithoutIntervalStaysSilent) {
 
 TEST_F(QtMusicHostTest, APackagedShowRestartsThroughTheEventLoop) {
   musictest::ShowFolder folder;
-  vantor::Engine engine;
-  folder.makePackaged(engine, {{"1.mp3", "a"}, {"2.mp3", "b"}});
+  musictest::ShowState state;
+  folder.makePackaged(state, {{"1.mp3", "a"}, {"2.mp3", "b"}});
   musictest::World world;
-  vantor::MusicSet music(engine, std::make_unique<vantor::QtMusicHost>(),
+  vantor::MusicSet music(state.music(), std::make_unique<vantor::QtMusicHost>(),
                          std::make_unique<musictest::FakeFactory>(world));
   music.StartMusic();
   world.mpeg->end();

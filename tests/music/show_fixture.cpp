@@ -16,18 +16,17 @@ std::string musicSection(const std::vector<Track> &tracks) {
 
 }  // namespace
 
-void ShowFolder::makeLoose(vantor::Engine &engine, const std::vector<Track> &tracks) {
+void ShowFolder::makeLoose(ShowState &state, const std::vector<Track> &tracks) {
   for (const Track &t : tracks)
     if (!t.content.empty()) writeFile(dir_ / ("sample/" + t.name), t.content);
   writeFile(dir_ / "show.002", musicSection(tracks));
-  engine.ini = std::make_unique<vantor::IniFile>(dir_ / "show.002");
-  engine.resolver = std::make_unique<vantor::ItemResolver>(nullptr, *engine.ini, work_.path(),
-                                                           dir_.path(), dir_ / "support/");
-  engine.folders.work = work_.path();
-  engine.resolver->BuildItemList("Music", engine.settings.MusicList);
+  state.ini = std::make_unique<vantor::IniFile>(dir_ / "show.002");
+  state.resolver = std::make_unique<vantor::ItemResolver>(nullptr, *state.ini, work_.path(),
+                                                          dir_.path(), dir_ / "support/");
+  state.resolver->BuildItemList("Music", state.settings.MusicList);
 }
 
-void ShowFolder::makePackaged(vantor::Engine &engine, const std::vector<Track> &tracks) {
+void ShowFolder::makePackaged(ShowState &state, const std::vector<Track> &tracks) {
   std::vector<vantor::PackItem> items;
   for (const Track &t : tracks) {
     if (t.content.empty()) continue;
@@ -39,14 +38,11 @@ void ShowFolder::makePackaged(vantor::Engine &engine, const std::vector<Track> &
                                                     musicSection(tracks), "show.002", items);
       !written)
     throw std::runtime_error(written.message());
-  engine.programPath = dir_ / "show.exe";
-  engine.package = vantor::ContentPackage::Scan(engine.programPath, work_.path());
-  engine.ini = std::make_unique<vantor::IniFile>(engine.package.settingsPath());
-  engine.folders.work = work_.path();
-  engine.folders.system = dir_ / "system/";
-  engine.resolver = std::make_unique<vantor::ItemResolver>(&engine.package, *engine.ini,
-                                                           work_.path(), dir_.path(), "");
-  engine.resolver->BuildItemList("Music", engine.settings.MusicList);
+  state.package = vantor::ContentPackage::Scan(dir_ / "show.exe", work_.path());
+  state.ini = std::make_unique<vantor::IniFile>(state.package.settingsPath());
+  state.resolver = std::make_unique<vantor::ItemResolver>(&state.package, *state.ini, work_.path(),
+                                                          dir_.path(), "");
+  state.resolver->BuildItemList("Music", state.settings.MusicList);
 }
 
 }  // namespace musictest

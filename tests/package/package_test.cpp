@@ -13,6 +13,7 @@
 #include "package/zip_archive.h"
 #include "platform/cancel.h"
 #include "platform/cp1252.h"
+#include "platform/random.h"
 #include "settings/ini_file.h"
 
 using namespace vantor;
@@ -278,7 +279,8 @@ TEST(ItemLists, ValuesAndShuffle) {
   ItemList many;
   for (int i = 0; i < 50; ++i) many.push_back(std::to_string(i));
   ItemList shuffled = many;
-  ShuffleList(shuffled);
+  RandomSource random;
+  ShuffleList(shuffled, random);
   EXPECT_NE(shuffled, many);
   std::sort(shuffled.begin(), shuffled.end());
   std::sort(many.begin(), many.end());

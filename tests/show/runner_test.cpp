@@ -35,7 +35,7 @@ class RunnerTest : public ::testing::Test {
   IniFile ini;
   std::set<std::string> missing;
   int resolves = 0;                // entries offered to resolve
-  std::function<int(int)> random;  // the program's generator when empty
+  std::function<int(int)> random;  // the runner's own seeded source when empty
   bool packagePresent = true;
   std::string decodeFolder;
   FakeScreen *screen = nullptr;

@@ -5,9 +5,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/random.h"
 #include "settings/ini_file.h"
+#include "settings/saver_setting.h"
 #include "show/run_vantorscreen_qt.h"
-#include "startup/engine.h"
 
 namespace vantor {
 namespace {
@@ -26,9 +27,11 @@ TEST(ShowWindow, RunnerMadeWhileTheWindowIsHiddenHasTheWindowsSize) {
   if (!QApplication::instance()) new QApplication(argc, argv);
   QWidget host;
   host.setGeometry(0, 0, 640, 360);
-  Engine engine;
-  engine.ini = std::make_unique<IniFile>();
-  const auto runner = CreateRunVantorscreen(&host, false, engine, {});
+  TSaverSetting settings;
+  IniFile ini;
+  RandomSource random;
+  const auto runner =
+      CreateRunVantorscreen(&host, false, ShowContext{settings, ini, nullptr, false, "", random});
   ASSERT_FALSE(host.isVisible());
   const PictureLook look = runner->FScreen().Look();
   EXPECT_EQ(look.width, 640);

@@ -53,6 +53,7 @@ class AllStyles : public testing::TestWithParam<int> {};
 
 TEST_P(AllStyles, EveryFrameKeepsThePaddingAndTheLastIsTheNewPicture) {
   const int style = GetParam();
+  vantor::RandomSource random;
   for (gfx::Size size : {gfx::Size{101, 67}, gfx::Size{67, 101}}) {
     const gfx::Bitmap oldPicture = transitions_test::picture(size.width, size.height, false);
     const gfx::Bitmap newPicture = transitions_test::picture(size.width, size.height, true);
@@ -60,7 +61,8 @@ TEST_P(AllStyles, EveryFrameKeepsThePaddingAndTheLastIsTheNewPicture) {
     fillPadding(screen);
     for (int step : {1, 4, 10}) {
       for (int progress : progressSequence(step, false)) {
-        const FrameResult r = drawFrame(screen, oldPicture, newPicture, style, step, progress);
+        const FrameResult r =
+            drawFrame(screen, oldPicture, newPicture, style, step, progress, random);
         ASSERT_TRUE(paddingIntact(screen)) << "Progress " << progress;
         ASSERT_EQ(r.progress, progress);
       }
@@ -81,11 +83,12 @@ class FixedRegions : public testing::TestWithParam<int> {};
 
 TEST_P(FixedRegions, TheNewShareNeverShrinks) {
   const int style = GetParam();
+  vantor::RandomSource random;
   const gfx::Bitmap oldPicture(160, 120), newPicture = noBlack(160, 120);
   gfx::Bitmap screen(160, 120);
   int64_t before = 0;
   for (int progress = 0; progress <= 100; ++progress) {
-    drawFrame(screen, oldPicture, newPicture, style, 1, progress);
+    drawFrame(screen, oldPicture, newPicture, style, 1, progress, random);
     const int64_t now = newPixels(screen, newPicture);
     ASSERT_GE(now, before) << "Progress " << progress;
     before = now;
@@ -95,12 +98,13 @@ TEST_P(FixedRegions, TheNewShareNeverShrinks) {
 
 TEST_P(FixedRegions, NeverShrinkOnALargePictureEither) {
   const int style = GetParam();
+  vantor::RandomSource random;
   const gfx::Region picture(gfx::Rect{0, 0, 1024, 768});
   for (int step : {1, 4, 10}) {
     int64_t before = 0;
     for (int progress = 1; progress < 100; ++progress) {
       const Extents e = EffectExtents(picture.bounds(), step, progress);
-      const int64_t now = styleRegion(style, e, progress).intersected(picture).area();
+      const int64_t now = styleRegion(style, e, progress, random).intersected(picture).area();
       ASSERT_GE(now, before) << "Step " << step << ", Progress " << progress;
       before = now;
     }
@@ -111,6 +115,7 @@ TEST_P(FixedRegions, NeverShrinkOnALargePictureEither) {
 // every frame must still return and the last one show the new picture.
 TEST_P(AllStyles, EndsAtEverySpeedOnEverySize) {
   const int style = GetParam();
+  vantor::RandomSource random;
   std::vector<int> steps;
   for (int setting = 1; setting <= 5; ++setting) steps.push_back(speedForSetting(setting)->step);
   steps.push_back(100);
@@ -122,7 +127,8 @@ TEST_P(AllStyles, EndsAtEverySpeedOnEverySize) {
     for (int step : steps) {
       const std::vector<int> frames = progressSequence(step, false);
       ASSERT_EQ(frames.back(), 100);
-      for (int progress : frames) drawFrame(screen, oldPicture, newPicture, style, step, progress);
+      for (int progress : frames)
+        drawFrame(screen, oldPicture, newPicture, style, step, progress, random);
       EXPECT_TRUE(equalPixels(screen, newPicture)) << size.width << "x" << size.height;
     }
   }

@@ -21,7 +21,7 @@ Extents at(int progress, int step = 4) {
 using RegionStyles = ExampleFrame;
 
 TEST_F(RegionStyles, CurvedRevealFromLeftAtHalfWayIsTheWideRoundedRectangle) {
-  const gfx::Region r = styleRegion(58, at(50), 50);
+  const gfx::Region r = styleRegion(58, at(50), 50, random);
   EXPECT_EQ(r, gfx::Region::roundRect({-2048, -5, 1024, 773}, 2048, 2048));
   frame(58, 50);
   EXPECT_TRUE(composedThrough(screen, oldPicture, newPicture, r));
@@ -34,15 +34,15 @@ TEST_F(RegionStyles, CurvedRevealFromLeftAtHalfWayIsTheWideRoundedRectangle) {
 }
 
 TEST_F(RegionStyles, CircularRevealToCentreShowsNothingAtTheStart) {
-  EXPECT_TRUE(styleRegion(85, at(0), 0).intersected(gfx::Region(k1024)).empty());
+  EXPECT_TRUE(styleRegion(85, at(0), 0, random).intersected(gfx::Region(k1024)).empty());
   drawOldPicture(screen, oldPicture);
-  drawRegionStyle(85, screen, newPicture, k1024, 4, 0);
+  drawRegionStyle(85, screen, newPicture, k1024, 4, 0, random);
   EXPECT_TRUE(frame_checks::equalPixels(screen, oldPicture));
 }
 
 TEST_F(RegionStyles, CircularRevealToCentreAtHalfWayShowsTheFourCorners) {
   const gfx::Region shape = gfx::Region::roundRect(k1024, 921, 691);
-  EXPECT_EQ(styleRegion(85, at(50), 50), gfx::Region(k1024).xored(shape));
+  EXPECT_EQ(styleRegion(85, at(50), 50, random), gfx::Region(k1024).xored(shape));
   frame(85, 50);
   for (auto [x, y] : {std::pair{0, 0}, {1023, 0}, {0, 767}, {1023, 767}}) EXPECT_TRUE(isNew(x, y));
   for (auto [x, y] : {std::pair{512, 0}, {0, 384}, {512, 384}, {1023, 384}, {512, 767}})
@@ -60,8 +60,8 @@ TEST_F(RegionStyles, DiagonalFromTopLeftAtHalfWayEndsOnTheDiagonal) {
 }
 
 TEST_F(RegionStyles, TriangularShredAtProgressZeroHasNoTriangles) {
-  EXPECT_TRUE(styleRegion(117, at(0), 0).empty());
-  EXPECT_FALSE(styleRegion(117, at(1), 1).empty());
+  EXPECT_TRUE(styleRegion(117, at(0), 0, random).empty());
+  EXPECT_FALSE(styleRegion(117, at(1), 1, random).empty());
 }
 
 TEST_F(RegionStyles, TriangularShredIsOneTriangleAtEachGridCorner) {
@@ -72,19 +72,20 @@ TEST_F(RegionStyles, TriangularShredIsOneTriangleAtEachGridCorner) {
       const int cx = (1024 * k) / 10, cy = (768 * r) / 10;
       expected.addRegion(TriangleRegion(cx, cy, cx + 61, cy, cx, cy + 46));
     }
-  EXPECT_EQ(styleRegion(117, e, 30), expected.build());
+  EXPECT_EQ(styleRegion(117, e, 30, random), expected.build());
 }
 
 TEST_F(RegionStyles, TriangularShredNearTheEndAlmostCoversThePicture) {
   // Legs of 202 x 152 against cells of 102.4 x 76.8: only slivers at the
   // cells' far corners are left.
-  const int64_t covered = styleRegion(117, at(99), 99).intersected(gfx::Region(k1024)).area();
+  const int64_t covered =
+      styleRegion(117, at(99), 99, random).intersected(gfx::Region(k1024)).area();
   EXPECT_GT(covered, 1024 * 768 * 999 / 1000);
   EXPECT_LT(covered, 1024 * 768);
 }
 
 TEST_F(RegionStyles, BarsFromRightAt30ReachTwiceXWithEveryOtherRow) {
-  EXPECT_EQ(styleRegion(60, at(30), 30), BarsRegion(614, 0, 1024, 768, 46, 1, 0));
+  EXPECT_EQ(styleRegion(60, at(30), 30, random), BarsRegion(614, 0, 1024, 768, 46, 1, 0));
   frame(60, 30);
   for (int y : {0, 4, 10, 14, 760, 764}) {
     EXPECT_FALSE(isNew(409, y)) << y;
@@ -130,8 +131,8 @@ TEST_F(RegionStyles, StepOneHundredMakesEveryFirstPhaseBarWholeAtOnce) {
 TEST_F(RegionStyles, CrissCrossFromBottomLeftTopRightIsWhereBothBarSetsCross) {
   gfx::Bitmap a(1024, 768), b(1024, 768);
   for (int progress : {20, 50, 70}) {
-    drawFrame(a, oldPicture, newPicture, 86, 4, progress);
-    drawFrame(b, oldPicture, newPicture, 89, 4, progress);
+    drawFrame(a, oldPicture, newPicture, 86, 4, progress, random);
+    drawFrame(b, oldPicture, newPicture, 89, 4, progress, random);
     frame(99, progress);
     for (int y = 0; y < 768; ++y)
       for (int x = 0; x < 1024; ++x) {

@@ -23,9 +23,10 @@ class ExampleFrame : public testing::Test {
   gfx::Bitmap oldPicture = picture(1024, 768, false);
   gfx::Bitmap newPicture = picture(1024, 768, true);
   gfx::Bitmap screen{1024, 768};
+  vantor::RandomSource random;  // seeded: the random styles draw the same patterns every run
 
   void frame(int style, int progress, int step = 4) {
-    transitions::drawFrame(screen, oldPicture, newPicture, style, step, progress);
+    transitions::drawFrame(screen, oldPicture, newPicture, style, step, progress, random);
   }
   bool isNew(int x, int y) const { return at(screen, x, y).isNew; }
 };

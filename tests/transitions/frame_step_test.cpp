@@ -83,6 +83,7 @@ class EveryRectangleStyle : public testing::TestWithParam<Frame> {
   gfx::Bitmap oldPicture = picture(size.width, size.height, false);
   gfx::Bitmap newPicture = picture(size.width, size.height, true);
   gfx::Bitmap screen{size.width, size.height};
+  vantor::RandomSource random;
 
   void SetUp() override { setGuards(screen); }
   // The destinations the routine reports for the copies before its main copy.
@@ -95,7 +96,7 @@ class EveryRectangleStyle : public testing::TestWithParam<Frame> {
     return {drawn.begin(), drawn.end() - 1};
   }
   FrameResult frame(int progress, int step = 4) {
-    return drawFrame(screen, oldPicture, newPicture, style, step, progress);
+    return drawFrame(screen, oldPicture, newPicture, style, step, progress, random);
   }
 };
 
@@ -173,10 +174,11 @@ class FrameStep : public testing::Test {
   gfx::Bitmap oldPicture = picture(37, 23, false);
   gfx::Bitmap newPicture = picture(37, 23, true);
   gfx::Bitmap screen{37, 23};
+  vantor::RandomSource random;
 };
 
 TEST_F(FrameStep, StyleZeroShowsTheNewPictureAndEndsAtOnce) {
-  const FrameResult r = drawFrame(screen, oldPicture, newPicture, 0, 4, 4);
+  const FrameResult r = drawFrame(screen, oldPicture, newPicture, 0, 4, 4, random);
   EXPECT_TRUE(samePixels(screen, newPicture));
   EXPECT_EQ(r.progress, 100);
   EXPECT_EQ(r.dirty, (std::vector<gfx::Rect>{newPicture.rect()}));
@@ -184,24 +186,24 @@ TEST_F(FrameStep, StyleZeroShowsTheNewPictureAndEndsAtOnce) {
 
 TEST_F(FrameStep, NumbersOutsideTheCatalogueShowTheOldPictureUntil100) {
   for (int style : {151, -3, 1000}) {
-    FrameResult r = drawFrame(screen, oldPicture, newPicture, style, 4, 50);
+    FrameResult r = drawFrame(screen, oldPicture, newPicture, style, 4, 50, random);
     EXPECT_TRUE(samePixels(screen, oldPicture)) << style;
     EXPECT_EQ(r.dirty, (std::vector<gfx::Rect>{newPicture.rect()})) << style;
     EXPECT_EQ(r.progress, 50);
-    r = drawFrame(screen, oldPicture, newPicture, style, 4, 100);
+    r = drawFrame(screen, oldPicture, newPicture, style, 4, 100, random);
     EXPECT_TRUE(samePixels(screen, newPicture)) << style;
   }
 }
 
 TEST_F(FrameStep, ProgressAbove100IsTakenAs100) {
-  const FrameResult r = drawFrame(screen, oldPicture, newPicture, 5, 4, 200);
+  const FrameResult r = drawFrame(screen, oldPicture, newPicture, 5, 4, 200, random);
   EXPECT_EQ(r.progress, 100);
   EXPECT_TRUE(samePixels(screen, newPicture));
 }
 
 TEST_F(FrameStep, EveryFrameStartsFromTheOldPicture) {
-  drawFrame(screen, oldPicture, newPicture, 5, 4, 100);
-  drawFrame(screen, oldPicture, newPicture, 5, 4, 0);
+  drawFrame(screen, oldPicture, newPicture, 5, 4, 100, random);
+  drawFrame(screen, oldPicture, newPicture, 5, 4, 0, random);
   EXPECT_TRUE(samePixels(screen, oldPicture));
 }
 

@@ -96,10 +96,11 @@ TEST(Pivot, EveryCornerAndProgressMatchesThePixelByPixelTurn) {
   const struct {
     int style, px, py;
   } pivots[] = {{119, -1, -1}, {120, -1, 61}, {121, 97, -1}, {122, 97, 61}};
+  vantor::RandomSource random;
   for (const auto &p : pivots)
     for (int progress : {1, 13, 33, 50, 67, 99}) {
       gfx::Bitmap screen(97, 61);
-      drawFrame(screen, oldPicture, newPicture, p.style, 4, progress);
+      drawFrame(screen, oldPicture, newPicture, p.style, 4, progress, random);
       const double angle = (100 - progress) * std::numbers::pi / 200;
       ASSERT_TRUE(frame_checks::equalPixels(
           screen, turnedByHand(oldPicture, newPicture, p.px, p.py, angle)))
@@ -110,7 +111,8 @@ TEST(Pivot, EveryCornerAndProgressMatchesThePixelByPixelTurn) {
 TEST(Pivot, BottomRightCornerPixelAtHalfWayKeepsTheOldPicture) {
   const gfx::Bitmap oldPicture = picture(1024, 768, false), newPicture = picture(1024, 768, true);
   gfx::Bitmap screen(1024, 768);
-  drawFrame(screen, oldPicture, newPicture, 122, 4, 50);
+  vantor::RandomSource random;
+  drawFrame(screen, oldPicture, newPicture, 122, 4, 50, random);
   // Its source (1024, 767) lies just outside the new picture.
   EXPECT_EQ(transitions_test::at(screen, 1023, 767), oldAt(1023, 767));
   // Two pixels left: (1024 + nearest(-1.41), 768 + nearest(-2.83)) is inside.

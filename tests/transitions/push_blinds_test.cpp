@@ -85,35 +85,39 @@ TEST_F(PushStyles, SqueezeMatchesAStretchOfTheWholeOldPicture) {
 }
 
 TEST(Blinds, PitchesAreTheSidesDividedByL) {
+  vantor::RandomSource random;
   // W div L = 1024 div 46 = 22; at P 50 each slat is 11 wide.
   std::vector<gfx::Rect> slats;
   for (int x = 0; x < 1024; x += 22) slats.push_back({x, 0, x + 11, 768});
-  EXPECT_EQ(styleRegion(136, at(50), 50), gfx::Region::fromRects(slats));
+  EXPECT_EQ(styleRegion(136, at(50), 50, random), gfx::Region::fromRects(slats));
   // H div L = 768 div 46 = 16, slats of 8 rows.
   slats.clear();
   for (int y = 0; y < 768; y += 16) slats.push_back({0, y, 1024, y + 8});
-  EXPECT_EQ(styleRegion(137, at(50), 50), gfx::Region::fromRects(slats));
+  EXPECT_EQ(styleRegion(137, at(50), 50, random), gfx::Region::fromRects(slats));
 }
 
 TEST(Blinds, UnevenBlindFromLeftAtHalfWayHasTwoStrips) {
-  EXPECT_EQ(styleRegion(138, at(50), 50),
+  vantor::RandomSource random;
+  EXPECT_EQ(styleRegion(138, at(50), 50, random),
             gfx::Region::fromRects(std::vector<gfx::Rect>{{0, 0, 256, 768}, {512, 0, 768, 768}}));
-  EXPECT_EQ(styleRegion(139, at(50), 50),
+  EXPECT_EQ(styleRegion(139, at(50), 50, random),
             gfx::Region::fromRects(std::vector<gfx::Rect>{
                 {768, 0, 1024, 768}, {256, 0, 512, 768}, {-256, 0, 0, 768}}));
 }
 
 TEST(Blinds, APitchOfZeroMakesOneSlatOverThePicture) {
+  vantor::RandomSource random;
   // Step 100 makes L longer than the picture, so W div L is 0.
   const Extents e = EffectExtents(k1024, 100, 30);
-  EXPECT_EQ(styleRegion(136, e, 30), gfx::Region(gfx::Rect{0, 0, 307, 768}));
-  EXPECT_EQ(styleRegion(137, e, 30), gfx::Region(gfx::Rect{0, 0, 1024, 230}));
+  EXPECT_EQ(styleRegion(136, e, 30, random), gfx::Region(gfx::Rect{0, 0, 307, 768}));
+  EXPECT_EQ(styleRegion(137, e, 30, random), gfx::Region(gfx::Rect{0, 0, 1024, 230}));
 }
 
 // On a picture 30 million pixels long, P times the extent no longer fits in
 // an int; the slats must still open to P % of it. (Regions keep only what
 // lies within 2^20 of the origin.)
 TEST(Blinds, UnevenBlindsOnAVeryLongPictureOpenTheirShare) {
+  vantor::RandomSource random;
   const int length = 30'000'000, P = 90;
   const int extent = 27'000'000, open = 24'300'000;  // (90 * 27 000 000) div 100
   const Extents wide = EffectExtents(gfx::Rect{0, 0, length, 3}, 4, P);
@@ -132,12 +136,13 @@ TEST(Blinds, UnevenBlindsOnAVeryLongPictureOpenTheirShare) {
       {141, tall, {{0, back, 3, length}, {0, back - extent, 3, length - extent}}},
   };
   for (const auto &c : cases)
-    EXPECT_EQ(styleRegion(c.style, c.e, P), gfx::Region::fromRects(c.slats)) << c.style;
+    EXPECT_EQ(styleRegion(c.style, c.e, P, random), gfx::Region::fromRects(c.slats)) << c.style;
 }
 
 TEST(RectangularShred, HasTwentyFourSquaredRectanglesAboutTheGridPoints) {
+  vantor::RandomSource random;
   // L = 46: N = 23, cells 44 x 33; at P 50 half-sizes 11 and 8.
-  const gfx::Region r = styleRegion(142, at(50), 50);
+  const gfx::Region r = styleRegion(142, at(50), 50, random);
   EXPECT_EQ(r.area(), 576 * 22 * 16);
   std::vector<gfx::Rect> expected;
   for (int row = 0; row <= 23; ++row)
@@ -147,6 +152,7 @@ TEST(RectangularShred, HasTwentyFourSquaredRectanglesAboutTheGridPoints) {
 }
 
 TEST(Sweep, ClockwiseAtAQuarterIsAFanOfTwentyFivePoints) {
+  vantor::RandomSource random;
   std::vector<gfx::Point> fan{{512, 384}};
   for (int k = 0; k < 25; ++k) {
     const double a = -kPi / 2 + k * kPi / 50;
@@ -154,19 +160,20 @@ TEST(Sweep, ClockwiseAtAQuarterIsAFanOfTwentyFivePoints) {
                    384 + int(std::nearbyint(640 * std::sin(a)))});
   }
   EXPECT_EQ(fan[1], (gfx::Point{512, -256}));
-  EXPECT_EQ(styleRegion(143, at(25), 25), gfx::Region::polygon(fan));
-  const gfx::Region r = styleRegion(143, at(25), 25);
+  EXPECT_EQ(styleRegion(143, at(25), 25, random), gfx::Region::polygon(fan));
+  const gfx::Region r = styleRegion(143, at(25), 25, random);
   EXPECT_TRUE(r.contains(600, 100));
   EXPECT_FALSE(r.contains(1000, 390));  // the arc stops short of three o'clock
   EXPECT_FALSE(r.contains(400, 100));   // anticlockwise of twelve
-  EXPECT_TRUE(styleRegion(144, at(25), 25).contains(400, 100));
+  EXPECT_TRUE(styleRegion(144, at(25), 25, random).contains(400, 100));
 }
 
 TEST(Turning, StarAtAQuarterHasTurnedAQuarterClockwise) {
+  vantor::RandomSource random;
   const std::vector<gfx::Point> tip{{512 + 512, 384}};
   EXPECT_EQ(RotatePoints(tip, 512, 384, kPi / 2), (std::vector<gfx::Point>{{512, 384 + 512}}));
   const Extents e = at(25);  // X 256, Y 192
-  const gfx::Region star = styleRegion(150, e, 25);
+  const gfx::Region star = styleRegion(150, e, 25, random);
   EXPECT_TRUE(star.contains(512, 767));  // the right tip now points down
   EXPECT_TRUE(star.contains(890, 384));  // the top tip now points right
   EXPECT_FALSE(star.contains(1000, 384));
@@ -175,7 +182,8 @@ TEST(Turning, StarAtAQuarterHasTurnedAQuarterClockwise) {
 }
 
 TEST(Turning, RectangleAtHalfWayHasTurnedHalfATurn) {
-  const gfx::Region r = styleRegion(149, at(50), 50);  // half-sizes 256 x 192
+  vantor::RandomSource random;
+  const gfx::Region r = styleRegion(149, at(50), 50, random);  // half-sizes 256 x 192
   EXPECT_EQ(r, gfx::Region(gfx::Rect{256, 192, 768, 576}));
 }
 

@@ -32,9 +32,10 @@ class RectStyles : public testing::Test {
   gfx::Bitmap oldPicture = picture(1024, 768, false);
   gfx::Bitmap newPicture = picture(1024, 768, true);
   gfx::Bitmap screen{1024, 768};
+  vantor::RandomSource random;
 
   FrameResult frame(int style, int progress) {
-    return drawFrame(screen, oldPicture, newPicture, style, 4, progress);
+    return drawFrame(screen, oldPicture, newPicture, style, 4, progress, random);
   }
   // The rectangles the routine itself reports, before any clipping.
   std::vector<gfx::Rect> reported(int style, int progress) {
@@ -153,7 +154,7 @@ TEST_F(RectStyles, OddWidthExpandOutFromMiddleIsEmptyAtZero) {
   drawCopies(oldOdd, newOdd, copies, 50, nullptr);  // even when under way
   EXPECT_EQ(std::memcmp(before.data(), oldOdd.data(), before.byteCount()), 0);
   gfx::Bitmap screenOdd(1023, 768);
-  EXPECT_TRUE(drawFrame(screenOdd, oldOdd, newOdd, 10, 4, 0).dirty.empty());
+  EXPECT_TRUE(drawFrame(screenOdd, oldOdd, newOdd, 10, 4, 0, random).dirty.empty());
 }
 
 TEST_F(RectStyles, QuartersSlideInMakesTheFourCopiesAsListed) {

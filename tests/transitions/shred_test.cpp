@@ -1,12 +1,11 @@
 // Shred, speckle and random-square styles: the bounds of their random
-// patterns, the sizes they derive, and their use of the program's generator.
+// patterns, the sizes they derive, and their use of the random source.
 
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "example_frames.h"
-#include "platform/random.h"
 #include "transitions/frame_step.h"
 #include "transitions/region_styles.h"
 
@@ -17,7 +16,7 @@ using namespace transitions_test;
 
 class RandomStyles : public ExampleFrame {
  protected:
-  void SetUp() override { vantor::programRandom().seed(1234); }
+  void SetUp() override { random.seed(1234); }
 
   // The first new pixel of row y, and whether every pixel from there on is new.
   std::pair<int, bool> runFrom(int y) const {
@@ -48,12 +47,12 @@ TEST_F(RandomStyles, ShredFromRightAtHalfWayJittersEveryStripWithinASeventhOfThe
 }
 
 TEST_F(RandomStyles, ShredThatHasReachedTheWidthStartsEveryStripAtZero) {
-  const gfx::Region r = ShredRegion(1024, 0, 1024, 768, 1, 0);
+  const gfx::Region r = ShredRegion(1024, 0, 1024, 768, 1, 0, random);
   EXPECT_EQ(r.intersected(gfx::Region(k1024)), gfx::Region(k1024));
 }
 
 TEST_F(RandomStyles, ShredOfAPictureNarrowerThanSevenPixelsHasNoJitter) {
-  const gfx::Region r = ShredRegion(2, 0, 6, 12, 2, 0);
+  const gfx::Region r = ShredRegion(2, 0, 6, 12, 2, 0, random);
   // Strips 5 + 12 mod 5 = 7 rows thick start every 5 rows; the last, at
   // row 10, reaches past the picture.
   EXPECT_EQ(r, gfx::Region(gfx::Rect{0, 0, 2, 17}));
@@ -61,7 +60,7 @@ TEST_F(RandomStyles, ShredOfAPictureNarrowerThanSevenPixelsHasNoJitter) {
 
 TEST_F(RandomStyles, ShredInToTheMiddleKeepsBothHalvesWithinTheirJitter) {
   const int jitter = 1024 / 7;
-  const gfx::Region r = ShredRegion(400, 0, 1024, 768, 4, 0);
+  const gfx::Region r = ShredRegion(400, 0, 1024, 768, 4, 0, random);
   for (size_t i = 0; i < r.bandCount(); ++i) {
     const auto spans = r.band(i).spans;
     ASSERT_EQ(spans.size(), 2u);
@@ -97,37 +96,39 @@ TEST(RandomSquares, PitchGrowsWithProgress) {
 }
 
 TEST(RandomSquares, SquaresAreTwiceThePitchAndCentredOnTheGrid) {
-  vantor::programRandom().seed(99);
-  const gfx::Region r = RandomSquaresRegion(1024, 768, 35);
+  vantor::RandomSource random(99);
+  const gfx::Region r = RandomSquaresRegion(1024, 768, 35, random);
   // Every covered pixel belongs to a square centred on a grid point 18 apart.
   for (const gfx::Rect &piece : r.rects()) {
     EXPECT_EQ(((piece.left % 18) + 18) % 18, 0) << piece.left;
     EXPECT_EQ(((piece.top % 18) + 18) % 18, 0) << piece.top;
   }
-  EXPECT_EQ(RandomSquaresRegion(1024, 768, 100).intersected(gfx::Region(k1024)).area(), 1024 * 768);
-  EXPECT_TRUE(RandomSquaresRegion(1024, 768, 0).empty());
+  EXPECT_EQ(RandomSquaresRegion(1024, 768, 100, random).intersected(gfx::Region(k1024)).area(),
+            1024 * 768);
+  EXPECT_TRUE(RandomSquaresRegion(1024, 768, 0, random).empty());
 }
 
 TEST(RandomSquares, AboutProgressPercentOfTheGridPointsCarryASquare) {
-  vantor::programRandom().seed(7);
+  vantor::RandomSource random(7);
   // Squares twice the pitch wide cover each grid cell when any of its four
   // corner points carries one, which each does with chance 0.35.
-  const gfx::Region r = RandomSquaresRegion(1000, 1000, 35);  // pitch 20 + 3
+  const gfx::Region r = RandomSquaresRegion(1000, 1000, 35, random);  // pitch 20 + 3
   const double share =
       double(r.intersected(gfx::Region(gfx::Rect{0, 0, 1000, 1000})).area()) / (1000.0 * 1000.0);
   const double expected = 1.0 - 0.65 * 0.65 * 0.65 * 0.65;
   EXPECT_NEAR(share, expected, 0.05);
 }
 
-TEST(RandomStylesGenerator, DrawFromTheProgramGeneratorWithoutReseeding) {
+TEST(RandomStylesGenerator, DrawFromTheirSourceWithoutReseeding) {
   const Extents e = EffectExtents(k1024, 4, 40);
+  vantor::RandomSource random;
   for (int style : {65, 109, 123, 127}) {
-    vantor::programRandom().seed(5);
-    const gfx::Region first = shredRegion(style, e, 40);
-    const gfx::Region second = shredRegion(style, e, 40);
+    random.seed(5);
+    const gfx::Region first = shredRegion(style, e, 40, random);
+    const gfx::Region second = shredRegion(style, e, 40, random);
     EXPECT_NE(first, second) << style;  // a fresh pattern every frame
-    vantor::programRandom().seed(5);
-    EXPECT_EQ(shredRegion(style, e, 40), first) << style;
+    random.seed(5);
+    EXPECT_EQ(shredRegion(style, e, 40, random), first) << style;
   }
 }
 

@@ -52,8 +52,10 @@ double memcpyMs(std::vector<uint8_t> &to, const std::vector<uint8_t> &from) {
 // The mean time of one frame over one whole transition.
 double transitionFrameMs(int style, int step, const std::vector<int> &progress, gfx::Bitmap &screen,
                          const gfx::Bitmap &oldPicture, const gfx::Bitmap &newPicture) {
+  vantor::RandomSource random;
   const double t0 = cpuMs();
-  for (int p : progress) transitions::drawFrame(screen, oldPicture, newPicture, style, step, p);
+  for (int p : progress)
+    transitions::drawFrame(screen, oldPicture, newPicture, style, step, p, random);
   return msSince(t0) / double(progress.size());
 }
 

@@ -79,14 +79,15 @@ int render(const Arguments &a) {
       !number(a, "style", 0, 150, style) || !number(a, "progress", 0, 100, progress) ||
       !number(a, "step", 1, 100, step) || !number(a, "seed", 0, 0x7fffffff, seed))
     return usage();
-  if (a.options.count("seed")) vantor::programRandom().seed(uint32_t(seed));
+  vantor::RandomSource random;
+  if (a.options.count("seed")) random.seed(uint32_t(seed));
   const auto oldPicture = loadPicture(a.words[0]), newPicture = loadPicture(a.words[1]);
   if (!oldPicture || !newPicture || oldPicture->size() != newPicture->size()) {
     std::fprintf(stderr, "vantor-effects: two readable pictures of the same size are needed\n");
     return 1;
   }
   gfx::Bitmap screen(newPicture->width(), newPicture->height());
-  transitions::drawFrame(screen, *oldPicture, *newPicture, style, step, progress);
+  transitions::drawFrame(screen, *oldPicture, *newPicture, style, step, progress, random);
   if (!savePicture(screen, a.words[2])) {
     std::fprintf(stderr, "vantor-effects: cannot write %s\n", qPrintable(a.words[2]));
     return 1;

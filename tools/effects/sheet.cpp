@@ -48,9 +48,10 @@ int writeSheet(const QString &oldPath, const QString &newPath, const QString &ou
   font.setPixelSize(11);
   painter.setFont(font);
   gfx::Bitmap screen(newPicture->width(), newPicture->height());
+  vantor::RandomSource random;
   for (int i = 0; i < count; ++i) {
     const int style = o.firstStyle + i;
-    transitions::drawFrame(screen, *oldPicture, *newPicture, style, o.step, o.progress);
+    transitions::drawFrame(screen, *oldPicture, *newPicture, style, o.step, o.progress, random);
     const QRect cell(kGap + (i % o.columns) * cellW, kGap + (i / o.columns) * cellH, cellW - kGap,
                      cellH - kGap);
     drawCell(painter, cell, imageFromBitmap(screen), labelFor(style));

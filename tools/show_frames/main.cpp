@@ -110,7 +110,10 @@ int main(int argc, char **argv) {
   QWidget host;
   host.resize(o.width, o.height);
   host.show();
-  std::unique_ptr<TRunVantorscreen> runner = CreateRunVantorscreen(&host, false, engine);
+  const ShowContext show{engine.settings,        *engine.ini,
+                         engine.resolver.get(),  engine.packagePresent(),
+                         engine.folders.workTmp, engine.random};
+  std::unique_ptr<TRunVantorscreen> runner = CreateRunVantorscreen(&host, false, show);
   FrameGrabber grabber(host, *runner, o);
   // A transition that never ends (a picture that cannot load) stops here.
   QTimer::singleShot(30000 * o.transitions, &app, &QApplication::quit);
