@@ -19,9 +19,24 @@ int32_t ParseWindowHandle(const std::string &text) {
   return parseInteger(text).value_or(0);
 }
 
-CommandLine ParseCommandLine(const std::string &programPath, const std::vector<std::string> &args) {
+CommandLine ParseCommandLine(const std::string &programPath,
+                             const std::vector<std::string> &allArgs) {
   CommandLine c;
   c.saverKind = SaverKindFromPath(programPath);
+  std::vector<std::string> args;
+  for (size_t i = 0; i < allArgs.size(); ++i) {
+    if (allArgs[i] == "--folder" && i + 1 < allArgs.size())
+      c.folders.push_back(allArgs[++i]);
+    else if (allArgs[i].rfind("--folder=", 0) == 0)
+      c.folders.push_back(allArgs[i].substr(9));
+    else
+      args.push_back(allArgs[i]);
+  }
+  if (args.empty() && !c.folders.empty()) {
+    c.runMode = RunMode::Saver;
+    c.recordForeground = true;
+    return c;
+  }
   if (args.empty()) return c;
   const std::string first = upperAscii(args[0]);
   // A lone "/" or "-" names no mode: the settings dialog is the harmless choice.

@@ -26,9 +26,13 @@ struct CommandLine {
   // when the saver ends.
   bool recordForeground = false;
   SaverKind saverKind = SaverKind::Image;
+  // "--folder DIR", as often as given: a show of the pictures under them.
+  std::vector<std::string> folders;
 };
 
-// `args` excludes the program name. Only the first two arguments count.
+// `args` excludes the program name. "--folder DIR" pairs are taken out
+// first; of the rest, only the first two arguments count, and none left
+// after a folder means the show.
 CommandLine ParseCommandLine(const std::string &programPath, const std::vector<std::string> &args);
 
 // "flash", "video" or "web" anywhere in the path (any case), first match in

@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 #include "platform/random.h"
+#include "startup/folder_mode.h"
 
 namespace vantor {
 
@@ -85,6 +86,8 @@ Dispatch RunStartup(Engine &e, const std::vector<std::string> &args) {
   e.package = ContentPackage::Scan(e.programPath, e.folders.work, e.folders.workFd);
   loadSettings(e);
   buildLists(e);
+  TakeFolderEntries(e);
+  if (!e.commandLine.folders.empty()) EnterFolderMode(e, e.commandLine.folders);
   return chooseWindow(e);
 }
 

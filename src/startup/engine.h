@@ -42,6 +42,8 @@ struct Engine {
   TSaverSetting settings;
   std::unique_ptr<ItemResolver> resolver;
   std::string staticImagePath;  // resolved still picture for StaticPreview
+  // Folders whose pictures join the picture list while the show runs.
+  std::vector<std::string> pictureFolders;
 
   bool packagePresent() const { return package.present(); }
   bool forceFullScreen() const { return package.forceFullScreen(); }
