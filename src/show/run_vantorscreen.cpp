@@ -520,13 +520,6 @@ bool TRunVantorscreen::StartTransition(bool splash) {
   return started;
 }
 
-std::vector<std::string> TRunVantorscreen::PictureList() const {
-  std::vector<std::string> names;
-  names.reserve(list_.size());
-  for (const ListEntry &e : list_) names.push_back(e.name);
-  return names;
-}
-
 void TRunVantorscreen::AddPictures(std::vector<std::string> entries, bool last) {
   // Shuffled once: each new entry takes a uniformly random place among the
   // entries not chosen yet, and the one there moves to the end (the

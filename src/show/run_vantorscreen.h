@@ -252,8 +252,7 @@ class TRunVantorscreen {
   bool Preparing() const { return ahead_.running; }
   // A tick came and waits for its picture to be made.
   bool Waiting() const { return waiting_; }
-  // The picture list as it stands, and whether more entries may join it.
-  std::vector<std::string> PictureList() const;
+  // More entries may join the picture list.
   bool Growing() const { return growing_; }
 
  private:
