@@ -17,6 +17,7 @@
 #include "show/fullscreen_form.h"
 #include "show/password.h"
 #include "startup/engine.h"
+#include "startup/folder_mode.h"
 
 using namespace vantor;
 
@@ -90,9 +91,13 @@ int main(int argc, char **argv) {
   }
   if (dispatch == Dispatch::ConfigDialog) {
     QApplication app(argc, argv);
-    TDistributeConfigForm form(ConfigContext{
-        engine.settings, *engine.ini, engine.resolver.get(), engine.registry.get(),
-        engine.programFileName(), engine.packagePresent(), engine.location.supportFolder});
+    // Folder mode has no settings file to keep choices in: they go to the
+    // user's overrides under its own name, as a package's do under its file's.
+    const bool folderMode = !engine.commandLine.folders.empty();
+    TDistributeConfigForm form(
+        ConfigContext{engine.settings, *engine.ini, engine.resolver.get(), engine.registry.get(),
+                      folderMode ? kFolderModeName : engine.programFileName(),
+                      engine.packagePresent() || folderMode, engine.location.supportFolder});
     form.exec();  // OK or Cancel ends the program
     return 0;
   }
