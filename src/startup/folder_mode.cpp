@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "folder/xscreensaver_prefs.h"
 #include "settings/overrides.h"
 #include "startup/engine.h"
 
@@ -15,6 +16,13 @@ void EnterFolderMode(Engine &e, std::vector<std::string> folders) {
   if (e.registry)
     ApplyRegistryOverrides(e.settings, *e.registry, kFolderModeName, SaverKind::Image);
   e.pictureFolders = std::move(folders);
+}
+
+std::vector<std::string> HackModeFolders(const Engine &e, const std::string &home) {
+  if (!e.commandLine.folders.empty()) return e.commandLine.folders;
+  if (e.packagePresent()) return {};
+  if (auto folder = ReadImageDirectory(home)) return {*folder};
+  return {};
 }
 
 void TakeFolderEntries(Engine &e) {

@@ -20,6 +20,13 @@ inline constexpr const char *kFolderModeName = "vantor-folder";
 // as the show finds them. Call after RunStartup.
 void EnterFolderMode(Engine &engine, std::vector<std::string> folders);
 
+// The folders of a show that the desktop's screensaver starts (hack mode):
+// those given with --folder; else, for a program without a package, the
+// picture folder of the user's ~/.xscreensaver under `home`, when it names
+// one; else none, and the package or the settings decide.
+[[nodiscard]] std::vector<std::string> HackModeFolders(const Engine &engine,
+                                                       const std::string &home);
+
 // Takes the folders out of a picture list (entries ending in "\" or "/" that
 // name a folder) and adds them to `folders`, so that their pictures are
 // shown instead of a folder that no decoder reads.

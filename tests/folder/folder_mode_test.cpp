@@ -55,5 +55,15 @@ TEST_F(FolderStartup, AFolderAmongThePicturesIsScannedNotLoaded) {
   EXPECT_EQ(engine.settings.ImageInterval, 7);
 }
 
+TEST_F(FolderStartup, HackModeFallsBackOnTheUsersPictureFolder) {
+  const std::string home = dir / "home";
+  writeFile(home + "/.xscreensaver", "mode: one\nimageDirectory: ~/Pictures\n");
+  RunStartup(engine, {"/s"});
+  EXPECT_EQ(HackModeFolders(engine, home), std::vector<std::string>{home + "/Pictures"});
+  EXPECT_TRUE(HackModeFolders(engine, dir / "nobody").empty());
+  RunStartup(engine, {"--folder", dir / "photos"});
+  EXPECT_EQ(HackModeFolders(engine, home), std::vector<std::string>{dir / "photos"});
+}
+
 }  // namespace
 }  // namespace vantor::test
