@@ -22,6 +22,7 @@
 #include "show/fullscreen_form.h"
 #include "show/password.h"
 #include "startup/engine.h"
+#include "startup/folder_mode.h"
 #include "startup/options.h"
 
 using namespace vantor;
@@ -40,7 +41,8 @@ void reportDispatch(const Engine &e, Dispatch d) {
 // The runner's view of the start-up state, shared by the show and the live
 // preview.
 ShowContext showContext(Engine &e) {
-  return {e.settings, *e.ini, e.resolver.get(), e.packagePresent(), e.folders.workTmp, e.random};
+  return {e.settings,        *e.ini,   e.resolver.get(), e.packagePresent(),
+          e.folders.workTmp, e.random, e.pictureFolders};
 }
 
 MusicContext musicContext(Engine &e) {
@@ -114,15 +116,6 @@ std::optional<int> answerOptions(const Options &options, const char *argv0) {
   return 2;
 }
 
-// The classic switches, with the show as the default when the options name
-// what to play.
-std::vector<std::string> classicArguments(const Options &options) {
-  if (options.classic.empty() && !options.hack &&
-      (!options.package.empty() || !options.folders.empty()))
-    return {"/s"};
-  return options.classic;
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -156,7 +149,7 @@ int main(int argc, char **argv) {
   }
 
   engine.registry = std::make_unique<RegistryStore>(RegistryStore::forCurrentUser());
-  const Dispatch dispatch = RunStartup(engine, classicArguments(engine.options));
+  const Dispatch dispatch = RunStartup(engine, ClassicArguments(engine.options));
   if (!engine.options.package.empty() && !engine.packagePresent()) {
     std::fprintf(stderr, "vantor-saver: %s carries no content package\n",
                  engine.options.package.c_str());
@@ -185,9 +178,13 @@ int main(int argc, char **argv) {
   if (dispatch == Dispatch::Hack) return runHack(engine, argc, argv);
   if (dispatch == Dispatch::ConfigDialog) {
     QApplication app(argc, argv);
-    TDistributeConfigForm form(ConfigContext{
-        engine.settings, *engine.ini, engine.resolver.get(), engine.registry.get(),
-        engine.programFileName(), engine.packagePresent(), engine.location.supportFolder});
+    // Folder mode has no settings file to keep choices in: they go to the
+    // user's overrides under its own name, as a package's do under its file's.
+    const bool folderMode = !engine.options.folders.empty();
+    TDistributeConfigForm form(
+        ConfigContext{engine.settings, *engine.ini, engine.resolver.get(), engine.registry.get(),
+                      folderMode ? kFolderModeName : engine.programFileName(),
+                      engine.packagePresent() || folderMode, engine.location.supportFolder});
     form.exec();  // OK or Cancel ends the program
     return 0;
   }

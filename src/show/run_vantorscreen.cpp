@@ -116,6 +116,7 @@ TRunVantorscreen::TRunVantorscreen(std::unique_ptr<ShowScreen> screen,
                                    std::unique_ptr<ShowTimer> timer, RunnerContext context,
                                    bool preview)
     : screen_(std::move(screen)), timer_(std::move(timer)), context_(std::move(context)) {
+  for (const std::string &entry : context_.settings.PictureList) list_.push_back({entry});
   ShowScreen &s = *screen_;
   s.SetColor(0);
   s.SetAlignClient(true);
@@ -138,11 +139,19 @@ TRunVantorscreen::TRunVantorscreen(std::unique_ptr<ShowScreen> screen,
   firstTick_ = true;
   // The first picture is made while the window comes up.
   if (MakesAhead()) ChooseSoon();
+  if (context_.feed) {
+    growing_ = true;
+    context_.feed->Start([this](std::vector<std::string> entries, bool last) {
+      AddPictures(std::move(entries), last);
+    });
+  }
 }
 
 TRunVantorscreen::~TRunVantorscreen() {
-  // The worker goes first: a job still running is abandoned and its thread
-  // joined, so no result arrives for a runner that is gone.
+  // The feed and the worker go first: a scan or a job still running is
+  // abandoned and its thread joined, so nothing arrives for a runner that is
+  // gone.
+  context_.feed.reset();
   context_.worker.reset();
   timer_->SetEnabled(false);
   timer_->OnTimer = nullptr;
@@ -254,7 +263,12 @@ void TRunVantorscreen::TimerTick() {
   timer_->SetInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
   // A tick while a picture is still being made waits for it: its result
   // starts the transition.
-  if (waiting_ || context_.settings.PictureList.empty()) return;
+  if (waiting_) return;
+  if (list_.empty()) {
+    // The first entry of a growing list is shown as soon as it comes.
+    waiting_ = growing_;
+    return;
+  }
   waiting_ = true;
   if (exhausted_) {
     // The list failed as a whole before this tick: the tick tries it again.
@@ -272,11 +286,18 @@ int TRunVantorscreen::Random(int n) const {
   return context_.random ? context_.random(n) : ownRandom_.below(n);
 }
 
+bool TRunVantorscreen::RandomPick() const {
+  return context_.settings.ImageSequence == 1;
+}
+
 // The entry after the one chosen last, which is the one made ahead when
 // there is one: shuffle's redraw compares with the choice before it.
 int TRunVantorscreen::NextIndex() const {
-  const int count = int(context_.settings.PictureList.size());
-  if (context_.settings.ImageSequence != 1) return index_ < count - 1 ? index_ + 1 : 0;
+  const int count = int(list_.size());
+  if (!RandomPick()) {
+    if (index_ < count - 1) return index_ + 1;
+    return growing_ ? -1 : 0;
+  }
   int drawn = Random(count);
   for (int again = 0; again < kRedrawLimit && drawn == index_ && count >= 2; ++again)
     drawn = Random(count);
@@ -302,7 +323,7 @@ void TRunVantorscreen::ChooseSoon() {
   choosing_ = false;
 }
 
-PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash) {
+PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash, bool path) {
   const TSaverSetting &set = context_.settings;
   PictureJob job;
   job.entry = std::move(entry);
@@ -313,7 +334,10 @@ PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash) {
   if (set.ImageEncrypt && !context_.packagePresent)
     job.decodedName =
         context_.decodeFolder.empty() ? set.TempImagePath : context_.decodeFolder + "tempimagefile";
-  job.resolve = context_.resolve;
+  if (path)
+    job.resolve = [](std::string &) { return true; };
+  else
+    job.resolve = context_.resolve;
   job.load = context_.load;
   return job;
 }
@@ -321,13 +345,26 @@ PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash) {
 void TRunVantorscreen::ChoosePicture() {
   const TSaverSetting &set = context_.settings;
   // An empty list shows nothing at all, not even the splash.
-  if (set.PictureList.empty() || ahead_.chosen) return;
+  if (list_.empty() || ahead_.chosen) return;
   ahead_ = Ahead{};
   ahead_.chosen = true;
   ahead_.splash = SplashWanted();
   try {
-    if (!ahead_.splash) index_ = NextIndex();
-    ahead_.entry = ahead_.splash ? set.SplashImage : set.PictureList[size_t(index_)];
+    if (!ahead_.splash) {
+      const int next = NextIndex();
+      if (next < 0) {
+        // The list grows: the entry that comes next is chosen when it comes.
+        ahead_ = Ahead{};
+        return;
+      }
+      index_ = next;
+    }
+    if (ahead_.splash) {
+      ahead_.entry = set.SplashImage;
+    } else {
+      ahead_.entry = list_[size_t(index_)].name;
+      ahead_.path = list_[size_t(index_)].path;
+    }
   } catch (...) {
     debugLog("no picture chosen: " + currentExceptionText());
     ahead_ = Ahead{};
@@ -341,7 +378,7 @@ void TRunVantorscreen::ChoosePicture() {
 void TRunVantorscreen::RunAhead() {
   PictureJob job;
   try {
-    job = JobFor(ahead_.entry, ahead_.splash);
+    job = JobFor(ahead_.entry, ahead_.splash, ahead_.path);
     ahead_.look = CurrentLook(ahead_.splash);
   } catch (...) {
     debugLog("skipped " + ahead_.entry + ": " + currentExceptionText());
@@ -425,8 +462,10 @@ void TRunVantorscreen::Show(PreparedPicture prepared) {
 // time that the tick set before it goes round again, so that it never spins.
 void TRunVantorscreen::PictureFailed(bool splash) {
   firstTick_ = false;
-  const int count = int(context_.settings.PictureList.size());
-  if (!splash && ++failedInARow_ >= count) {
+  const int count = int(list_.size());
+  // Going in order through a list that grows stops at its end by itself.
+  const bool stopsAtEnd = growing_ && !RandomPick();
+  if (!splash && ++failedInARow_ >= count && !stopsAtEnd) {
     failedInARow_ = 0;
     if (!waiting_) {
       // Made ahead: the tick to come tries the list again.
@@ -492,6 +531,28 @@ bool TRunVantorscreen::StartTransition(bool splash) {
   if (!started) awaitingComplete_ = false;
   firstTick_ = false;
   return started;
+}
+
+void TRunVantorscreen::AddPictures(std::vector<std::string> entries, bool last) {
+  // Shuffled once: each new entry takes a uniformly random place among the
+  // entries not chosen yet, and the one there moves to the end (the
+  // inside-out shuffle), so the entries still to come stay in uniformly
+  // random order, at constant cost per entry.
+  const bool shuffled = context_.settings.ImageSequence == 2;
+  for (std::string &entry : entries) {
+    list_.push_back({std::move(entry), true});
+    if (!shuffled) continue;
+    const int first = index_ + 1;
+    const int end = int(list_.size()) - 1;
+    if (end <= first) continue;
+    const int at = first + Random(end - first + 1);
+    if (at != end) std::swap(list_[size_t(at)], list_[size_t(end)]);
+  }
+  if (last) growing_ = false;
+  if (waiting_)
+    ShowAhead();
+  else if (MakesAhead())
+    ChooseSoon();
 }
 
 void TRunVantorscreen::TransitionDone() {

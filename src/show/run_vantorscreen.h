@@ -26,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "display/vantorscreen.h"
 #include "picture/picture_composer.h"
@@ -162,6 +163,19 @@ class InlinePictureWorker : public PictureWorker {
   bool MakesAhead() const override { return false; }
 };
 
+// Entries that join the picture list while the show runs: the pictures that
+// a folder scan finds. They are paths of files, opened as they are and never
+// looked up as items of the package.
+class PictureFeed {
+ public:
+  // Receives entries on the window thread; `last` says that no more come.
+  using Arrived = std::function<void(std::vector<std::string> entries, bool last)>;
+  // Stops the feed; nothing arrives after that.
+  virtual ~PictureFeed() = default;
+  // Starts the feed. `arrived` may be called from within Start.
+  virtual void Start(Arrived arrived) = 0;
+};
+
 // Everything else the runner reads.
 struct RunnerContext {
   const TSaverSetting &settings;  // picture list already shuffled for order 2
@@ -181,6 +195,8 @@ struct RunnerContext {
   std::unique_ptr<PictureWorker> worker;
   // How a job loads a picture file; the composer's own load when empty.
   PictureLoad load;
+  // More entries for the picture list while the show runs; none when empty.
+  std::unique_ptr<PictureFeed> feed = nullptr;
 };
 
 // Display times are whole seconds; the timer takes milliseconds within int.
@@ -213,6 +229,14 @@ class TRunVantorscreen {
   // when none was started.
   bool StartTransition(bool splash);
   void TransitionDone();
+  // Entries that join the picture list, on the window thread; `last` says
+  // that the list is whole. In order (and in the order shuffled once) a new
+  // entry comes after those already chosen: appended in order, at a random
+  // place among the entries not yet chosen when shuffled, so that no picture
+  // comes twice before every picture found so far came once. While the list
+  // grows, its end is not followed by its start: the show waits for the
+  // next entry instead.
+  void AddPictures(std::vector<std::string> entries, bool last);
 
   // The host switches the timer off and stops the transition at close, and
   // restarts the transition when it is shown again.
@@ -229,6 +253,8 @@ class TRunVantorscreen {
   bool Preparing() const { return ahead_.running; }
   // A tick came and waits for its picture to be made.
   bool Waiting() const { return waiting_; }
+  // More entries may join the picture list.
+  bool Growing() const { return growing_; }
 
  private:
   // The one picture chosen ahead of its tick.
@@ -236,7 +262,8 @@ class TRunVantorscreen {
     bool chosen = false;  // its job runs or its result waits here
     bool splash = false;
     std::string entry;
-    PictureLook look;  // the look it is composed for
+    bool path = false;  // the entry is a file's path, not an item
+    PictureLook look;   // the look it is composed for
     bool running = false;
     std::optional<PreparedPicture> result;
   };
@@ -245,7 +272,9 @@ class TRunVantorscreen {
   void ApplyCaptionLook();
   void LoadBackImage();
   bool SplashWanted() const;
+  // The entry to choose next; -1 while a growing list has none yet.
   int NextIndex() const;
+  bool RandomPick() const;
   PictureLook CurrentLook(bool splash);
   // Has ChoosePicture() run now, looping instead of recursing when a failed
   // picture asks for the next one from within it (an inline worker).
@@ -259,7 +288,7 @@ class TRunVantorscreen {
   void PictureFailed(bool splash);
   // The job that makes the picture of `entry` with the control's present
   // loading fields.
-  PictureJob JobFor(std::string entry, bool splash);
+  PictureJob JobFor(std::string entry, bool splash, bool path = false);
   uint8_t ChooseEffect() const;
   void ApplyPictureInterval();
   int Random(int n) const;
@@ -268,6 +297,12 @@ class TRunVantorscreen {
   std::unique_ptr<ShowScreen> screen_;
   std::unique_ptr<ShowTimer> timer_;
   RunnerContext context_;
+  struct ListEntry {
+    std::string name;
+    bool path = false;  // a file's path from the feed, not an item
+  };
+  std::vector<ListEntry> list_;     // the settings' picture list, and what joins it
+  bool growing_ = false;            // the feed has more entries to give
   InlinePictureWorker inline_;      // when the context brings no worker
   mutable RandomSource ownRandom_;  // when the context brings no random source
   std::string currentFile_;

@@ -17,6 +17,7 @@
 #include "picture/picture_caption_qt.h"
 #include "platform/cancel.h"
 #include "platform/random.h"
+#include "show/folder_feed.h"
 #include "show/show_stats.h"
 
 namespace vantor {
@@ -215,6 +216,15 @@ std::unique_ptr<TRunVantorscreen> CreateRunVantorscreen(
       std::move(setMediaPlayerMp3),
       std::make_unique<ThreadPictureWorker>(),
       {}};
+  if (!show.pictureFolders.empty()) {
+    // Batches of the scan travel as queued calls to an object of the window
+    // thread.
+    auto receiver = std::make_shared<QObject>();
+    context.feed =
+        std::make_unique<FolderFeed>(show.pictureFolders, [receiver](std::function<void()> call) {
+          QMetaObject::invokeMethod(receiver.get(), std::move(call), Qt::QueuedConnection);
+        });
+  }
   auto stats = std::make_shared<ShowStats>();
   return std::make_unique<TRunVantorscreen>(
       std::make_unique<ControlShowScreen>(host, stats, random),

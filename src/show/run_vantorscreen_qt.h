@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "show/run_vantorscreen.h"
 
@@ -27,6 +28,8 @@ struct ShowContext {
   std::string decodeFolder;
   // The picture order, the effects and the random transition patterns.
   RandomSource &random;
+  // Folders whose pictures join the picture list while the show runs.
+  std::vector<std::string> pictureFolders = {};
 };
 
 // Creates the runner for `host` (its control becomes a child of `host`).

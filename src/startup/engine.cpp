@@ -1,7 +1,10 @@
 #include "startup/engine.h"
 
+#include <cstdlib>
+
 #include "platform/debug_log.h"
 #include "platform/paths.h"
+#include "startup/folder_mode.h"
 
 namespace vantor {
 
@@ -94,9 +97,12 @@ Dispatch RunStartup(Engine &e, const std::vector<std::string> &args) {
   if (!e.package.scanStatus()) debugLog("package: " + e.package.scanStatus().message());
   loadSettings(e);
   buildLists(e);
-  // FOLDER SOURCE: the pictures of e.options.folders (--folder) take the
-  // place of the picture list here; in hack mode without a package and
-  // without --folder, the folder is the imageDirectory of ~/.xscreensaver.
+  TakeFolderEntries(e);
+  // Hacks without folders of their own show the user's picture folder.
+  const char *home = std::getenv("HOME");
+  std::vector<std::string> folders =
+      e.options.hack ? HackModeFolders(e, home ? home : "") : e.options.folders;
+  if (!folders.empty()) EnterFolderMode(e, std::move(folders));
   return chooseWindow(e);
 }
 

@@ -51,6 +51,8 @@ struct Engine {
   std::string staticImagePath;  // resolved still picture for StaticPreview
   // The run's one random source, handed to everything that draws from it.
   RandomSource random = RandomSource::FromClock();
+  // Folders whose pictures join the picture list while the show runs.
+  std::vector<std::string> pictureFolders;
 
   bool packagePresent() const { return package.present(); }
   // Only the program's own package makes an ".exe" a show: a package named

@@ -214,4 +214,11 @@ std::string VersionText(std::string_view program) {
   return std::string(program) + " " VANTOR_VERSION "\n";
 }
 
+std::vector<std::string> ClassicArguments(const Options &options) {
+  if (options.classic.empty() && !options.hack &&
+      (!options.package.empty() || !options.folders.empty()))
+    return {"/s"};
+  return options.classic;
+}
+
 }  // namespace vantor

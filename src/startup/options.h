@@ -57,6 +57,10 @@ struct Options {
 [[nodiscard]] Options ParseOptions(const std::vector<std::string> &args,
                                    const char *xscreensaverWindow);
 
+// The classic switches, with the show as the default when the options name
+// what to play.
+[[nodiscard]] std::vector<std::string> ClassicArguments(const Options &options);
+
 // An X11 window id: decimal, or hexadecimal after "0x" / "0X"; nothing for
 // 0, for text that is not such a number, or for a number beyond 32 bits.
 std::optional<uint32_t> ParseWindowId(std::string_view text);

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The time from the program's start to its first picture on the screen with
+# --folder, for a folder of one picture and for a folder of COUNT pictures
+# (default 10000, small JPEGs in 100 subfolders), as the show's statistics
+# print it, on a 1920x1080 virtual screen. A scan that held the show back
+# would show as a gap between the two figures.
+#
+#   scripts/folder_start_timing.sh BIN_DIR [COUNT] [RUNS]
+#
+# BIN_DIR holds vantor-saver. The pictures are made in a temporary folder and
+# removed at the end.
+set -euo pipefail
+bin=$(cd "${1:?usage: $0 BIN_DIR [COUNT] [RUNS]}" && pwd)
+count=${2:-10000}
+runs=${3:-3}
+
+work=$(mktemp -d)
+xpid=
+cleanup() {
+  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# One small JPEG, written under every name by a single tee per subfolder:
+# 10,000 pictures in a second or two.
+convert -size 320x240 gradient:red-blue -quality 85 "$work/one.jpg"
+mkdir -p "$work/single" "$work/many"
+cp "$work/one.jpg" "$work/single/photo.jpg"
+per=$(((count + 99) / 100))
+made=0
+for d in $(seq -w 0 99); do
+  [ "$made" -ge "$count" ] && break
+  n=$((count - made < per ? count - made : per))
+  mkdir "$work/many/album$d"
+  names=()
+  for i in $(seq -w 1 "$n"); do names+=("$work/many/album$d/img$i.jpg"); done
+  tee "${names[@]}" < "$work/one.jpg" > /dev/null
+  made=$((made + n))
+done
+echo "pictures: $(find "$work/many" -name '*.jpg' | wc -l) in $work/many"
+
+Xvfb -displayfd 4 -screen 0 1920x1080x24 -nolisten tcp 4> "$work/display" 2> /dev/null &
+xpid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=:$(head -n1 "$work/display")
+mkdir -m 700 "$work/run"
+
+firstFrame() {
+  env DISPLAY="$display" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
+    XDG_DATA_HOME="$work/data" HOME="$work" QT_QPA_PLATFORM=xcb VANTOR_SHOW_STATS=1 \
+    timeout -k 2 4 "$bin/vantor-saver" --folder "$1" 2> "$work/stats" || true
+  grep -o 'first frame on screen [0-9.]* ms' "$work/stats" | awk '{print $5}'
+}
+
+for folder in single many; do
+  times=()
+  for _ in $(seq "$runs"); do times+=("$(firstFrame "$work/$folder")"); done
+  echo "$folder: first frame on screen after ${times[*]} ms"
+done
