@@ -1,6 +1,6 @@
 # Removes every file and link that the last install wrote (listed in
-# MANIFEST), then the folders of ours that are left empty. Folders shared
-# with other programs (bin, share/applications) stay.
+# MANIFEST), then the folders of ours, and XScreenSaver's, that are left
+# empty. The prefix's standard folders (bin, share/man/man1, ...) stay.
 if(NOT EXISTS "${MANIFEST}")
   message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is missing (run the install first)")
 endif()
@@ -15,8 +15,15 @@ foreach(_file IN LISTS _files)
   list(APPEND _folders "${_folder}")
 endforeach()
 list(REMOVE_DUPLICATES _folders)
+# XScreenSaver's folders go too when nothing else is in them; share/xscreensaver
+# comes after its config folder.
 foreach(_folder IN LISTS _folders)
-  if(_folder MATCHES "/(lib/vantor|share/doc/vantor)$")
+  if(_folder MATCHES "^(.*)/share/xscreensaver/config$")
+    list(APPEND _folders "${CMAKE_MATCH_1}/share/xscreensaver")
+  endif()
+endforeach()
+foreach(_folder IN LISTS _folders)
+  if(_folder MATCHES "/(lib/vantor|share/doc/vantor|libexec/xscreensaver|share/xscreensaver(/config)?)$")
     file(GLOB _left "${_folder}/*")
     if(NOT _left)
       file(REMOVE_RECURSE "${_folder}")

@@ -73,6 +73,7 @@ run=$(cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY VANTOR_DRY_RUN=1 XDG_RUNTI
 case $run in *"package=1"*"pictures=1"*) ;; *) fail "the saver file does not show its picture: $run" ;; esac
 
 cmake -DMANIFEST="$build/install_manifest.txt" -P "$source/cmake/Uninstall.cmake" >/dev/null
-left=$(cd "$prefix" && find . -mindepth 1 \( -type f -o -type l -o -path ./lib/vantor \))
+left=$(cd "$prefix" && find . -mindepth 1 \( -type f -o -type l -o -path ./lib/vantor \
+  -o -path ./share/doc/vantor -o -path ./libexec/xscreensaver -o -path ./share/xscreensaver \))
 [ -z "$left" ] || fail "the uninstall left behind: $left"
 echo "install: $(echo "$expected" | wc -l) files checked"
