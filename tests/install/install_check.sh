@@ -47,6 +47,19 @@ hackname=$(xmllint --xpath 'string(/screensaver/@name)' "$prefix/share/xscreensa
 [ "$root" = screensaver ] && [ "$hackname" = vantor ] ||
   fail "vantor.xml is not the settings of the hack \"vantor\" ($root, $hackname)"
 
+# Every switch the settings panel can put on the command line is one the
+# program knows, once it describes its options.
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY VANTOR_DRY_RUN=1 timeout 10 "$prefix/bin/vantor-saver" --help 2>&1 || true)
+if [[ $help == *--folder* ]]; then
+  switches=$(xmllint --xpath '//@arg | //@arg-set | //@arg-unset' "$prefix/share/xscreensaver/config/vantor.xml" |
+    grep -o -- '--[a-z-]*' | sort -u)
+  for switch in $switches --window-id; do
+    [[ $help == *"$switch"* ]] || fail "vantor.xml uses $switch, which vantor-saver --help does not name"
+  done
+else
+  echo "vantor-saver --help names no options yet: the switches of vantor.xml are not checked"
+fi
+
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$prefix"/share/applications/*.desktop
 else
