@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian package on a fresh Debian 12 root (a copy of the base
 # that ../shared/tools/fresh-machine-check keeps), makes a saver file with the
-# installed packer and plays it a few seconds on a virtual screen, then
-# purges the package and lists whatever it left behind. The program's own
+# installed packer and plays it a few seconds on a virtual screen, has
+# XScreenSaver start the display mode as README's recipe says, then purges
+# the package and lists whatever it left behind. The program's own
 # temporary folder (/tmp/vantor-<uid> here, where no $XDG_RUNTIME_DIR is set)
 # belongs to the user's session, not to the package, and is not counted.
 #   bash scripts/deb-fresh-check.sh build-deb/vantor_0.1_amd64.deb     (as root)
@@ -47,6 +48,26 @@ set -e
 [ "$rc" = 124 ] || { echo "the show ended by itself (exit $rc):"; cat show.err; exit 1; }
 echo "the saver file showed its picture for 8 seconds"
 [ -L /usr/libexec/xscreensaver/vantor ] && [ -f /usr/share/xscreensaver/config/vantor.xml ]
+# README'"'"'s XScreenSaver recipe, by a user (the daemon refuses root).
+apt-get install -y -qq --no-install-recommends xscreensaver x11-utils procps >/dev/null
+useradd -m viewer
+mkdir -p /srv/pictures && cp photo.* /srv/pictures/
+printf "%s\n" "mode: one" "selected: 0" "programs: \"Vantor\" vantor --root --folder /srv/pictures" \
+  >/home/viewer/.xscreensaver
+chown viewer: /home/viewer/.xscreensaver
+runuser -u viewer -- env HOME=/home/viewer DISPLAY=:7 bash -c '"'"'
+  Xvfb :7 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  xscreensaver -no-splash >/dev/null 2>&1 & daemon=$!
+  trap "kill \$daemon \$xvfb 2>/dev/null" EXIT
+  sleep 3
+  xscreensaver-command -activate >/dev/null
+  for _ in $(seq 100); do pgrep -u viewer -f "^vantor --root" >/dev/null && break; sleep 0.1; done
+  hack=$(pgrep -u viewer -a -f "^vantor --root") || { echo "XScreenSaver did not start vantor"; exit 1; }
+  echo "XScreenSaver started the display mode: ${hack#* }"
+  xscreensaver-command -exit >/dev/null 2>&1
+  sleep 1
+'"'"'
 man -w vantor-saver vantor-pack >/dev/null 2>&1 || echo "(man pages are not indexed: man-db is not installed)"
 apt-get purge -y -qq vantor >/dev/null
 find / -xdev \( -path /proc -o -path /sys -o -path /root -o -path /tmp -o -path /var/cache/apt -o -path /var/lib/apt/lists \) -prune -o -print 2>/dev/null | sort >after.txt
