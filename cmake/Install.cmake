@@ -20,11 +20,11 @@ set(_vantor_libdir lib/vantor)
 # own search, which comes after it, follows this path relative to the
 # program, so an install under another --prefix, or a package's /usr, finds
 # its library too.
-set(CMAKE_INSTALL_RPATH "$ORIGIN:$ORIGIN/../${_vantor_libdir}")
+set(_vantor_rpath "$ORIGIN:$ORIGIN/../${_vantor_libdir}")
 
 foreach(_program vantor-saver vantor-pack)
   if(TARGET ${_program})
-    set_target_properties(${_program} PROPERTIES INSTALL_RPATH "${CMAKE_INSTALL_RPATH}")
+    set_target_properties(${_program} PROPERTIES INSTALL_RPATH "${_vantor_rpath}")
     install(TARGETS ${_program} RUNTIME DESTINATION bin)
   endif()
 endforeach()
