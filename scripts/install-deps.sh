@@ -12,16 +12,20 @@ build_pkgs=(cmake ninja-build g++ pkg-config
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick libjxl-tools libheif-examples zip unzip lame mpg123 sox
   fonts-dejavu-core fontconfig libvips-dev dbus-daemon
-  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver)
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver
+  desktop-file-utils libxml2-utils groff-base man-db dpkg-dev file xss-lock xautolock)
 demo_pkgs=(plasma-workspace-wallpapers)
+# Making the Debian package: dpkg-shlibdeps names the runtime libraries.
+package_pkgs=(dpkg-dev file)
 
 want=("${build_pkgs[@]}")
 case "${1:-all}" in
   build) ;;
   test) want+=("${test_pkgs[@]}" "${demo_pkgs[@]}") ;;
   demo) want+=("${demo_pkgs[@]}" xvfb xauth) ;;
+  package) want+=("${package_pkgs[@]}") ;;
   all) want+=("${test_pkgs[@]}" "${demo_pkgs[@]}") ;;
-  *) echo "usage: $0 [build|test|demo|all]" >&2; exit 2 ;;
+  *) echo "usage: $0 [build|test|demo|package|all]" >&2; exit 2 ;;
 esac
 
 missing=()

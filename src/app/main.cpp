@@ -32,10 +32,16 @@ namespace {
 // With VANTOR_DRY_RUN set the program stops at the dispatch point and prints
 // what it chose; tests and the authoring tools use this to see the choice.
 void reportDispatch(const Engine &e, Dispatch d) {
+  const TSaverSetting &s = e.settings;
   std::printf("dispatch=%s runmode=%d window=%d package=%d settings=%s pictures=%zu\n",
               DispatchName(d), int(e.commandLine.runMode), int(e.commandLine.parentWindow),
-              e.packagePresent() ? 1 : 0, e.location.settingsPath.c_str(),
-              e.settings.PictureList.size());
+              e.packagePresent() ? 1 : 0, e.location.settingsPath.c_str(), s.PictureList.size());
+  // What the options of this run changed, for the installed settings panel's
+  // check.
+  std::printf("interval=%d speed=%d order=%d fit=%d caption=%d music=%d exif=%d folders=%zu\n",
+              s.ImageInterval, s.EffectSpeed2, int(s.ImageSequence), int(s.ImageSize),
+              s.ForceHide ? 0 : 1, s.PlayMusic ? 1 : 0, s.ExifOrientation ? 1 : 0,
+              e.pictureFolders.size());
 }
 
 // The runner's view of the start-up state, shared by the show and the live

@@ -47,8 +47,8 @@ std::optional<uint8_t> pick(std::string_view text, std::initializer_list<std::st
 }
 
 // The options that take a value.
-constexpr std::string_view kValued[] = {"--package", "--folder", "--window-id", "--interval",
-                                        "--effects", "--order",  "--fit"};
+constexpr std::string_view kValued[] = {"--package", "--folder",  "--window-id", "--interval",
+                                        "--speed",   "--effects", "--order",     "--fit"};
 
 bool takesValue(std::string_view name) {
   for (std::string_view v : kValued)
@@ -133,6 +133,10 @@ Options ParseOptions(const std::vector<std::string> &args, const char *xscreensa
       o.folders.emplace_back(value);
     } else if (name == "--interval") {
       if (!(o.interval = parseSeconds(value))) return bad();
+    } else if (name == "--speed") {
+      // 1 is the fastest transition, 5 the slowest, as in the dialog.
+      o.speed = parseSeconds(value);
+      if (!o.speed || *o.speed > 5) return bad();
     } else if (name == "--effects") {
       if (!(o.effects = parseEffects(value))) return bad();
     } else if (name == "--order") {
@@ -160,6 +164,7 @@ Options ParseOptions(const std::vector<std::string> &args, const char *xscreensa
 
 void ApplyOptionOverrides(const Options &o, TSaverSetting &s) {
   if (o.interval) s.ImageInterval = *o.interval;
+  if (o.speed) s.EffectSpeed2 = *o.speed;
   if (o.effects) s.UseEffects = ParseEffectList(*o.effects);
   if (o.order) s.ImageSequence = *o.order;
   if (o.fit) s.ImageSize = *o.fit;
@@ -196,6 +201,7 @@ std::string UsageText(std::string_view program) {
          "\n"
          "For this run only (never saved):\n"
          "  --interval SECONDS   time each picture stays\n"
+         "  --speed 1..5         transition speed, 1 the fastest\n"
          "  --effects LIST       transition numbers to use, e.g. 1,5,42\n"
          "  --order in-order|shuffle|random\n"
          "  --fit optimise|original|stretch\n"

@@ -41,6 +41,7 @@ struct Options {
   bool windowIdGiven = false;
 
   std::optional<int> interval;         // seconds
+  std::optional<int> speed;            // EffectSpeed2: 1 fastest .. 5 slowest
   std::optional<std::string> effects;  // "3,17,42" (the trailing comma optional)
   std::optional<uint8_t> order;        // ImageSequence: 0 in order, 1 shuffle, 2 random
   std::optional<uint8_t> fit;          // ImageSize: 0 optimise, 1 original, 2 stretch

@@ -77,6 +77,7 @@ TEST(CommandLine, OptionsComeBeforeTheClassicSwitches) {
       {{"--version", "--bogus"}, nullptr, false, 0, {}, Options::Action::Version},
       {{"--window-id", "0"}, nullptr, false, 0, {}, Options::Action::UsageError},
       {{"--interval", "0"}, nullptr, false, 0, {}, Options::Action::UsageError},
+      {{"--speed", "6"}, nullptr, false, 0, {}, Options::Action::UsageError},
       {{"--order", "sorted"}, nullptr, false, 0, {}, Options::Action::UsageError},
       {{"--effects", "1,152"}, nullptr, false, 0, {}, Options::Action::UsageError},
       {{"--no-music=1"}, nullptr, false, 0, {}, Options::Action::UsageError},
@@ -95,11 +96,12 @@ TEST(CommandLine, OptionsComeBeforeTheClassicSwitches) {
   // The values reach the settings of this run.
   TSaverSetting s;
   ApplyOptionOverrides(
-      ParseOptions({"--interval=7", "--effects", "3,42", "--order", "random", "--fit", "stretch",
-                    "--caption", "--no-music", "--no-exif-orientation"},
+      ParseOptions({"--interval=7", "--speed", "1", "--effects", "3,42", "--order", "random",
+                    "--fit", "stretch", "--caption", "--no-music", "--no-exif-orientation"},
                    nullptr),
       s);
   EXPECT_EQ(s.ImageInterval, 7);
+  EXPECT_EQ(s.EffectSpeed2, 1);
   EXPECT_EQ(s.UseEffects, ParseEffectList("3,42,"));
   EXPECT_EQ(s.ImageSequence, 2);
   EXPECT_EQ(s.ImageSize, 2);

@@ -1,7 +1,7 @@
 // vantor-pack: makes a packaged screensaver from the program, a settings file
 // and the files and folders it is given.
 //
-//   vantor-pack --program PROG --settings FILE.ini --out OUT
+//   vantor-pack [--program PROG] [--settings FILE.ini] --out OUT
 //               [--mpeg-library LIB] [--raw] FILE|FOLDER...
 //
 // Every FILE is stored as an item under its file name (in a ZIP archive, or
@@ -10,14 +10,17 @@
 // "a (2).jpg"). When the settings file lists no pictures in [Pictures], the
 // pictures given are listed there in the order given. The settings file is
 // stored under its own file name with the extension ".002". OUT is written
-// whole or not at all, and is executable.
+// whole or not at all, and is executable. PROG is by default the program
+// installed beside the packer; without a settings file every setting takes
+// its default.
 //
 // MP3 music needs the MPEG library, which the program loads at run time from
 // beside itself or from the install prefix. A package is copied away from the
 // build, so when it holds an MP3 file the library goes with it as the item
 // "MPEGDLL.DLL", which the program unpacks into its work folder for the run
 // when no installed library is found: LIB, or by default the library beside
-// PROG. A LIB given is stored in any case.
+// PROG or in PROG's install prefix (lib/vantor/). A LIB given is stored in
+// any case.
 
 #include <signal.h>
 #include <unistd.h>
@@ -42,15 +45,41 @@ using namespace vantor::pack;
 
 namespace {
 
+#ifndef VANTOR_VERSION
+#define VANTOR_VERSION "0"
+#endif
+
+constexpr const char *kUsage =
+    "usage: vantor-pack [--program PROG] [--settings FILE] --out OUT "
+    "[--mpeg-library LIB] [--raw] FILE|FOLDER...\n";
+
 int usage() {
-  std::fprintf(stderr,
-               "usage: vantor-pack --program PROG --settings FILE --out OUT "
-               "[--mpeg-library LIB] [--raw] FILE|FOLDER...\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
+int help() {
+  std::fputs(kUsage, stdout);
+  std::fputs(
+      "Makes a screensaver file: a copy of PROG (by default the vantor-saver beside\n"
+      "this program) with the files given and the settings appended to it.\n"
+      "A FOLDER gives every picture in it and its sub-folders. When the settings\n"
+      "list no pictures, the pictures given are listed in the order given.\n"
+      "\n"
+      "  --program PROG       the screensaver program to copy\n"
+      "  --settings FILE      the settings file; without it every setting is default\n"
+      "  --out OUT            the file to write (*.scr, or *.exe for a show that\n"
+      "                       always runs full screen)\n"
+      "  --mpeg-library LIB   the MPEG library to carry for MP3 music (by default\n"
+      "                       the installed one, when an MP3 file is given)\n"
+      "  --raw                store the files that follow unchanged, not zipped\n"
+      "  --help, --version    print this help or the version and exit\n",
+      stdout);
+  return 0;
+}
+
 // The MPEG library item: `library` when given; otherwise, for a package that
-// holds an MP3 file, the library beside `program` if there is one. None when
+// holds an MP3 file, the library installed with `program` if there is one. None when
 // the files already include the item.
 std::vector<PackItem> mpegLibraryItem(const std::vector<PackItem> &items,
                                       const std::string &program, std::string library) {
@@ -62,10 +91,18 @@ std::vector<PackItem> mpegLibraryItem(const std::vector<PackItem> &items,
   if (hasLibrary) return {};
   if (library.empty()) {
     if (!hasMp3) return {};
-    library =
-        (std::filesystem::path(program).parent_path() / sharedLibraryName("MPEGDLL.DLL")).string();
-    std::error_code ec;
-    if (!std::filesystem::exists(library, ec)) return {};
+    // Beside the program in a build, under its prefix's lib/vantor/ once installed.
+    const std::filesystem::path folder = std::filesystem::path(program).parent_path();
+    for (const std::filesystem::path &candidate :
+         {folder / sharedLibraryName("MPEGDLL.DLL"),
+          folder / ".." / "lib" / "vantor" / sharedLibraryName("MPEGDLL.DLL")}) {
+      std::error_code ec;
+      if (std::filesystem::exists(candidate, ec)) {
+        library = candidate.lexically_normal().string();
+        break;
+      }
+    }
+    if (library.empty()) return {};
   }
   return {{"MPEGDLL.DLL", library, false, sharedLibraryName("MPEGDLL.DLL")}};
 }
@@ -148,12 +185,18 @@ int main(int argc, char **argv) {
       mpegLibrary = next();
     else if (a == "--raw")
       raw = true;
+    else if (a == "--help")
+      return help();
+    else if (a == "--version")
+      return std::printf("vantor-pack %s\n", VANTOR_VERSION) < 0;
     else if (a.rfind("--", 0) == 0)
       return usage();
     else
       sources.push_back({a, raw});
   }
-  if (program.empty() || settings.empty() || out.empty()) return usage();
+  if (out.empty()) return usage();
+  // The installed packer and program live in the same folder.
+  if (program.empty()) program = std::string(folderOf(programPath())) + "vantor-saver";
 
   const Gathered gathered = gatherFiles(sources);
   if (!gathered.errors.empty()) {
@@ -173,12 +216,16 @@ int main(int argc, char **argv) {
   for (PackItem &library : mpegLibraryItem(items, program, mpegLibrary))
     items.push_back(std::move(library));
 
-  const Result<std::string> text = readWholeFile(settings);
-  if (!text) {
-    std::fprintf(stderr, "vantor-pack: %s\n", text.message().c_str());
-    return 1;
+  std::string text;
+  if (!settings.empty()) {
+    Result<std::string> read = readWholeFile(settings);
+    if (!read) {
+      std::fprintf(stderr, "vantor-pack: %s\n", read.message().c_str());
+      return 1;
+    }
+    text = std::move(*read);
   }
-  const Listing listing = listPictures(*text, items);
+  const Listing listing = listPictures(text, items);
   if (!listing.error.empty()) {
     std::fprintf(stderr, "vantor-pack: %s (%s): the show would stay black\n", listing.error.c_str(),
                  settings.c_str());
@@ -203,7 +250,7 @@ int main(int argc, char **argv) {
                  count(listing.missing.size(), "entry", "entries").c_str(),
                  listing.missing.size() == 1 ? "names" : "name", someOf(listing.missing).c_str());
 
-  std::string name(fileNameOf(settings));
+  std::string name(fileNameOf(settings.empty() ? std::string("vantor.ini") : settings));
   name = name.substr(0, name.find('.')) + ".002";
   Status written;
   stopOnInterrupts();

@@ -1,0 +1,32 @@
+# Removes every file and link that the last install wrote (listed in
+# MANIFEST), then the folders of ours, and XScreenSaver's, that are left
+# empty. The prefix's standard folders (bin, share/man/man1, ...) stay.
+if(NOT EXISTS "${MANIFEST}")
+  message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is missing (run the install first)")
+endif()
+file(STRINGS "${MANIFEST}" _files)
+set(_folders)
+foreach(_file IN LISTS _files)
+  if(IS_SYMLINK "${_file}" OR EXISTS "${_file}")
+    message(STATUS "Removing ${_file}")
+    file(REMOVE "${_file}")
+  endif()
+  get_filename_component(_folder "${_file}" DIRECTORY)
+  list(APPEND _folders "${_folder}")
+endforeach()
+list(REMOVE_DUPLICATES _folders)
+# XScreenSaver's folders go too when nothing else is in them; share/xscreensaver
+# comes after its config folder.
+foreach(_folder IN LISTS _folders)
+  if(_folder MATCHES "^(.*)/share/xscreensaver/config$")
+    list(APPEND _folders "${CMAKE_MATCH_1}/share/xscreensaver")
+  endif()
+endforeach()
+foreach(_folder IN LISTS _folders)
+  if(_folder MATCHES "/(lib/vantor|share/doc/vantor|libexec/xscreensaver|share/xscreensaver(/config)?)$")
+    file(GLOB _left "${_folder}/*")
+    if(NOT _left)
+      file(REMOVE_RECURSE "${_folder}")
+    endif()
+  endif()
+endforeach()
