@@ -1,6 +1,8 @@
-// The packaged show as an XScreenSaver hack: inside a small window named by
-// --window-id as the settings app does it, and under the real daemon, which
-// refuses to run as root and so runs as a user made for the test.
+// The show as an XScreenSaver hack: a packaged show inside a small window
+// named by --window-id as the settings app does it, and the program with no
+// package under the real daemon, which shows the user's picture folder
+// (imageDirectory) and refuses to run as root, so runs as a user made for the
+// test.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -68,12 +70,16 @@ TEST_F(HackE2E, DaemonShowsTheHackAndEndsIt) {
   const std::string user = "vantor-xss";
   ASSERT_EQ(run("id -u " + user + " >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin " + user),
             0);
-  // The daemon's user reaches the program, its own folders and the display.
+  // The daemon's user reaches the program, its own folders, the pictures
+  // and the display.
   chmod(dir.path().c_str(), 0755);
+  writeFile(dir / "pictures/2026/red.bmp", solidBmp(kWidth, kHeight, kRed));
+  ASSERT_EQ(run("install -m 755 '" + binDir() + "vantor-saver' '" + (dir / "vantor-saver") + "'"),
+            0);
   writeFile(dir / "home/.xscreensaver",
             "mode: one\nselected: 0\ntimeout: 1:00:00\nlock: False\nfade: False\n"
-            "unfade: False\nsplash: False\ndpmsEnabled: False\nprograms: " +
-                (dir / "show.scr") + " --root \\n\n");
+            "unfade: False\nsplash: False\ndpmsEnabled: False\nimageDirectory: " +
+                (dir / "pictures") + "\nprograms: " + (dir / "vantor-saver") + " --root \\n\n");
   ASSERT_EQ(run("chown -R " + user + " '" + (dir / "home") + "' '" + saver.runFolder() + "'"), 0);
   ASSERT_EQ(run("DISPLAY=" + x->display() + " xhost +si:localuser:" + user + " >/dev/null"), 0);
   const std::string as = "runuser -u " + user + " -- env -i PATH=/usr/bin:/bin HOME='" +
@@ -91,7 +97,7 @@ TEST_F(HackE2E, DaemonShowsTheHackAndEndsIt) {
   ASSERT_TRUE(waitUntil([&] { return command("-version") == 0; }, 20s)) << "no daemon";
   ASSERT_EQ(command("-activate"), 0);
   std::string pid;
-  EXPECT_TRUE(waitUntil([&] { return run("pgrep -u " + user + " -f show.scr", &pid) == 0; }, 10s));
+  EXPECT_TRUE(waitUntil([&] { return run("pgrep -u " + user + " -f vantor-saver", &pid) == 0; }, 10s));
   EXPECT_TRUE(waitUntil([&] { return allOf(grabRgb(x->display()), kWidth * kHeight, kRed); }, 20s))
       << "the picture never covered the screen";
   ASSERT_EQ(command("-deactivate"), 0);
