@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The time from `xscreensaver-command -activate` to the hack's first picture
+# on the screen, with the program installed as XScreenSaver's hack and the
+# user's picture folder (imageDirectory) holding COUNT pictures (default
+# 10000, small JPEGs in 100 subfolders), on a 1920x1080 virtual screen.
+#
+#   sudo scripts/xscreensaver_timing.sh BIN_DIR [COUNT] [RUNS]
+#
+# The daemon refuses to run as root: it runs as the user vantor-xss, made
+# when missing. The figure is the hack's start after the activation (from
+# /proc, 10 ms steps) plus its own "first frame on screen" statistic.
+set -euo pipefail
+bin=$(cd "${1:?usage: $0 BIN_DIR [COUNT] [RUNS]}" && pwd)
+count=${2:-10000}
+runs=${3:-3}
+user=vantor-xss
+[ "$(id -u)" = 0 ] || { echo "run as root: the daemon's user is made and used" >&2; exit 1; }
+id -u "$user" >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "$user"
+
+work=$(mktemp -d)
+chmod 755 "$work"
+xpid= dpid=
+cleanup() {
+  [ -n "$dpid" ] && kill "$dpid" 2>/dev/null || true
+  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+convert -size 320x240 gradient:red-blue -quality 85 "$work/one.jpg"
+per=$(((count + 99) / 100))
+made=0
+for d in $(seq -w 0 99); do
+  [ "$made" -ge "$count" ] && break
+  n=$((count - made < per ? count - made : per))
+  mkdir -p "$work/pictures/album$d"
+  names=()
+  for i in $(seq -w 1 "$n"); do names+=("$work/pictures/album$d/img$i.jpg"); done
+  tee "${names[@]}" < "$work/one.jpg" > /dev/null
+  made=$((made + n))
+done
+install -m 755 "$bin/vantor-saver" "$work/vantor-saver"
+mkdir -p "$work/home" && mkdir -m 700 "$work/run"
+cat > "$work/home/.xscreensaver" <<RC
+mode: one
+selected: 0
+timeout: 1:00:00
+lock: False
+fade: False
+unfade: False
+splash: False
+dpmsEnabled: False
+imageDirectory: $work/pictures
+programs: $work/vantor-saver --root \n
+RC
+chown -R "$user" "$work/home" "$work/run"
+echo "pictures: $(find "$work/pictures" -name '*.jpg' | wc -l) in $work/pictures"
+
+Xvfb -displayfd 4 -screen 0 1920x1080x24 -nolisten tcp 4> "$work/display" 2> /dev/null &
+xpid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=:$(head -n1 "$work/display")
+DISPLAY=$display xhost "+si:localuser:$user" > /dev/null
+as=(runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$work/home" DISPLAY="$display"
+  XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home" VANTOR_SHOW_STATS=1)
+"${as[@]}" xscreensaver -no-splash 2> "$work/daemon.log" > /dev/null &
+dpid=$!
+for _ in $(seq 200); do "${as[@]}" xscreensaver-command -version > /dev/null 2>&1 && break; sleep 0.1; done
+
+ticks=$(getconf CLK_TCK)
+for run in $(seq "$runs"); do
+  : > "$work/daemon.log"
+  before=$(awk '{print $1}' /proc/uptime)
+  "${as[@]}" xscreensaver-command -activate > /dev/null
+  pid=
+  for _ in $(seq 500); do pid=$(pgrep -u "$user" -f "$work/vantor-saver" | head -n1) && break; sleep 0.01; done
+  started=$(awk -v t="$ticks" '{print $22 / t}' "/proc/$pid/stat")
+  for _ in $(seq 100); do grep -aq 'first frame on screen' "$work/daemon.log" && break; sleep 0.1; done
+  frame=$(grep -ao 'first frame on screen [0-9.]*' "$work/daemon.log" | awk '{print $5}')
+  awk -v b="$before" -v s="$started" -v f="$frame" -v r="$run" \
+    'BEGIN { printf "run %d: hack started %.0f ms after -activate, first picture %.0f ms after -activate\n", r, (s - b) * 1000, (s - b) * 1000 + f }'
+  "${as[@]}" xscreensaver-command -deactivate > /dev/null
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+done
+"${as[@]}" xscreensaver-command -exit > /dev/null 2>&1 || true
