@@ -23,7 +23,7 @@ EffectSet ParseEffectList(const std::string &text) {
   for (size_t comma = text.find(','); comma != std::string::npos;
        start = comma + 1, comma = text.find(',', start)) {
     auto n = parseInteger(text.substr(start, comma - start));
-    if (n && *n >= 0 && *n <= 151) set.set(size_t(*n));
+    if (n && *n >= 0 && *n <= kHighestListedEffect) set.set(size_t(*n));
   }
   return set;
 }

@@ -9,15 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "transitions/catalogue.h"
+
 namespace vantor {
 
-// Transition numbers 0..151 that may be used.
-using EffectSet = std::bitset<152>;
+// The highest number an effect list keeps: one past the last transition, as
+// lists have always been read; only 1..kEffectCount choose a transition.
+constexpr int kHighestListedEffect = transitions::kEffectCount + 1;
+
+// Transition numbers 0..kHighestListedEffect that may be used.
+using EffectSet = std::bitset<kHighestListedEffect + 1>;
 using ItemList = std::vector<std::string>;
 
 // Parses an effect list: decimal numbers each followed by ",". Text after the
 // last "," is ignored; items that are not integers are skipped; numbers
-// outside 0..151 are ignored.
+// outside 0..kHighestListedEffect are ignored.
 EffectSet ParseEffectList(const std::string &text);
 
 extern const char *const kDefaultUseEffects;

@@ -16,6 +16,7 @@
 #include "settings/ini_file.h"
 #include "settings/locate.h"
 #include "settings/saver_setting.h"
+#include "transitions/catalogue.h"
 #include "transitions/speed.h"
 
 namespace vantor {
@@ -24,7 +25,7 @@ namespace {
 
 constexpr int kFirstTickMs = 100;
 constexpr int kRedrawLimit = 300;  // draws after the first in shuffle order
-constexpr int kEffectCount = 150;
+using transitions::kEffectCount;
 
 bool anyEffect(const EffectSet &set) {
   for (int n = 1; n <= kEffectCount; ++n)
