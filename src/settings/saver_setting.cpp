@@ -31,7 +31,8 @@ EffectSet ParseEffectList(const std::string &text) {
 namespace {
 
 using S = TSaverSetting;
-using Member = std::variant<uint8_t S::*, bool S::*, int S::*, std::string S::*>;
+using Member = std::variant<uint8_t S::*, bool S::*, int S::*, std::string S::*, Sequence S::*,
+                            CaptionPosition S::*>;
 
 struct Key {
   const char *section;
@@ -202,7 +203,7 @@ void LoadSettings(TSaverSetting &s, const IniFile &ini, const std::string &suppo
   s.Back_Image_Path = supportFolder + "background/";
   for (const Key &k : kKeys) readKey(k, s, ini);
   int position = ini.readInteger("Caption", "Position", 0);
-  s.Position = (position >= 1 && position <= 5) ? uint8_t(position) : 0;
+  s.Position = (position >= 1 && position <= 5) ? CaptionPosition(position) : CaptionPosition::None;
   s.UseEffects = ParseEffectList(ini.readString("set", "useeffects", kDefaultUseEffects));
   if (s.Build_LicenseText.empty() && fileExists(supportFolder + "licensetext.txt"))
     s.Build_LicenseText = cp1252ToUtf8(readWholeFile(supportFolder + "licensetext.txt"));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/codes.h"
 #include "transitions/catalogue.h"
 
 namespace vantor {
@@ -44,7 +45,7 @@ struct TSaverSetting {
   int EffectSpeed2 = 3;
   EffectSet UseEffects = ParseEffectList(kDefaultUseEffects);
   bool ForceHide = false;
-  uint8_t Position = 0;
+  CaptionPosition Position = CaptionPosition::None;
   int X = 10;
   int Y = 10;
   std::string FontName = "MS Sans Serif";
@@ -116,10 +117,10 @@ struct TSaverSetting {
   bool FlashSameMonitor = true;
   bool VideoSameMonitor = true;
   bool WebSameMonitor = true;
-  uint8_t ImageSequence = 1;
-  uint8_t FlashSequence = 0;
-  uint8_t VideoSequence = 0;
-  uint8_t WebSequence = 0;
+  Sequence ImageSequence = Sequence::Random;
+  Sequence FlashSequence = Sequence::InOrder;
+  Sequence VideoSequence = Sequence::InOrder;
+  Sequence WebSequence = Sequence::InOrder;
   bool Build_UseBanner = false;
   bool Build_HideTitle = false;
   std::string Build_BannerTips;

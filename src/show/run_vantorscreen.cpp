@@ -185,7 +185,7 @@ void TRunVantorscreen::ApplyCaptionLook() {
 void TRunVantorscreen::LoadBackImage() {
   const TSaverSetting &set = context_.settings;
   PictureComposer &l = screen_->Loader();
-  l.backImageMode = 0;
+  l.backImageMode = BackImageMode::Colour;
   std::string file = set.Back_Image_Filename;
   if (preview_ || set.Back_Mode_UseColor || !context_.resolve || !context_.resolve(file)) return;
   try {
@@ -193,9 +193,9 @@ void TRunVantorscreen::LoadBackImage() {
     // Transparent pixels lie on the show's background colour, which the
     // control has already taken.
     LoadGraphicFile(*l.backImage, file, gfx::Color(set.BackgroundColor));
-    l.backImageMode = set.Back_Image_UseTiled ? 1 : 2;
+    l.backImageMode = set.Back_Image_UseTiled ? BackImageMode::Tiled : BackImageMode::Stretched;
   } catch (...) {
-    l.backImageMode = 0;
+    l.backImageMode = BackImageMode::Colour;
   }
 }
 
@@ -269,7 +269,8 @@ int TRunVantorscreen::Random(int n) const {
 // there is one: shuffle's redraw compares with the choice before it.
 int TRunVantorscreen::NextIndex() const {
   const int count = int(context_.settings.PictureList.size());
-  if (context_.settings.ImageSequence != 1) return index_ < count - 1 ? index_ + 1 : 0;
+  if (context_.settings.ImageSequence != Sequence::Random)
+    return index_ < count - 1 ? index_ + 1 : 0;
   int drawn = Random(count);
   for (int again = 0; again < kRedrawLimit && drawn == index_ && count >= 2; ++again)
     drawn = Random(count);
@@ -301,7 +302,7 @@ PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash) {
   job.entry = std::move(entry);
   job.splash = splash;
   job.look = screen_->LoadingFields();
-  job.captions = !set.ForceHide && job.look.captionPosition != 0 && !preview_;
+  job.captions = !set.ForceHide && job.look.captionPosition != CaptionPosition::None && !preview_;
   job.ini = &context_.ini;
   if (set.ImageEncrypt && !context_.packagePresent)
     job.decodedName =

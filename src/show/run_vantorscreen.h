@@ -42,11 +42,11 @@ struct PictureLook {
   gfx::Color color = 0;
   uint8_t fitMode = 0;
   bool randomPosition = false;
-  uint8_t backImageMode = 0;
+  BackImageMode backImageMode = BackImageMode::Colour;
   gfx::Size backImage;  // the background picture is set once, at creation
   std::string caption;  // the splash's; a list picture brings its own
   CaptionFont captionFont;
-  uint8_t captionPosition = 0;
+  CaptionPosition captionPosition = CaptionPosition::None;
   int captionX = 0, captionY = 0;
   bool previewMode = false;
   std::optional<gfx::Size> lastPicture;

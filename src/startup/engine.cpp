@@ -49,10 +49,10 @@ void buildLists(Engine &e) {
   e.resolver->BuildItemList("Flash", s.FlashList);
   e.resolver->BuildItemList("Video", s.VideoList);
   e.resolver->BuildItemList("Web", s.WebList);
-  if (s.ImageSequence == 2) ShuffleList(s.PictureList);
-  if (s.FlashSequence == 2) ShuffleList(s.FlashList);
-  if (s.VideoSequence == 2) ShuffleList(s.VideoList);
-  if (s.WebSequence == 2) ShuffleList(s.WebList);
+  if (s.ImageSequence == Sequence::ShuffledOnce) ShuffleList(s.PictureList);
+  if (s.FlashSequence == Sequence::ShuffledOnce) ShuffleList(s.FlashList);
+  if (s.VideoSequence == Sequence::ShuffledOnce) ShuffleList(s.VideoList);
+  if (s.WebSequence == Sequence::ShuffledOnce) ShuffleList(s.WebList);
 }
 
 Dispatch chooseWindow(Engine &e) {

@@ -215,6 +215,13 @@ const Effect *effectFor(int n) {
   return &kEffects[size_t(n - 1)];
 }
 
+FramePaint framePaint(int n) {
+  if (n == 0) return FramePaint::AtOnce;
+  const Effect *e = effectFor(n);
+  if (!e || e->family == Family::Push || e->family == Family::Blind) return FramePaint::WhenIdle;
+  return FramePaint::AtOnce;
+}
+
 bool drawsCopies(int n) {
   const Effect *e = effectFor(n);
   return e && drawsCopies(e->family);

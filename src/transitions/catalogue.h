@@ -46,4 +46,10 @@ const Effect *effectFor(int n);
 // Whether style n draws stretch-copies (false outside the catalogue).
 bool drawsCopies(int n);
 
+// How the display control brings a frame of style n to the screen: painted
+// at once, before the next step, or left to the next paint of the window
+// (the push and blind families, and numbers outside the catalogue).
+enum class FramePaint { AtOnce, WhenIdle };
+FramePaint framePaint(int n);
+
 }  // namespace transitions

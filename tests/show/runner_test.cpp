@@ -83,7 +83,7 @@ class RunnerTest : public ::testing::Test {
 class InOrder : public RunnerTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(InOrder, FirstPictureIsEntryZeroAndTheListWraps) {
-  settings.ImageSequence = uint8_t(GetParam());
+  settings.ImageSequence = Sequence(GetParam());
   settings.PictureList = {"a.jpg", "b.jpg", "c.jpg"};
   start();
   for (int i = 0; i < 4; ++i) cycle();
@@ -95,7 +95,7 @@ TEST_P(InOrder, FirstPictureIsEntryZeroAndTheListWraps) {
 INSTANTIATE_TEST_SUITE_P(Orders, InOrder, ::testing::Values(0, 2));
 
 TEST_F(RunnerTest, ShuffleNeverShowsOnePictureTwiceInARow) {
-  settings.ImageSequence = 1;
+  settings.ImageSequence = Sequence::Random;
   settings.PictureList = {"a.jpg", "b.jpg", "c.jpg"};
   start();
   for (int i = 0; i < 300; ++i) cycle();
@@ -106,7 +106,7 @@ TEST_F(RunnerTest, ShuffleNeverShowsOnePictureTwiceInARow) {
 }
 
 TEST_F(RunnerTest, ShuffleGivesUpAfterThreeHundredRedraws) {
-  settings.ImageSequence = 1;
+  settings.ImageSequence = Sequence::Random;
   settings.PictureList = {"a.jpg", "b.jpg"};
   int draws = 0;
   random = [&](int n) {
@@ -124,7 +124,7 @@ TEST_F(RunnerTest, ShuffleGivesUpAfterThreeHundredRedraws) {
 }
 
 TEST_F(RunnerTest, ShuffleWithOnePictureShowsItAtEveryTick) {
-  settings.ImageSequence = 1;
+  settings.ImageSequence = Sequence::Random;
   settings.PictureList = {"only.jpg"};
   start();
   for (int i = 0; i < 3; ++i) cycle();
@@ -146,7 +146,7 @@ TEST_F(RunnerTest, EmptyListShowsNothingNotEvenTheSplashAndLeavesTheTimerOff) {
 }
 
 TEST_F(RunnerTest, SplashComesFirstWithoutEffectThenEntryZero) {
-  settings.ImageSequence = 0;
+  settings.ImageSequence = Sequence::InOrder;
   settings.ShowSplash = true;
   settings.SplashImage = "splash.jpg";
   settings.PictureList = {"a.jpg", "b.jpg"};
@@ -167,7 +167,7 @@ TEST_F(RunnerTest, SplashComesFirstWithoutEffectThenEntryZero) {
 }
 
 TEST_F(RunnerTest, RejectedSplashIsSkipped) {
-  settings.ImageSequence = 0;
+  settings.ImageSequence = Sequence::InOrder;
   settings.ShowSplash = true;
   settings.SplashImage = "splash.jpg";
   missing = {"splash.jpg"};
@@ -192,7 +192,7 @@ class Captions : public RunnerTest, public ::testing::WithParamInterface<Caption
 
 TEST_P(Captions, CaptionOfThePicture) {
   const CaptionCase &c = GetParam();
-  settings.Position = uint8_t(c.position);
+  settings.Position = CaptionPosition(c.position);
   settings.ForceHide = c.forceHide;
   settings.PictureList = {c.picture};
   ini.loadFromText(std::string("[captions]\r\n") + c.captions);
@@ -215,8 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RunnerTest, CaptionRepaintsOnlyWhenThereIsOne) {
-  settings.Position = 3;
-  settings.ImageSequence = 0;
+  settings.Position = CaptionPosition::Bottom;
+  settings.ImageSequence = Sequence::InOrder;
   settings.PictureList = {"a.jpg", "b.jpg"};
   ini.loadFromText("[captions]\r\nb.jpg=\r\n");
   start();
@@ -228,7 +228,7 @@ TEST_F(RunnerTest, CaptionRepaintsOnlyWhenThereIsOne) {
 }
 
 TEST_F(RunnerTest, EffectsEntryWithoutFinalCommaAllowsOnlyTheNumbersBeforeIt) {
-  settings.ImageSequence = 1;
+  settings.ImageSequence = Sequence::Random;
   settings.UseEffects = ParseEffectList("1,2,3,");
   settings.PictureList = {"p.jpg"};
   ini.loadFromText("[effects]\r\np.jpg=12,40,7\r\n");
@@ -241,7 +241,7 @@ TEST_F(RunnerTest, EffectsEntryWithoutFinalCommaAllowsOnlyTheNumbersBeforeIt) {
 TEST_F(RunnerTest, EmptyEffectsEntryShowsWithoutEffect) {
   settings.UseEffects = ParseEffectList("5,6,");
   settings.PictureList = {"[x]p.jpg", "q.jpg"};
-  settings.ImageSequence = 0;
+  settings.ImageSequence = Sequence::InOrder;
   ini.loadFromText("[effects]\r\nxp.jpg=\r\n");
   start();
   cycle();
@@ -260,7 +260,7 @@ TEST_F(RunnerTest, EffectSetWithoutANumberInRangeGivesEffectZero) {
 }
 
 TEST_F(RunnerTest, IntervalsEntryAppliesToThatPictureOnly) {
-  settings.ImageSequence = 0;
+  settings.ImageSequence = Sequence::InOrder;
   settings.ImageInterval = 4;
   settings.PictureList = {"a.jpg", "[b].jpg", "c.jpg"};
   ini.loadFromText("[intervals]\r\nb.jpg=10\r\nc.jpg=soon\r\n");
@@ -274,7 +274,7 @@ TEST_F(RunnerTest, IntervalsEntryAppliesToThatPictureOnly) {
 }
 
 TEST_F(RunnerTest, DisplayTimeCountsFromTheEndOfTheTransition) {
-  settings.ImageSequence = 0;
+  settings.ImageSequence = Sequence::InOrder;
   settings.ImageInterval = 3;
   settings.PictureList = {"a.jpg", "b.jpg"};
   start();
@@ -308,7 +308,7 @@ class Skips : public RunnerTest, public ::testing::WithParamInterface<SkipCase> 
 // screen is never left without a picture and the show keeps its pace.
 TEST_P(Skips, PictureThatCannotBeShownGivesWayToTheNextAtOnce) {
   const SkipCase &c = GetParam();
-  settings.ImageSequence = 0;
+  settings.ImageSequence = Sequence::InOrder;
   settings.ImageInterval = 1;
   settings.PictureList = c.list;
   settings.ShowSplash = *c.splash != 0;
@@ -342,7 +342,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RunnerTest, ListWithNothingToShowIsTriedOncePerDisplayTime) {
-  settings.ImageSequence = 0;
+  settings.ImageSequence = Sequence::InOrder;
   settings.ImageInterval = 1;
   settings.PictureList = {"gone.png", "bad.png"};
   missing = {"gone.png"};
@@ -407,11 +407,11 @@ class MadeAhead : public RunnerTest, public ::testing::WithParamInterface<AheadC
 // its tick or while the one before it is shown.
 TEST_P(MadeAhead, ShowsWhatTheTickWouldChoose) {
   const AheadCase &c = GetParam();
-  settings.ImageSequence = uint8_t(c.order);
+  settings.ImageSequence = Sequence(c.order);
   settings.PictureList = c.list;
   settings.ShowSplash = c.splash;
   settings.SplashImage = "splash.jpg";
-  settings.Position = 3;
+  settings.Position = CaptionPosition::Bottom;
   settings.ImageInterval = 2;
   settings.UseEffects = ParseEffectList("3,5,8,13,");
   missing = {"gone.jpg"};
@@ -446,7 +446,7 @@ TEST_F(RunnerTest, PictureThatFailedAheadIsSkippedAtTheTick) {
   auto queued = std::make_unique<QueuedWorker>();
   auto queue = queued->queue;
   worker = std::move(queued);
-  settings.ImageSequence = 0;
+  settings.ImageSequence = Sequence::InOrder;
   settings.PictureList = {"a.jpg", "bad.jpg", "c.jpg"};
   start();
   queue->drain();
@@ -517,7 +517,7 @@ TEST_F(RunnerTest, CreationSetsTheControlUp) {
   settings.FontName = "DejaVu Sans";
   settings.FontSize = 20;
   settings.FontBold = true;
-  settings.Position = 4;
+  settings.Position = CaptionPosition::Top;
   start();
   EXPECT_EQ(screen->color, gfx::Color(0x00336699));
   EXPECT_EQ(screen->step, 10);
@@ -527,11 +527,11 @@ TEST_F(RunnerTest, CreationSetsTheControlUp) {
   EXPECT_TRUE(screen->alignClient);
   EXPECT_EQ(screen->bgMode, BackgroundMode::None);
   EXPECT_EQ(screen->loader.fitMode, 2);
-  EXPECT_EQ(screen->loader.captionPosition, 4);
+  EXPECT_EQ(screen->loader.captionPosition, CaptionPosition::Top);
   EXPECT_EQ(screen->loader.captionFont.name, "DejaVu Sans");
   EXPECT_TRUE(screen->loader.captionFont.bold);
   EXPECT_FALSE(screen->loader.previewMode);
-  EXPECT_EQ(screen->loader.backImageMode, 0);
+  EXPECT_EQ(screen->loader.backImageMode, BackImageMode::Colour);
 }
 
 TEST_F(RunnerTest, SpeedOutsideOneToFiveLeavesTheControlsSpeed) {
@@ -548,7 +548,7 @@ TEST_F(RunnerTest, PreviewLoadsNoBackgroundPicture) {
   settings.Back_Image_Filename = dir / "back.bmp";
   start(true);
   EXPECT_TRUE(screen->loader.previewMode);
-  EXPECT_EQ(screen->loader.backImageMode, 0);
+  EXPECT_EQ(screen->loader.backImageMode, BackImageMode::Colour);
   EXPECT_FALSE(screen->loader.backImage.has_value());
 }
 
@@ -558,7 +558,7 @@ TEST_F(RunnerTest, BackgroundPictureThatFailsToLoadFallsBackToTheColour) {
   settings.Back_Mode_UseColor = false;
   settings.Back_Image_Filename = dir / "back.png";
   start();
-  EXPECT_EQ(screen->loader.backImageMode, 0);
+  EXPECT_EQ(screen->loader.backImageMode, BackImageMode::Colour);
 }
 
 // What the show composes over a background picture whose pixels are all
