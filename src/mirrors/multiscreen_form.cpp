@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QScreen>
 
+#include "gfx/black_window.h"
+
 namespace vantor {
 
 namespace {
@@ -39,9 +41,7 @@ MirrorState &state() {
 TMultiScreenForm::TMultiScreenForm()
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setAttribute(Qt::WA_OpaquePaintEvent);
-  QPalette black = palette();
-  black.setColor(QPalette::Window, Qt::black);
-  setPalette(black);
+  setPalette(gfx::blackWindow(palette()));
   timer1_.setInterval(kCopyIntervalMs);
   connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
   timer1_.start();

@@ -25,7 +25,7 @@
 #include <set>
 #include <string>
 
-#include "mpegplay/interval_timer.h"
+#include "platform/interval_timer.h"
 #include "music/music_host.h"
 #include "music/playlist.h"
 #include "music/track_player.h"

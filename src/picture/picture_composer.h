@@ -22,6 +22,7 @@ struct CaptionFont {
   bool italic = false;
   bool underline = false;
   bool strikeOut = false;
+  friend bool operator==(const CaptionFont &, const CaptionFont &) = default;
 };
 
 // Measures and draws one line of caption text.

@@ -8,6 +8,7 @@
 #include <QShowEvent>
 #include <QWindow>
 
+#include "gfx/black_window.h"
 #include "show/run_vantorscreen_qt.h"
 #include "startup/engine.h"
 
@@ -59,9 +60,7 @@ bool SetUpPreviewForm(QWidget *form, const Engine &engine, gfx::Size designClien
   // Qt paints a window's background only without WA_NoSystemBackground;
   // in transparent mode the black shows through the control's keyed pixels.
   form->setAutoFillBackground(true);
-  QPalette black = form->palette();
-  black.setColor(QPalette::Window, Qt::black);
-  form->setPalette(black);
+  form->setPalette(gfx::blackWindow(form->palette()));
   form->setWindowTitle(QString::fromStdString(engine.settings.ScrName));
   const ForeignParent parent(engine.commandLine.parentWindow);
   if (!parent.named()) {
@@ -86,7 +85,7 @@ TPreviewForm::TPreviewForm(const Engine &engine) : QWidget(nullptr), engine_(eng
 TPreviewForm::~TPreviewForm() {
   parentWatch_.stop();
   if (!runner_) return;
-  runner_->FTimer().SetEnabled(false);
+  runner_->FTimer().setEnabled(false);
   runner_->FScreen().StopAnimation();
   runner_.reset();
 }

@@ -5,11 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 #include "picture/picture_loader.h"
+#include "platform/atomic_file.h"
 #include "platform/cancel.h"
 #include "platform/paths.h"
 #include "platform/random.h"
@@ -33,12 +32,6 @@ bool anyEffect(const EffectSet &set) {
   return false;
 }
 
-std::string readWhole(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Writes a private file without following a link planted in its place;
 // failures are ignored, the load that follows then finds nothing.
 void writeDecoded(const std::string &path, const std::string &bytes) {
@@ -54,22 +47,7 @@ void writeDecoded(const std::string &path, const std::string &bytes) {
   close(fd);
 }
 
-bool sameFont(const CaptionFont &a, const CaptionFont &b) {
-  return a.name == b.name && a.size == b.size && a.color == b.color && a.bold == b.bold &&
-         a.italic == b.italic && a.underline == b.underline && a.strikeOut == b.strikeOut;
-}
-
 }  // namespace
-
-bool operator==(const PictureLook &a, const PictureLook &b) {
-  return a.width == b.width && a.height == b.height && a.color == b.color &&
-         a.fitMode == b.fitMode && a.randomPosition == b.randomPosition &&
-         a.backImageMode == b.backImageMode && a.backImage == b.backImage &&
-         a.caption == b.caption && sameFont(a.captionFont, b.captionFont) &&
-         a.captionPosition == b.captionPosition && a.captionX == b.captionX &&
-         a.captionY == b.captionY && a.previewMode == b.previewMode &&
-         a.lastPicture == b.lastPicture;
-}
 
 PictureLook LookOf(const PictureComposer &c) {
   PictureLook look;
@@ -114,7 +92,7 @@ void ComplementBytes(std::string &bytes) {
 }
 
 TRunVantorscreen::TRunVantorscreen(std::unique_ptr<ShowScreen> screen,
-                                   std::unique_ptr<ShowTimer> timer, RunnerContext context,
+                                   std::unique_ptr<IntervalTimer> timer, RunnerContext context,
                                    bool preview)
     : screen_(std::move(screen)), timer_(std::move(timer)), context_(std::move(context)) {
   ShowScreen &s = *screen_;
@@ -133,9 +111,9 @@ TRunVantorscreen::TRunVantorscreen(std::unique_ptr<ShowScreen> screen,
   s.SetOnComplete([this] { TransitionDone(); });
   currentFile_.clear();
   index_ = -1;
-  timer_->OnTimer = [this] { TimerTick(); };
-  timer_->SetInterval(kFirstTickMs);
-  timer_->SetEnabled(true);
+  timer_->onTimeout = [this] { TimerTick(); };
+  timer_->setInterval(kFirstTickMs);
+  timer_->setEnabled(true);
   firstTick_ = true;
   // The first picture is made while the window comes up.
   if (MakesAhead()) ChooseSoon();
@@ -145,8 +123,8 @@ TRunVantorscreen::~TRunVantorscreen() {
   // The worker goes first: a job still running is abandoned and its thread
   // joined, so no result arrives for a runner that is gone.
   context_.worker.reset();
-  timer_->SetEnabled(false);
-  timer_->OnTimer = nullptr;
+  timer_->setEnabled(false);
+  timer_->onTimeout = nullptr;
   screen_->SetOnComplete(nullptr);
 }
 
@@ -220,7 +198,8 @@ PreparedPicture PreparePicture(PictureJob job) {
     std::string load = file;
     if (!job.decodedName.empty()) {
       decoded = job.decodedName + std::string(extensionOf(file));
-      std::string bytes = readWhole(file);
+      std::string bytes;
+      if (!readWholeFile(file, bytes)) throw std::runtime_error("cannot read " + file);
       ComplementBytes(bytes);
       writeDecoded(decoded, bytes);
       load = decoded;
@@ -243,8 +222,8 @@ PreparedPicture PreparePicture(PictureJob job) {
 }
 
 void TRunVantorscreen::TimerTick() {
-  timer_->SetEnabled(false);
-  timer_->SetInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
+  timer_->setEnabled(false);
+  timer_->setInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
   // A tick while a picture is still being made waits for it: its result
   // starts the transition.
   if (waiting_ || context_.settings.PictureList.empty()) return;
@@ -424,8 +403,8 @@ void TRunVantorscreen::PictureFailed(bool splash) {
       return;
     }
     waiting_ = false;
-    timer_->SetInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
-    timer_->SetEnabled(true);
+    timer_->setInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
+    timer_->setEnabled(true);
     return;
   }
   if (waiting_ || MakesAhead()) ChooseSoon();
@@ -447,7 +426,7 @@ void TRunVantorscreen::ApplyPictureInterval() {
   const auto entry = context_.ini.value("intervals", key);
   if (!entry) return;
   const auto seconds = parseInteger(*entry);
-  timer_->SetInterval(SecondsToTimerInterval(seconds ? *seconds : context_.settings.ImageInterval));
+  timer_->setInterval(SecondsToTimerInterval(seconds ? *seconds : context_.settings.ImageInterval));
 }
 
 bool TRunVantorscreen::StartTransition(bool splash) {
@@ -485,7 +464,7 @@ bool TRunVantorscreen::StartTransition(bool splash) {
 
 void TRunVantorscreen::TransitionDone() {
   awaitingComplete_ = false;
-  timer_->SetEnabled(true);
+  timer_->setEnabled(true);
 }
 
 }  // namespace vantor

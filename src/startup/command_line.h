@@ -38,6 +38,4 @@ SaverKind SaverKindFromPath(const std::string &programPath);
 // A window number: a signed 32-bit decimal integer, 0 when it is not one.
 int32_t ParseWindowHandle(const std::string &text);
 
-const char *RunModeName(RunMode mode);
-
 }  // namespace vantor
