@@ -34,16 +34,6 @@ bool fixedRegion(int style) {
   return e.kind == EffectKind::Region && e.family != Family::Shred && !mayShrink(style);
 }
 
-// The old picture is black, the new one has no black pixel, so a pixel is
-// the new picture's exactly when it is not black.
-gfx::Bitmap noBlack(int w, int h) {
-  gfx::Bitmap b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      b.setPixel(x, y, gfx::makeColor(uint8_t(1 + x % 200), uint8_t(y), uint8_t(x * y)));
-  return b;
-}
-
 class AllStyles : public testing::TestWithParam<int> {};
 
 TEST_P(AllStyles, EveryFrameKeepsThePaddingAndTheLastIsTheNewPicture) {

@@ -24,14 +24,6 @@ TEST(Catalogue, NamesAndNumbersMatchTheStyleList) {
   for (int n : {-1, 0, kEffectCount + 1}) EXPECT_EQ(effectFor(n), nullptr) << n;
 }
 
-// The old picture is black and the new one has no black pixel.
-gfx::Bitmap noBlack(int w, int h) {
-  gfx::Bitmap b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.setPixel(x, y, gfx::makeColor(uint8_t(1 + x), uint8_t(y), 99));
-  return b;
-}
-
 // Pixels of the frame that came from the new picture (stretched or not, so
 // not black) in the half named by `side`, minus those in the opposite half;
 // the outermost lines count once more, so that blinds anchored at the named
@@ -59,7 +51,7 @@ int64_t leanTowards(const gfx::Bitmap &frame, const std::string &side) {
 // wrong number or family shows.
 TEST(Catalogue, EachRoutineDrawsWhatItsNameSays) {
   constexpr int kW = 96, kH = 64;
-  const gfx::Bitmap oldPicture(kW, kH), newPicture = noBlack(kW, kH);
+  const gfx::Bitmap oldPicture(kW, kH), newPicture = frame_checks::noBlack(kW, kH);
   gfx::Bitmap screen(kW, kH);
   for (const Effect &e : effects()) {
     drawFrame(screen, oldPicture, newPicture, e.number, 4, 50);
