@@ -6,45 +6,30 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cstring>
-#include <ctime>
 #include <vector>
 
+#include "frame_timing.h"
 #include "gfx/stretch.h"
+#include "transitions/catalogue.h"
 #include "transitions/copies.h"
 #include "transitions/frame_step.h"
 
 namespace {
 
-// Processor time of this thread in milliseconds, so that time spent
-// descheduled on a busy machine does not count.
-double cpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
+using namespace frame_timing;
 
 gfx::Bitmap patterned(int w, int h, int seed) {
-  gfx::Bitmap b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w * 3; ++x) b.row(y)[x] = uint8_t(x * 7 + y * 13 + seed * 101);
-  return b;
+  return frame_timing::patterned({w, h}, seed);
 }
 
+// The median of a few memcpy timings of `bytes`.
 double memcpyMs(size_t bytes) {
   static std::vector<uint8_t> from, to;
   from.resize(bytes, 1);
   to.resize(bytes, 2);
   std::vector<double> runs;
-  for (int i = 0; i < 7; ++i) {
-    const double t0 = cpuMs();
-    std::memcpy(to.data(), from.data(), bytes);
-    benchmark::DoNotOptimize(to.data());
-    runs.push_back(cpuMs() - t0);
-  }
-  std::sort(runs.begin(), runs.end());
-  return runs[runs.size() / 2];
+  for (int i = 0; i < 7; ++i) runs.push_back(frame_timing::memcpyMs(to, from));
+  return median(runs);
 }
 
 // Times `body` per iteration and reports the ratio to a memcpy of the frame.
@@ -84,9 +69,8 @@ void BM_Stretch(benchmark::State &state) {
 
 void frameArgs(benchmark::internal::Benchmark *b) {
   for (auto [w, h] : {std::pair{3840, 2160}, std::pair{1920, 1080}})
-    for (int style = transitions::kFirstRectangleStyle; style <= transitions::kLastRectangleStyle;
-         ++style)
-      b->Args({w, h, style});
+    for (const transitions::Effect &e : transitions::effects())
+      if (transitions::drawsCopies(e.family)) b->Args({w, h, e.number});
 }
 
 void stretchArgs(benchmark::internal::Benchmark *b) {

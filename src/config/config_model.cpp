@@ -18,16 +18,17 @@ const char *const kBuilderWebsite = "http://www.orlenta.com";
 ConfigControls ControlsFromSettings(TSaverSetting &s, bool hasCaptionEntries) {
   ConfigControls c;
   c.imageSize = s.ImageSize <= 2 ? s.ImageSize : -1;
-  c.imageSequence = s.ImageSequence <= 2 ? s.ImageSequence : -1;
+  const int sequence = int(s.ImageSequence);
+  c.imageSequence = sequence <= int(Sequence::ShuffledOnce) ? sequence : -1;
   c.backgroundColor = s.BackgroundColor;
   // The spin edits hold their range; a value outside it shows its nearest end.
   c.interval = std::clamp(s.ImageInterval, kIntervalMin, kIntervalMax);
   c.speed = std::clamp(s.EffectSpeed2, kSpeedMin, kSpeedMax);
   c.playMusicEnabled = !s.MusicList.empty();
   c.playMusic = c.playMusicEnabled && s.PlayMusic;
-  c.captionEnabled = s.Position != 0 || hasCaptionEntries;
+  c.captionEnabled = s.Position != CaptionPosition::None || hasCaptionEntries;
   if (c.captionEnabled) {
-    if (s.Position == 0) s.Position = 4;
+    if (s.Position == CaptionPosition::None) s.Position = CaptionPosition::Top;
     c.caption = !s.ForceHide;
   }
   c.mouseMove = s.MouseMove;
@@ -47,7 +48,10 @@ void ControlsToSettings(const ConfigControls &c, TSaverSetting &s) {
   s.BackgroundColor = c.backgroundColor;
   s.ImageInterval = c.interval;
   if (c.imageSize >= 0 && c.imageSize <= 2) s.ImageSize = uint8_t(c.imageSize);
-  s.ImageSequence = c.imageSequence == 0 ? 0 : c.imageSequence == 1 ? 1 : 2;
+  // No choice (-1) counts as the last radio button.
+  s.ImageSequence = c.imageSequence == 0   ? Sequence::InOrder
+                    : c.imageSequence == 1 ? Sequence::Random
+                                           : Sequence::ShuffledOnce;
   s.EffectSpeed2 = c.speed;
   s.PlayMusic = c.playMusic;
   s.ForceHide = !c.caption;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gfx/stretch.h"
+#include "transitions/catalogue.h"
 #include "transitions/frame_step.h"
 #include "transitions/speed.h"
 
@@ -459,7 +460,8 @@ void TCustomVantorscreen::DrawFrame() {
   }
   for (const gfx::Rect &q : dirty) InvalidatePictureArea(q);
   if (OnAfterNewFrame) OnAfterNewFrame(*new_, screen_);
-  if (style_ <= 127 && !painting_) host_->repaintNow();
+  if (transitions::framePaint(style_) == transitions::FramePaint::AtOnce && !painting_)
+    host_->repaintNow();
 }
 
 void TCustomVantorscreen::ThreadEnded(AnimateThread *thread) {

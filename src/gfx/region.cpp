@@ -1,6 +1,7 @@
 #include "gfx/region.h"
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 
 namespace gfx {
@@ -86,6 +87,7 @@ struct RegionOps {
       if (inA && ba[i].bottom == y) ++i;
       if (inB && bb[j].bottom == y) ++j;
     }
+    assert(r.checkInvariants());
     return r;
   }
 };
@@ -180,6 +182,7 @@ Region Region::translated(int dx, int dy) const {
     s.x1 += dx;
   }
   r.bounds_ = {int(left), int(top), int(right), int(bottom)};
+  assert(r.checkInvariants());
   return r;
 }
 
@@ -194,6 +197,27 @@ std::vector<Rect> Region::rects() const {
   for (const StoredBand &b : bands_)
     for (const Span &s : spansOf(b)) out.push_back({s.x0, b.top, s.x1, b.bottom});
   return out;
+}
+
+bool Region::checkInvariants() const {
+  Rect box;
+  for (size_t i = 0; i < bands_.size(); ++i) {
+    const StoredBand &b = bands_[i];
+    const std::span<const Span> spans = spansOf(b);
+    if (b.top >= b.bottom || spans.empty() || b.first + b.count > spans_.size()) return false;
+    if (i > 0) {
+      const StoredBand &p = bands_[i - 1];
+      if (p.bottom > b.top || (p.bottom == b.top && std::ranges::equal(spansOf(p), spans)))
+        return false;
+    }
+    for (size_t k = 0; k < spans.size(); ++k)
+      if (spans[k].x0 >= spans[k].x1 || (k > 0 && spans[k - 1].x1 >= spans[k].x0)) return false;
+    const Rect own{spans.front().x0, b.top, spans.back().x1, b.bottom};
+    box = i == 0 ? own
+                 : Rect{std::min(box.left, own.left), box.top, std::max(box.right, own.right),
+                        own.bottom};
+  }
+  return bounds_ == box;
 }
 
 bool operator==(const Region &a, const Region &b) {

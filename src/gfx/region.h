@@ -92,6 +92,11 @@ class Region {
 
   friend bool operator==(const Region &a, const Region &b);
 
+  // The canonical form described above: bands sorted, apart or holding
+  // different spans, never empty; spans sorted and apart; bounds tight.
+  // Debug builds assert it after every operation that makes a region.
+  bool checkInvariants() const;
+
  private:
   friend class RegionBuilder;
   friend struct RegionOps;

@@ -2,6 +2,7 @@
 // every top and bottom edge, and each cut's spans are the merged x ranges of
 // the rectangles that cover it, kept sorted by their left edge.
 #include <algorithm>
+#include <cassert>
 #include <climits>
 
 #include "gfx/region.h"
@@ -78,6 +79,7 @@ Region RegionBuilder::build() {
     y = end;
     std::erase_if(active, [y](const Piece &p) { return p.bottom <= y; });
   }
+  assert(region.checkInvariants());
   return region;
 }
 

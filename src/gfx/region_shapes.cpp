@@ -1,6 +1,7 @@
 // Scan conversion of polygons, ellipses and rounded rectangles straight into
 // bands, one pixel row at a time, with exact integer arithmetic.
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -154,6 +155,7 @@ Region Region::polygon(std::span<const Point> points, FillRule rule) {
   Region region;
   scanPolygon(points, rule,
               [&](int y, std::span<const Span> spans) { region.appendBand(y, y + 1, spans); });
+  assert(region.checkInvariants());
   return region;
 }
 
@@ -194,6 +196,7 @@ Region Region::roundRect(Rect r, int ellipseWidth, int ellipseHeight) {
     const Span s{clampX(x0), clampX(x1)};
     if (s.x1 > s.x0) region.appendBand(int(y), int(y + 1), {&s, 1});
   }
+  assert(region.checkInvariants());
   return region;
 }
 

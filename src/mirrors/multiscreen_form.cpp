@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QScreen>
 
+#include "gfx/black_window.h"
 #include "platform/debug_log.h"
 
 namespace vantor {
@@ -41,9 +42,7 @@ MirrorState &state() {
 TMultiScreenForm::TMultiScreenForm()
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setAttribute(Qt::WA_OpaquePaintEvent);
-  QPalette black = palette();
-  black.setColor(QPalette::Window, Qt::black);
-  setPalette(black);
+  setPalette(gfx::blackWindow(palette()));
   timer1_.setInterval(kCopyIntervalMs);
   connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
   timer1_.start();

@@ -45,7 +45,7 @@ int32_t libraryPriority(TPlayerPriority priority) {
   return kValues[static_cast<int>(priority)];
 }
 
-TMPEGPlayer::TMPEGPlayer(IntervalTimerFactory timerFactory)
+TMPEGPlayer::TMPEGPlayer(vantor::IntervalTimerFactory timerFactory)
     : timerFactory_(std::move(timerFactory)) {}
 
 // An open stream is closed first: the library's thread writes the end flag,
@@ -139,14 +139,12 @@ void TMPEGPlayer::stop() {
   fn.Stop();
   check();
   playing_ = false;
-  paused_ = false;
 }
 
 void TMPEGPlayer::close() {
   const auto &fn = lib();
   opened_ = false;
   playing_ = false;
-  paused_ = false;
   playedXTimes_ = 0;
   fn.Close();
   check();

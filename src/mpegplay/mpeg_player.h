@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "mpegplay/interval_timer.h"
 #include "mpegplay/mpeg_error.h"
 #include "mpegplay/mpeg_library.h"
+#include "platform/interval_timer.h"
 
 enum class TPlayerPriority {
   Idle,
@@ -31,7 +31,7 @@ class TMPEGPlayer {
  public:
   // Without a factory the player has no timer of its own; the owner then
   // calls tick() itself.
-  explicit TMPEGPlayer(IntervalTimerFactory timerFactory = {});
+  explicit TMPEGPlayer(vantor::IntervalTimerFactory timerFactory = {});
   ~TMPEGPlayer();
   TMPEGPlayer(const TMPEGPlayer &) = delete;
   TMPEGPlayer &operator=(const TMPEGPlayer &) = delete;
@@ -51,31 +51,19 @@ class TMPEGPlayer {
   int32_t length() const { return length_; }
   bool opened() const { return opened_; }
   bool playing() const { return playing_; }
-  bool paused() const { return paused_; }
 
-  bool seekable() const { return seekable_; }
   void setSeekable(bool on) { seekable_ = on; }
-  bool fromStream() const { return fromStream_; }
   void setFromStream(bool on) { fromStream_ = on; }
-  TPlayerPriority playerPriority() const { return priority_; }
   void setPlayerPriority(TPlayerPriority p) { priority_ = p; }
   bool useTimer() const { return useTimer_; }
   void setUseTimer(bool on);
-  int timerFreq() const { return timerFreq_; }
   void setTimerFreq(int milliseconds);
-  bool autoPlay() const { return autoPlay_; }
   void setAutoPlay(bool on) { autoPlay_ = on; }
-  const std::string &streamName() const { return streamName_; }
   void setStreamName(const std::string &name);
-  TOutputDevice outputDevice() const { return outputDevice_; }
   void setOutputDevice(TOutputDevice device) { outputDevice_ = device; }
-  const std::string &outFilename() const { return outFilename_; }
   void setOutFilename(const std::string &name) { outFilename_ = name; }
-  const std::string &pathToDLL() const { return pathToDll_; }
   void setPathToDLL(const std::string &path) { pathToDll_ = path; }
-  int32_t startPos() const { return startPos_; }
   void setStartPos(int32_t ms) { startPos_ = ms; }
-  int32_t endPos() const { return endPos_; }
   void setEndPos(int32_t ms) { endPos_ = ms; }
   int32_t playedXTimes() const { return playedXTimes_; }
 
@@ -100,8 +88,8 @@ class TMPEGPlayer {
   bool ended() const { return __atomic_load_n(&endFlag_, __ATOMIC_ACQUIRE) != 0; }
   void clearEndFlag() { __atomic_store_n(&endFlag_, 0, __ATOMIC_RELEASE); }
 
-  IntervalTimerFactory timerFactory_;
-  std::unique_ptr<IntervalTimer> timer_;
+  vantor::IntervalTimerFactory timerFactory_;
+  std::unique_ptr<vantor::IntervalTimer> timer_;
   mpegplay::MpegLibraryHandle library_;
 
   bool seekable_ = false;
@@ -120,7 +108,6 @@ class TMPEGPlayer {
 
   bool opened_ = false;
   bool playing_ = false;
-  bool paused_ = false;
   // Written by the library's decoding thread when the track has ended.
   volatile uint8_t endFlag_ = 0;
   int32_t length_ = 0;

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "mpegplay/interval_timer.h"
+#include "platform/interval_timer.h"
 
 namespace vantor {
 

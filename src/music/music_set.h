@@ -25,10 +25,10 @@
 #include <set>
 #include <string>
 
-#include "mpegplay/interval_timer.h"
 #include "music/music_host.h"
 #include "music/playlist.h"
 #include "music/track_player.h"
+#include "platform/interval_timer.h"
 #include "platform/result.h"
 
 namespace vantor {

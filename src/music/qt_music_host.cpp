@@ -11,12 +11,16 @@ namespace {
 class QtIntervalTimer : public IntervalTimer {
  public:
   explicit QtIntervalTimer(std::function<void()> handler) {
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, std::move(handler));
+    onTimeout = std::move(handler);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+      if (onTimeout) onTimeout();
+    });
   }
   void setInterval(int milliseconds) override {
     timer_.setInterval(milliseconds);
     apply();
   }
+  int interval() const override { return timer_.interval(); }
   void setEnabled(bool enabled) override {
     enabled_ = enabled;
     apply();

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "mpegplay/interval_timer.h"
+#include "platform/interval_timer.h"
 
 namespace vantor {
 

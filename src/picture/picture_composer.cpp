@@ -60,9 +60,9 @@ gfx::Size fittedSize(gfx::Size p, gfx::Size c) {
   return {std::max(s.width, 1), std::max(s.height, 1)};
 }
 
-gfx::Point captionOrigin(int position, gfx::Point fixed, gfx::Size text, gfx::Size c,
+gfx::Point captionOrigin(CaptionPosition position, gfx::Point fixed, gfx::Size text, gfx::Size c,
                          int pictureHeight) {
-  if (position == 5) {
+  if (position == CaptionPosition::AtXY) {
     int x = std::max(fixed.x, 0), y = std::max(fixed.y, 0);
     if (x > c.width) x = c.width - text.width;
     if (y > c.height) y = c.height - text.height;
@@ -72,13 +72,13 @@ gfx::Point captionOrigin(int position, gfx::Point fixed, gfx::Size text, gfx::Si
   int x = (c.width - text.width) / 2;
   int y = (c.height - ah) / 2;
   switch (position) {
-    case 1:
+    case CaptionPosition::BelowPicture:
       y += ah + 10;
       break;
-    case 2:
+    case CaptionPosition::AbovePicture:
       y -= th;
       break;
-    case 4:
+    case CaptionPosition::Top:
       y = 10;
       break;
     default:
@@ -145,11 +145,12 @@ void PictureComposer::crop() {
 void PictureComposer::composeOnBackground() {
   const int pw = picture.width(), ph = picture.height();
   const bool atRandom = randomPosition && (pw < width || ph < height);
-  if (!atRandom && backImageMode == 0) return;
+  if (!atRandom && backImageMode == BackImageMode::Colour) return;
   gfx::Bitmap b(width, height, color);
   if (backImage && !backImage->empty()) {
-    if (backImageMode == 1) tile(b, *backImage);
-    if (backImageMode == 2) gfx::stretchCopy(b, b.rect(), *backImage, backImage->rect());
+    if (backImageMode == BackImageMode::Tiled) tile(b, *backImage);
+    if (backImageMode == BackImageMode::Stretched)
+      gfx::stretchCopy(b, b.rect(), *backImage, backImage->rect());
   }
   gfx::Point at{(width - pw) / 2, (height - ph) / 2};
   if (atRandom) {
@@ -161,7 +162,7 @@ void PictureComposer::composeOnBackground() {
 }
 
 void PictureComposer::drawCaption() {
-  if (caption.empty() || captionPosition == 0) return;
+  if (caption.empty() || captionPosition == CaptionPosition::None) return;
   const int pw = picture.width(), ph = picture.height();
   gfx::Bitmap b(width, height, color);
   gfx::copyRect(b, {(width - pw) / 2, (height - ph) / 2}, picture, picture.rect());
@@ -175,7 +176,7 @@ void PictureComposer::drawCaption() {
 }
 
 void PictureComposer::enlarge() {
-  if (backImageMode != 0) return;
+  if (backImageMode != BackImageMode::Colour) return;
   const int pw = picture.width(), ph = picture.height();
   const gfx::Size r = previewMode ? controlSize() : lastPicture.value_or(picture.size());
   const bool runs = previewMode || r.width > pw || r.height > ph;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "gfx/bitmap.h"
+#include "settings/codes.h"
 
 namespace vantor {
 
@@ -21,6 +22,7 @@ struct CaptionFont {
   bool italic = false;
   bool underline = false;
   bool strikeOut = false;
+  friend bool operator==(const CaptionFont &, const CaptionFont &) = default;
 };
 
 // Measures and draws one line of caption text.
@@ -41,21 +43,24 @@ bool fitScales(gfx::Size picture, gfx::Size control, int fitMode);
 // Throws DecodeError when either size is empty (there is no ratio to keep).
 gfx::Size fittedSize(gfx::Size picture, gfx::Size control);
 
-// Top-left corner of the caption text of size `text` for CaptionPosition
-// 1..5, with the picture of `pictureHeight` centred in the control.
-gfx::Point captionOrigin(int position, gfx::Point fixed, gfx::Size text, gfx::Size control,
-                         int pictureHeight);
+// What lies under a picture smaller than the control.
+enum class BackImageMode : uint8_t { Colour = 0, Tiled = 1, Stretched = 2 };
+
+// Top-left corner of the caption text of size `text` for a position other
+// than None, with the picture of `pictureHeight` centred in the control.
+gfx::Point captionOrigin(CaptionPosition position, gfx::Point fixed, gfx::Size text,
+                         gfx::Size control, int pictureHeight);
 
 class PictureComposer {
  public:
   // Settings copied in by the owner before loading.
   uint8_t fitMode = 0;  // 0 shrink to fit, 1 crop, 2 scale to fit
   bool randomPosition = false;
-  uint8_t backImageMode = 0;  // 0 colour, 1 tiled, 2 stretched
+  BackImageMode backImageMode = BackImageMode::Colour;
   std::optional<gfx::Bitmap> backImage;
   std::string caption;
   CaptionFont captionFont;
-  uint8_t captionPosition = 0;  // 0 none, 1 below, 2 above, 3 bottom, 4 top, 5 at X, Y
+  CaptionPosition captionPosition = CaptionPosition::None;
   int captionX = 0;
   int captionY = 0;
   bool previewMode = false;

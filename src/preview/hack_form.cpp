@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "gfx/black_window.h"
 #include "music/music_set.h"
 #include "music/qt_music_host.h"
 #include "settings/saver_setting.h"
@@ -16,9 +17,7 @@ namespace vantor {
 THackForm::THackForm(HackContext context, uint32_t window, bool settingsPreview)
     : QWidget(nullptr), context_(std::move(context)), window_(window) {
   setAutoFillBackground(true);
-  QPalette black = palette();
-  black.setColor(QPalette::Window, Qt::black);
-  setPalette(black);
+  setPalette(gfx::blackWindow(palette()));
   setWindowTitle(QString::fromStdString(context_.show.settings.ScrName));
   // The daemon's window owns the input; nothing of it is ours to take.
   setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -64,7 +63,7 @@ THackForm::~THackForm() {
   try {
     if (music_) music_->StopMusic(true);
     if (runner_) {
-      runner_->FTimer().SetEnabled(false);
+      runner_->FTimer().setEnabled(false);
       runner_->FScreen().StopAnimation();
     }
     runner_.reset();

@@ -8,6 +8,7 @@
 #include <QShowEvent>
 #include <QWindow>
 
+#include "gfx/black_window.h"
 #include "settings/saver_setting.h"
 #include "show/run_vantorscreen_qt.h"
 
@@ -80,9 +81,7 @@ bool SetUpPreviewForm(QWidget *form, const std::string &title, int32_t parentWin
   // Qt paints a window's background only without WA_NoSystemBackground;
   // in transparent mode the black shows through the control's keyed pixels.
   form->setAutoFillBackground(true);
-  QPalette black = form->palette();
-  black.setColor(QPalette::Window, Qt::black);
-  form->setPalette(black);
+  form->setPalette(gfx::blackWindow(form->palette()));
   form->setWindowTitle(QString::fromStdString(title));
   const ForeignParent parent(parentWindow);
   if (!parent.named()) {
@@ -109,7 +108,7 @@ TPreviewForm::TPreviewForm(PreviewContext context)
 TPreviewForm::~TPreviewForm() {
   parentWatch_.stop();
   if (!runner_) return;
-  runner_->FTimer().SetEnabled(false);
+  runner_->FTimer().setEnabled(false);
   runner_->FScreen().StopAnimation();
   runner_.reset();
 }

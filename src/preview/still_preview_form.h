@@ -51,7 +51,6 @@ class TCommercePreviewForm : public QWidget {
   void Start() {
     if (showable_) show();
   }
-  TImage *Image1() { return image1_; }
 
  protected:
   void showEvent(QShowEvent *event) override;

@@ -11,7 +11,7 @@ namespace vantor {
 namespace {
 
 using S = TSaverSetting;
-using Field = std::variant<uint8_t S::*, bool S::*, int S::*>;
+using Field = std::variant<uint8_t S::*, bool S::*, int S::*, Sequence S::*>;
 
 struct Override {
   const char *value;

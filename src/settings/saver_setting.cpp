@@ -23,7 +23,7 @@ EffectSet ParseEffectList(const std::string &text) {
   for (size_t comma = text.find(','); comma != std::string::npos;
        start = comma + 1, comma = text.find(',', start)) {
     auto n = parseInteger(text.substr(start, comma - start));
-    if (n && *n >= 0 && *n <= 151) set.set(size_t(*n));
+    if (n && *n >= 0 && *n <= kHighestListedEffect) set.set(size_t(*n));
   }
   return set;
 }
@@ -31,7 +31,8 @@ EffectSet ParseEffectList(const std::string &text) {
 namespace {
 
 using S = TSaverSetting;
-using Member = std::variant<uint8_t S::*, bool S::*, int S::*, std::string S::*>;
+using Member = std::variant<uint8_t S::*, bool S::*, int S::*, std::string S::*, Sequence S::*,
+                            CaptionPosition S::*>;
 
 struct Key {
   const char *section;
@@ -202,7 +203,7 @@ void LoadSettings(TSaverSetting &s, const IniFile &ini, const std::string &suppo
   s.Back_Image_Path = supportFolder + "background/";
   for (const Key &k : kKeys) readKey(k, s, ini);
   int position = ini.readInteger("Caption", "Position", 0);
-  s.Position = (position >= 1 && position <= 5) ? uint8_t(position) : 0;
+  s.Position = (position >= 1 && position <= 5) ? CaptionPosition(position) : CaptionPosition::None;
   s.UseEffects = ParseEffectList(ini.readString("set", "useeffects", kDefaultUseEffects));
   if (s.Build_LicenseText.empty() && fileExists(supportFolder + "licensetext.txt"))
     s.Build_LicenseText =

@@ -10,16 +10,22 @@
 #include <vector>
 
 #include "platform/result.h"
+#include "settings/codes.h"
+#include "transitions/catalogue.h"
 
 namespace vantor {
 
-// Transition numbers 0..151 that may be used.
-using EffectSet = std::bitset<152>;
+// The highest number an effect list keeps: one past the last transition, as
+// lists have always been read; only 1..kEffectCount choose a transition.
+constexpr int kHighestListedEffect = transitions::kEffectCount + 1;
+
+// Transition numbers 0..kHighestListedEffect that may be used.
+using EffectSet = std::bitset<kHighestListedEffect + 1>;
 using ItemList = std::vector<std::string>;
 
 // Parses an effect list: decimal numbers each followed by ",". Text after the
 // last "," is ignored; items that are not integers are skipped; numbers
-// outside 0..151 are ignored.
+// outside 0..kHighestListedEffect are ignored.
 EffectSet ParseEffectList(const std::string &text);
 
 extern const char *const kDefaultUseEffects;
@@ -40,7 +46,7 @@ struct TSaverSetting {
   int EffectSpeed2 = 3;
   EffectSet UseEffects = ParseEffectList(kDefaultUseEffects);
   bool ForceHide = false;
-  uint8_t Position = 0;
+  CaptionPosition Position = CaptionPosition::None;
   int X = 10;
   int Y = 10;
   std::string FontName = "MS Sans Serif";
@@ -112,10 +118,10 @@ struct TSaverSetting {
   bool FlashSameMonitor = true;
   bool VideoSameMonitor = true;
   bool WebSameMonitor = true;
-  uint8_t ImageSequence = 1;
-  uint8_t FlashSequence = 0;
-  uint8_t VideoSequence = 0;
-  uint8_t WebSequence = 0;
+  Sequence ImageSequence = Sequence::Random;
+  Sequence FlashSequence = Sequence::InOrder;
+  Sequence VideoSequence = Sequence::InOrder;
+  Sequence WebSequence = Sequence::InOrder;
   bool Build_UseBanner = false;
   bool Build_HideTitle = false;
   std::string Build_BannerTips;

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "gfx/black_window.h"
 #include "mirrors/multiscreen_form.h"
 #include "music/music_set.h"
 #include "music/qt_music_host.h"
@@ -44,9 +45,7 @@ TFullscreenForm::TFullscreenForm(FullscreenContext context)
   // Qt paints a window's background only without WA_NoSystemBackground;
   // in transparent mode the black shows through the control's keyed pixels.
   setAutoFillBackground(true);
-  QPalette black = palette();
-  black.setColor(QPalette::Window, Qt::black);
-  setPalette(black);
+  setPalette(gfx::blackWindow(palette()));
   setWindowTitle(QString::fromStdString(context_.show.settings.ScrName));
   handStarted_ = context_.handStarted;
   mouseTimer_.setInterval(kMouseTimerMs);
@@ -160,7 +159,7 @@ void TFullscreenForm::FormClose() {
     // --- Music stops here, its players released. ---
     if (music_) music_->StopMusic(true);
     if (runner_) {
-      runner_->FTimer().SetEnabled(false);
+      runner_->FTimer().setEnabled(false);
       runner_->FScreen().StopAnimation();
     }
     FreeMirrors();

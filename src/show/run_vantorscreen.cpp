@@ -5,17 +5,17 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 #include "picture/picture_loader.h"
+#include "platform/atomic_file.h"
 #include "platform/cancel.h"
 #include "platform/debug_log.h"
 #include "platform/paths.h"
 #include "settings/ini_file.h"
 #include "settings/locate.h"
 #include "settings/saver_setting.h"
+#include "transitions/catalogue.h"
 #include "transitions/speed.h"
 
 namespace vantor {
@@ -24,18 +24,12 @@ namespace {
 
 constexpr int kFirstTickMs = 100;
 constexpr int kRedrawLimit = 300;  // draws after the first in shuffle order
-constexpr int kEffectCount = 150;
+using transitions::kEffectCount;
 
 bool anyEffect(const EffectSet &set) {
   for (int n = 1; n <= kEffectCount; ++n)
     if (set.test(size_t(n))) return true;
   return false;
-}
-
-std::string readWhole(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Writes a private file without following a link planted in its place;
@@ -53,22 +47,7 @@ void writeDecoded(const std::string &path, const std::string &bytes) {
   close(fd);
 }
 
-bool sameFont(const CaptionFont &a, const CaptionFont &b) {
-  return a.name == b.name && a.size == b.size && a.color == b.color && a.bold == b.bold &&
-         a.italic == b.italic && a.underline == b.underline && a.strikeOut == b.strikeOut;
-}
-
 }  // namespace
-
-bool operator==(const PictureLook &a, const PictureLook &b) {
-  return a.width == b.width && a.height == b.height && a.color == b.color &&
-         a.fitMode == b.fitMode && a.randomPosition == b.randomPosition &&
-         a.backImageMode == b.backImageMode && a.backImage == b.backImage &&
-         a.caption == b.caption && sameFont(a.captionFont, b.captionFont) &&
-         a.captionPosition == b.captionPosition && a.captionX == b.captionX &&
-         a.captionY == b.captionY && a.previewMode == b.previewMode &&
-         a.lastPicture == b.lastPicture;
-}
 
 PictureLook LookOf(const PictureComposer &c) {
   PictureLook look;
@@ -113,7 +92,7 @@ void ComplementBytes(std::string &bytes) {
 }
 
 TRunVantorscreen::TRunVantorscreen(std::unique_ptr<ShowScreen> screen,
-                                   std::unique_ptr<ShowTimer> timer, RunnerContext context,
+                                   std::unique_ptr<IntervalTimer> timer, RunnerContext context,
                                    bool preview)
     : screen_(std::move(screen)), timer_(std::move(timer)), context_(std::move(context)) {
   for (const std::string &entry : context_.settings.PictureList) list_.push_back({entry});
@@ -133,9 +112,9 @@ TRunVantorscreen::TRunVantorscreen(std::unique_ptr<ShowScreen> screen,
   s.SetOnComplete([this] { TransitionDone(); });
   currentFile_.clear();
   index_ = -1;
-  timer_->OnTimer = [this] { TimerTick(); };
-  timer_->SetInterval(kFirstTickMs);
-  timer_->SetEnabled(true);
+  timer_->onTimeout = [this] { TimerTick(); };
+  timer_->setInterval(kFirstTickMs);
+  timer_->setEnabled(true);
   firstTick_ = true;
   // The first picture is made while the window comes up.
   if (MakesAhead()) ChooseSoon();
@@ -153,8 +132,8 @@ TRunVantorscreen::~TRunVantorscreen() {
   // gone.
   context_.feed.reset();
   context_.worker.reset();
-  timer_->SetEnabled(false);
-  timer_->OnTimer = nullptr;
+  timer_->setEnabled(false);
+  timer_->onTimeout = nullptr;
   screen_->SetOnComplete(nullptr);
 }
 
@@ -193,7 +172,7 @@ void TRunVantorscreen::ApplyCaptionLook() {
 void TRunVantorscreen::LoadBackImage() {
   const TSaverSetting &set = context_.settings;
   PictureComposer &l = screen_->Loader();
-  l.backImageMode = 0;
+  l.backImageMode = BackImageMode::Colour;
   std::string file = set.Back_Image_Filename;
   if (preview_ || set.Back_Mode_UseColor || !context_.resolve || !context_.resolve(file)) return;
   try {
@@ -201,9 +180,9 @@ void TRunVantorscreen::LoadBackImage() {
     // Transparent pixels lie on the show's background colour, which the
     // control has already taken.
     LoadGraphicFile(*l.backImage, file, gfx::Color(set.BackgroundColor));
-    l.backImageMode = set.Back_Image_UseTiled ? 1 : 2;
+    l.backImageMode = set.Back_Image_UseTiled ? BackImageMode::Tiled : BackImageMode::Stretched;
   } catch (...) {
-    l.backImageMode = 0;
+    l.backImageMode = BackImageMode::Colour;
     debugLogOnce(file, "background image " + file + " not used: " + currentExceptionText());
   }
 }
@@ -233,7 +212,9 @@ PreparedPicture PreparePicture(PictureJob job) {
     std::string load = file;
     if (!job.decodedName.empty()) {
       decoded = job.decodedName + std::string(extensionOf(file));
-      std::string bytes = readWhole(file);
+      Result<std::string> read = readWholeFile(file);
+      if (!read) throw std::runtime_error(read.message());
+      std::string bytes = std::move(*read);
       ComplementBytes(bytes);
       writeDecoded(decoded, bytes);
       load = decoded;
@@ -259,8 +240,8 @@ PreparedPicture PreparePicture(PictureJob job) {
 }
 
 void TRunVantorscreen::TimerTick() {
-  timer_->SetEnabled(false);
-  timer_->SetInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
+  timer_->setEnabled(false);
+  timer_->setInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
   // A tick while a picture is still being made waits for it: its result
   // starts the transition.
   if (waiting_) return;
@@ -287,7 +268,7 @@ int TRunVantorscreen::Random(int n) const {
 }
 
 bool TRunVantorscreen::RandomPick() const {
-  return context_.settings.ImageSequence == 1;
+  return context_.settings.ImageSequence == Sequence::Random;
 }
 
 // The entry after the one chosen last, which is the one made ahead when
@@ -329,7 +310,7 @@ PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash, bool path) {
   job.entry = std::move(entry);
   job.splash = splash;
   job.look = screen_->LoadingFields();
-  job.captions = !set.ForceHide && job.look.captionPosition != 0 && !preview_;
+  job.captions = !set.ForceHide && job.look.captionPosition != CaptionPosition::None && !preview_;
   job.ini = &context_.ini;
   if (set.ImageEncrypt && !context_.packagePresent)
     job.decodedName =
@@ -473,8 +454,8 @@ void TRunVantorscreen::PictureFailed(bool splash) {
       return;
     }
     waiting_ = false;
-    timer_->SetInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
-    timer_->SetEnabled(true);
+    timer_->setInterval(SecondsToTimerInterval(context_.settings.ImageInterval));
+    timer_->setEnabled(true);
     return;
   }
   if (waiting_ || MakesAhead()) ChooseSoon();
@@ -496,7 +477,7 @@ void TRunVantorscreen::ApplyPictureInterval() {
   const auto entry = context_.ini.value("intervals", key);
   if (!entry) return;
   const auto seconds = parseInteger(*entry);
-  timer_->SetInterval(SecondsToTimerInterval(seconds ? *seconds : context_.settings.ImageInterval));
+  timer_->setInterval(SecondsToTimerInterval(seconds ? *seconds : context_.settings.ImageInterval));
 }
 
 bool TRunVantorscreen::StartTransition(bool splash) {
@@ -538,7 +519,7 @@ void TRunVantorscreen::AddPictures(std::vector<std::string> entries, bool last) 
   // entries not chosen yet, and the one there moves to the end (the
   // inside-out shuffle), so the entries still to come stay in uniformly
   // random order, at constant cost per entry.
-  const bool shuffled = context_.settings.ImageSequence == 2;
+  const bool shuffled = context_.settings.ImageSequence == Sequence::ShuffledOnce;
   for (std::string &entry : entries) {
     list_.push_back({std::move(entry), true});
     if (!shuffled) continue;
@@ -557,7 +538,7 @@ void TRunVantorscreen::AddPictures(std::vector<std::string> entries, bool last) 
 
 void TRunVantorscreen::TransitionDone() {
   awaitingComplete_ = false;
-  timer_->SetEnabled(true);
+  timer_->setEnabled(true);
 }
 
 }  // namespace vantor

@@ -30,6 +30,7 @@
 
 #include "display/vantorscreen.h"
 #include "picture/picture_composer.h"
+#include "platform/interval_timer.h"
 #include "platform/random.h"
 
 namespace vantor {
@@ -44,16 +45,16 @@ struct PictureLook {
   gfx::Color color = 0;
   uint8_t fitMode = 0;
   bool randomPosition = false;
-  uint8_t backImageMode = 0;
+  BackImageMode backImageMode = BackImageMode::Colour;
   gfx::Size backImage;  // the background picture is set once, at creation
   std::string caption;  // the splash's; a list picture brings its own
   CaptionFont captionFont;
-  uint8_t captionPosition = 0;
+  CaptionPosition captionPosition = CaptionPosition::None;
   int captionX = 0, captionY = 0;
   bool previewMode = false;
   std::optional<gfx::Size> lastPicture;
+  friend bool operator==(const PictureLook &, const PictureLook &) = default;
 };
-bool operator==(const PictureLook &a, const PictureLook &b);
 PictureLook LookOf(const PictureComposer &composer);
 
 // What the runner uses of the display control.
@@ -90,18 +91,6 @@ class ShowScreen {
   virtual bool Busy() const = 0;
   virtual void Update() = 0;   // repaint at once
   virtual void Refresh() = 0;  // repaint
-};
-
-// The slideshow timer. While enabled it calls OnTimer every Interval
-// milliseconds; an interval of 0 or less never fires.
-class ShowTimer {
- public:
-  virtual ~ShowTimer() = default;
-  virtual void SetEnabled(bool on) = 0;
-  virtual bool Enabled() const = 0;
-  virtual void SetInterval(int ms) = 0;
-  virtual int Interval() const = 0;
-  std::function<void()> OnTimer;
 };
 
 // The finished picture of one entry, or the news that it cannot be shown.
@@ -216,7 +205,7 @@ void ComplementBytes(std::string &bytes);
 class TRunVantorscreen {
  public:
   // Sets the control up for the show and switches the timer on at 100 ms.
-  TRunVantorscreen(std::unique_ptr<ShowScreen> screen, std::unique_ptr<ShowTimer> timer,
+  TRunVantorscreen(std::unique_ptr<ShowScreen> screen, std::unique_ptr<IntervalTimer> timer,
                    RunnerContext context, bool preview);
   ~TRunVantorscreen();
   TRunVantorscreen(const TRunVantorscreen &) = delete;
@@ -241,7 +230,7 @@ class TRunVantorscreen {
   // The host switches the timer off and stops the transition at close, and
   // restarts the transition when it is shown again.
   ShowScreen &FScreen() { return *screen_; }
-  ShowTimer &FTimer() { return *timer_; }
+  IntervalTimer &FTimer() { return *timer_; }
 
   // The picture shown last.
   const std::string &CurrentFile() const { return currentFile_; }
@@ -295,7 +284,7 @@ class TRunVantorscreen {
   bool MakesAhead() const { return context_.worker && context_.worker->MakesAhead(); }
 
   std::unique_ptr<ShowScreen> screen_;
-  std::unique_ptr<ShowTimer> timer_;
+  std::unique_ptr<IntervalTimer> timer_;
   RunnerContext context_;
   struct ListEntry {
     std::string name;

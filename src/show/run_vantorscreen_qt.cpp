@@ -24,24 +24,24 @@ namespace vantor {
 
 namespace {
 
-class QtShowTimer : public ShowTimer {
+class QtShowTimer : public IntervalTimer {
  public:
   explicit QtShowTimer(std::shared_ptr<ShowStats> stats) : stats_(std::move(stats)) {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       stats_->ticked();
-      if (OnTimer) OnTimer();
+      if (onTimeout) onTimeout();
     });
   }
-  void SetEnabled(bool on) override {
+  void setEnabled(bool on) override {
     enabled_ = on;
     apply();
   }
-  bool Enabled() const override { return enabled_; }
-  void SetInterval(int ms) override {
+  bool enabled() const override { return enabled_; }
+  void setInterval(int ms) override {
     interval_ = ms;
     apply();
   }
-  int Interval() const override { return interval_; }
+  int interval() const override { return interval_; }
 
  private:
   // A running timer restarts its period when the interval changes.

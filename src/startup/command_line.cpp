@@ -56,20 +56,4 @@ CommandLine ParseCommandLine(const std::string &programPath, const std::vector<s
   return c;
 }
 
-const char *RunModeName(RunMode mode) {
-  switch (mode) {
-    case RunMode::ConfigureDefault:
-      return "configure";
-    case RunMode::Configure:
-      return "configure";
-    case RunMode::Saver:
-      return "saver";
-    case RunMode::Preview:
-      return "preview";
-    case RunMode::PasswordChange:
-      return "password";
-  }
-  return "?";
-}
-
 }  // namespace vantor

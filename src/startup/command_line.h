@@ -39,6 +39,4 @@ SaverKind SaverKindFromPath(const std::string &programPath);
 // "0x"; 0 when it is not one.
 int32_t ParseWindowHandle(const std::string &text);
 
-const char *RunModeName(RunMode mode);
-
 }  // namespace vantor

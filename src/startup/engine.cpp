@@ -58,10 +58,10 @@ void buildLists(Engine &e) {
   e.resolver->BuildItemList("Flash", s.FlashList);
   e.resolver->BuildItemList("Video", s.VideoList);
   e.resolver->BuildItemList("Web", s.WebList);
-  if (s.ImageSequence == 2) ShuffleList(s.PictureList, e.random);
-  if (s.FlashSequence == 2) ShuffleList(s.FlashList, e.random);
-  if (s.VideoSequence == 2) ShuffleList(s.VideoList, e.random);
-  if (s.WebSequence == 2) ShuffleList(s.WebList, e.random);
+  if (s.ImageSequence == Sequence::ShuffledOnce) ShuffleList(s.PictureList, e.random);
+  if (s.FlashSequence == Sequence::ShuffledOnce) ShuffleList(s.FlashList, e.random);
+  if (s.VideoSequence == Sequence::ShuffledOnce) ShuffleList(s.VideoList, e.random);
+  if (s.WebSequence == Sequence::ShuffledOnce) ShuffleList(s.WebList, e.random);
 }
 
 Dispatch chooseWindow(Engine &e) {

@@ -166,13 +166,15 @@ void ApplyOptionOverrides(const Options &o, TSaverSetting &s) {
   if (o.interval) s.ImageInterval = *o.interval;
   if (o.speed) s.EffectSpeed2 = *o.speed;
   if (o.effects) s.UseEffects = ParseEffectList(*o.effects);
-  if (o.order) s.ImageSequence = *o.order;
+  if (o.order) s.ImageSequence = Sequence(*o.order);
   if (o.fit) s.ImageSize = *o.fit;
   if (o.caption) {
     s.ForceHide = !*o.caption;
     // Asked for, a caption needs a place: the bottom of the screen unless
     // the settings name one.
-    if (*o.caption && (s.Position == 0 || s.Position > 5)) s.Position = 3;
+    if (*o.caption &&
+        (s.Position == CaptionPosition::None || s.Position > CaptionPosition::AtXY))
+      s.Position = CaptionPosition::Bottom;
   }
   if (o.noMusic) s.PlayMusic = false;
   if (o.noExifOrientation) s.ExifOrientation = false;

@@ -1,6 +1,7 @@
 #include "transitions/catalogue.h"
 
 #include <array>
+#include <utility>
 
 #include "transitions/copies.h"
 #include "transitions/region_styles.h"
@@ -9,163 +10,199 @@ namespace transitions {
 
 namespace {
 
-// One family of routines per file.
+struct Row {
+  int number;
+  std::string_view name;
+  Family family;
+};
+
 // The names keep the configuration's spellings ("Unven", "sqeeze", "apear")
 // because they are shown to the user as they stand.
-constexpr std::array<Effect, kEffectCount> kEffects = {{
-    {1, "Expand from right", EffectKind::Rectangle, rectangleStyle<1>},
-    {2, "Expand from left", EffectKind::Rectangle, rectangleStyle<2>},
-    {3, "Slide in from right", EffectKind::Rectangle, rectangleStyle<3>},
-    {4, "Slide in from left", EffectKind::Rectangle, rectangleStyle<4>},
-    {5, "Reveal from left", EffectKind::Rectangle, rectangleStyle<5>},
-    {6, "Reveal from right", EffectKind::Rectangle, rectangleStyle<6>},
-    {7, "Expand in from right", EffectKind::Rectangle, rectangleStyle<7>},
-    {8, "Expand in from left", EffectKind::Rectangle, rectangleStyle<8>},
-    {9, "Expand in to middle", EffectKind::Rectangle, rectangleStyle<9>},
-    {10, "Expand out from middle", EffectKind::Rectangle, rectangleStyle<10>},
-    {11, "Reveal out from middle", EffectKind::Rectangle, rectangleStyle<11>},
-    {12, "Reveal in from sides", EffectKind::Rectangle, rectangleStyle<12>},
-    {13, "Expand in from sides", EffectKind::Rectangle, rectangleStyle<13>},
-    {14, "Unroll from left", EffectKind::Rectangle, rectangleStyle<14>},
-    {15, "Unroll from right", EffectKind::Rectangle, rectangleStyle<15>},
-    {16, "Build up from right", EffectKind::Rectangle, rectangleStyle<16>},
-    {17, "Build up from left", EffectKind::Rectangle, rectangleStyle<17>},
-    {18, "Expand from bottom", EffectKind::Rectangle, rectangleStyle<18>},
-    {19, "Expand from top", EffectKind::Rectangle, rectangleStyle<19>},
-    {20, "Slide in from bottom", EffectKind::Rectangle, rectangleStyle<20>},
-    {21, "Slide in from top", EffectKind::Rectangle, rectangleStyle<21>},
-    {22, "Reveal from top", EffectKind::Rectangle, rectangleStyle<22>},
-    {23, "Reveal from bottom", EffectKind::Rectangle, rectangleStyle<23>},
-    {24, "Expand in from bottom", EffectKind::Rectangle, rectangleStyle<24>},
-    {25, "Expand in from top", EffectKind::Rectangle, rectangleStyle<25>},
-    {26, "Expand in to middle (horiz)", EffectKind::Rectangle, rectangleStyle<26>},
-    {27, "Expand out from middle (horiz)", EffectKind::Rectangle, rectangleStyle<27>},
-    {28, "Reveal from middle (horiz)", EffectKind::Rectangle, rectangleStyle<28>},
-    {29, "Slide in from top / bottom", EffectKind::Rectangle, rectangleStyle<29>},
-    {30, "Expand in from top / bottom", EffectKind::Rectangle, rectangleStyle<30>},
-    {31, "Unroll from top", EffectKind::Rectangle, rectangleStyle<31>},
-    {32, "Unroll from bottom", EffectKind::Rectangle, rectangleStyle<32>},
-    {33, "Expand from bottom", EffectKind::Rectangle, rectangleStyle<33>},
-    {34, "Expand in from top", EffectKind::Rectangle, rectangleStyle<34>},
-    {35, "Expand from bottom right", EffectKind::Rectangle, rectangleStyle<35>},
-    {36, "Expand from top right", EffectKind::Rectangle, rectangleStyle<36>},
-    {37, "Expand from top left", EffectKind::Rectangle, rectangleStyle<37>},
-    {38, "Expand from bottom left", EffectKind::Rectangle, rectangleStyle<38>},
-    {39, "Slide in from bottom right", EffectKind::Rectangle, rectangleStyle<39>},
-    {40, "Slide in from top right", EffectKind::Rectangle, rectangleStyle<40>},
-    {41, "Slide in from top left", EffectKind::Rectangle, rectangleStyle<41>},
-    {42, "Slide in from bottom left", EffectKind::Rectangle, rectangleStyle<42>},
-    {43, "Reveal from top left", EffectKind::Rectangle, rectangleStyle<43>},
-    {44, "Reveal from bottom left", EffectKind::Rectangle, rectangleStyle<44>},
-    {45, "Reveal from bottom right", EffectKind::Rectangle, rectangleStyle<45>},
-    {46, "Reveal from top right", EffectKind::Rectangle, rectangleStyle<46>},
-    {47, "Appear and Contract to top left", EffectKind::Rectangle, rectangleStyle<47>},
-    {48, "Appear and Contract to bottom left", EffectKind::Rectangle, rectangleStyle<48>},
-    {49, "Appear and Contract to bottom right", EffectKind::Rectangle, rectangleStyle<49>},
-    {50, "Appear and Contract to top right", EffectKind::Rectangle, rectangleStyle<50>},
-    {51, "Appear and Contract to middle", EffectKind::Rectangle, rectangleStyle<51>},
-    {52, "Expand out from centre", EffectKind::Rectangle, rectangleStyle<52>},
-    {53, "Reveal out from centre", EffectKind::Rectangle, rectangleStyle<53>},
-    {54, "Reveal in to centre", EffectKind::Rectangle, rectangleStyle<54>},
-    {55, "Quarters Reveal in to middle", EffectKind::Rectangle, rectangleStyle<55>},
-    {56, "Quarters Expand to middle", EffectKind::Rectangle, rectangleStyle<56>},
-    {57, "Quarters Slide in to middle", EffectKind::Rectangle, rectangleStyle<57>},
-    {58, "Curved Reveal from left", EffectKind::Region, regionStyle<58>},
-    {59, "Curved Reveal from right", EffectKind::Region, regionStyle<59>},
-    {60, "Bars in from right", EffectKind::Region, regionStyle<60>},
-    {61, "Bars in from left", EffectKind::Region, regionStyle<61>},
-    {62, "Bars left then right", EffectKind::Region, regionStyle<62>},
-    {63, "Bars right then left", EffectKind::Region, regionStyle<63>},
-    {64, "Bars from both sides", EffectKind::Region, regionStyle<64>},
-    {65, "Uneven shred from right", EffectKind::Region, regionStyle<65>},
-    {66, "Uneven shred from left", EffectKind::Region, regionStyle<66>},
-    {67, "Uneven shred out from middle (horiz)", EffectKind::Region, regionStyle<67>},
-    {68, "Uneven shred in to middle (horiz)", EffectKind::Region, regionStyle<68>},
-    {69, "Curved Reveal from top", EffectKind::Region, regionStyle<69>},
-    {70, "Curved Reveal from bottom", EffectKind::Region, regionStyle<70>},
-    {71, "Bars from bottom", EffectKind::Region, regionStyle<71>},
-    {72, "Bars from top", EffectKind::Region, regionStyle<72>},
-    {73, "Bars top then bottom", EffectKind::Region, regionStyle<73>},
-    {74, "Bars bottom then top", EffectKind::Region, regionStyle<74>},
-    {75, "Bars from top and bottom", EffectKind::Region, regionStyle<75>},
-    {76, "Unven shred from bottom", EffectKind::Region, regionStyle<76>},
-    {77, "Uneven shred from top", EffectKind::Region, regionStyle<77>},
-    {78, "Uneven shred from horizon", EffectKind::Region, regionStyle<78>},
-    {79, "Uneven shred in to horizon", EffectKind::Region, regionStyle<79>},
-    {80, "Curved reveal from top left", EffectKind::Region, regionStyle<80>},
-    {81, "Curved reveal from top right", EffectKind::Region, regionStyle<81>},
-    {82, "Curved reveal from bottom left", EffectKind::Region, regionStyle<82>},
-    {83, "Curved reveal from bottom right", EffectKind::Region, regionStyle<83>},
-    {84, "Circular reveal from centre", EffectKind::Region, regionStyle<84>},
-    {85, "Circular reveal to centre", EffectKind::Region, regionStyle<85>},
-    {86, "Criss Cross reveal from bottom right", EffectKind::Region, regionStyle<86>},
-    {87, "Criss Cross reveal from top right", EffectKind::Region, regionStyle<87>},
-    {88, "Criss Cross reveal from bottom left", EffectKind::Region, regionStyle<88>},
-    {89, "Criss Cross reveal from top left", EffectKind::Region, regionStyle<89>},
-    {90, "Criss Cross reveal bounce from top left", EffectKind::Region, regionStyle<90>},
-    {91, "Criss Cross reveal bounce from bottom left", EffectKind::Region, regionStyle<91>},
-    {92, "Criss Cross reveal bounce from top right", EffectKind::Region, regionStyle<92>},
-    {93, "Criss Cross reveal bounce from bottom right", EffectKind::Region, regionStyle<93>},
-    {94, "Criss Cross reveal from right top and bottom", EffectKind::Region, regionStyle<94>},
-    {95, "Criss Cross reveal from left top and bottom", EffectKind::Region, regionStyle<95>},
-    {96, "Criss Cross reveal from left right and bottom", EffectKind::Region, regionStyle<96>},
-    {97, "Criss Cross reveal from left right and top", EffectKind::Region, regionStyle<97>},
-    {98, "Criss Cross reveal from top left right and bottom", EffectKind::Region, regionStyle<98>},
-    {99, "Criss Cross reveal from bottom left top right", EffectKind::Region, regionStyle<99>},
-    {100, "Uneven shred from bottom and right", EffectKind::Region, regionStyle<100>},
-    {101, "Uneven shred from top and right", EffectKind::Region, regionStyle<101>},
-    {102, "Uneven shred from bottom and left", EffectKind::Region, regionStyle<102>},
-    {103, "Uneven shred from top and left", EffectKind::Region, regionStyle<103>},
-    {104, "Uneven shred from horiz and right", EffectKind::Region, regionStyle<104>},
-    {105, "Uneven shred from horiz and left", EffectKind::Region, regionStyle<105>},
-    {106, "Uneven shred from bottom and vert middle", EffectKind::Region, regionStyle<106>},
-    {107, "Uneven shred from top and vert middle", EffectKind::Region, regionStyle<107>},
-    {108, "Uneven shred from centre", EffectKind::Region, regionStyle<108>},
-    {109, "Uneven shred to centre", EffectKind::Region, regionStyle<109>},
-    {110, "Reveal diagonal from top left", EffectKind::Region, regionStyle<110>},
-    {111, "Reveal diagonal from top right", EffectKind::Region, regionStyle<111>},
-    {112, "Reveal diagonal from bottom left", EffectKind::Region, regionStyle<112>},
-    {113, "Reveal diagonal from bottom right", EffectKind::Region, regionStyle<113>},
-    {114, "Diagonal sweep from top left bottom right anticlockwise", EffectKind::Region,
-     regionStyle<114>},
-    {115, "Diagonal sweep from top left bottom right clockwise", EffectKind::Region,
-     regionStyle<115>},
-    {116, "Starburst clockwise from center", EffectKind::Region, regionStyle<116>},
-    {117, "Triangular shred to top left", EffectKind::Region, regionStyle<117>},
-    {118, "Fade", EffectKind::Pixel, fadeStyle},
-    {119, "Pivot from top left", EffectKind::Pixel, pivotStyle<119>},
-    {120, "Pivot from bottom left", EffectKind::Pixel, pivotStyle<120>},
-    {121, "Pivot from top right", EffectKind::Pixel, pivotStyle<121>},
-    {122, "Pivot from bottom right", EffectKind::Pixel, pivotStyle<122>},
-    {123, "Speckle appear from right", EffectKind::Region, regionStyle<123>},
-    {124, "Speckle appear from left", EffectKind::Region, regionStyle<124>},
-    {125, "Speckle appear from bottom", EffectKind::Region, regionStyle<125>},
-    {126, "Speckle appear from top", EffectKind::Region, regionStyle<126>},
-    {127, "Random squares appear", EffectKind::Region, regionStyle<127>},
-    {128, "Push right", EffectKind::Rectangle, pushStyle<128>},
-    {129, "Push left", EffectKind::Rectangle, pushStyle<129>},
-    {130, "Push and squeeze right", EffectKind::Rectangle, pushStyle<130>},
-    {131, "Push and squeeze left", EffectKind::Rectangle, pushStyle<131>},
-    {132, "Push down", EffectKind::Rectangle, pushStyle<132>},
-    {133, "Push up", EffectKind::Rectangle, pushStyle<133>},
-    {134, "Push and sqeeze down", EffectKind::Rectangle, pushStyle<134>},
-    {135, "Push and sqeeze up", EffectKind::Rectangle, pushStyle<135>},
-    {136, "Blind vertically", EffectKind::Region, regionStyle<136>},
-    {137, "Blind horizontally", EffectKind::Region, regionStyle<137>},
-    {138, "Uneven blind from left", EffectKind::Region, regionStyle<138>},
-    {139, "Uneven blind from right", EffectKind::Region, regionStyle<139>},
-    {140, "Uneven blind from top", EffectKind::Region, regionStyle<140>},
-    {141, "Uneven blind from bottom", EffectKind::Region, regionStyle<141>},
-    {142, "Rectangular shred", EffectKind::Region, regionStyle<142>},
-    {143, "Sweep clockwise", EffectKind::Region, regionStyle<143>},
-    {144, "Sweep anticlockwise", EffectKind::Region, regionStyle<144>},
-    {145, "Rectangles apear from left and disapear to right", EffectKind::Region, regionStyle<145>},
-    {146, "Rectangles apear from right and disapear to left", EffectKind::Region, regionStyle<146>},
-    {147, "Rectangles apear from up and disapear to bottom", EffectKind::Region, regionStyle<147>},
-    {148, "Rectangles apear from bottom and disapear to up", EffectKind::Region, regionStyle<148>},
-    {149, "Rotational rectangle", EffectKind::Region, regionStyle<149>},
-    {150, "Rotational star", EffectKind::Region, regionStyle<150>},
+constexpr std::array<Row, kEffectCount> kRows = {{
+    {1, "Expand from right", Family::Edge},
+    {2, "Expand from left", Family::Edge},
+    {3, "Slide in from right", Family::Edge},
+    {4, "Slide in from left", Family::Edge},
+    {5, "Reveal from left", Family::Edge},
+    {6, "Reveal from right", Family::Edge},
+    {7, "Expand in from right", Family::Edge},
+    {8, "Expand in from left", Family::Edge},
+    {9, "Expand in to middle", Family::Edge},
+    {10, "Expand out from middle", Family::Edge},
+    {11, "Reveal out from middle", Family::Edge},
+    {12, "Reveal in from sides", Family::Edge},
+    {13, "Expand in from sides", Family::Edge},
+    {14, "Unroll from left", Family::Edge},
+    {15, "Unroll from right", Family::Edge},
+    {16, "Build up from right", Family::Edge},
+    {17, "Build up from left", Family::Edge},
+    {18, "Expand from bottom", Family::Edge},
+    {19, "Expand from top", Family::Edge},
+    {20, "Slide in from bottom", Family::Edge},
+    {21, "Slide in from top", Family::Edge},
+    {22, "Reveal from top", Family::Edge},
+    {23, "Reveal from bottom", Family::Edge},
+    {24, "Expand in from bottom", Family::Edge},
+    {25, "Expand in from top", Family::Edge},
+    {26, "Expand in to middle (horiz)", Family::Edge},
+    {27, "Expand out from middle (horiz)", Family::Edge},
+    {28, "Reveal from middle (horiz)", Family::Edge},
+    {29, "Slide in from top / bottom", Family::Edge},
+    {30, "Expand in from top / bottom", Family::Edge},
+    {31, "Unroll from top", Family::Edge},
+    {32, "Unroll from bottom", Family::Edge},
+    {33, "Expand from bottom", Family::Edge},
+    {34, "Expand in from top", Family::Edge},
+    {35, "Expand from bottom right", Family::Corner},
+    {36, "Expand from top right", Family::Corner},
+    {37, "Expand from top left", Family::Corner},
+    {38, "Expand from bottom left", Family::Corner},
+    {39, "Slide in from bottom right", Family::Corner},
+    {40, "Slide in from top right", Family::Corner},
+    {41, "Slide in from top left", Family::Corner},
+    {42, "Slide in from bottom left", Family::Corner},
+    {43, "Reveal from top left", Family::Corner},
+    {44, "Reveal from bottom left", Family::Corner},
+    {45, "Reveal from bottom right", Family::Corner},
+    {46, "Reveal from top right", Family::Corner},
+    {47, "Appear and Contract to top left", Family::Corner},
+    {48, "Appear and Contract to bottom left", Family::Corner},
+    {49, "Appear and Contract to bottom right", Family::Corner},
+    {50, "Appear and Contract to top right", Family::Corner},
+    {51, "Appear and Contract to middle", Family::Corner},
+    {52, "Expand out from centre", Family::Corner},
+    {53, "Reveal out from centre", Family::Corner},
+    {54, "Reveal in to centre", Family::Quarter},
+    {55, "Quarters Reveal in to middle", Family::Quarter},
+    {56, "Quarters Expand to middle", Family::Quarter},
+    {57, "Quarters Slide in to middle", Family::Quarter},
+    {58, "Curved Reveal from left", Family::Curved},
+    {59, "Curved Reveal from right", Family::Curved},
+    {60, "Bars in from right", Family::Bar},
+    {61, "Bars in from left", Family::Bar},
+    {62, "Bars left then right", Family::Bar},
+    {63, "Bars right then left", Family::Bar},
+    {64, "Bars from both sides", Family::Bar},
+    {65, "Uneven shred from right", Family::Shred},
+    {66, "Uneven shred from left", Family::Shred},
+    {67, "Uneven shred out from middle (horiz)", Family::Shred},
+    {68, "Uneven shred in to middle (horiz)", Family::Shred},
+    {69, "Curved Reveal from top", Family::Curved},
+    {70, "Curved Reveal from bottom", Family::Curved},
+    {71, "Bars from bottom", Family::Bar},
+    {72, "Bars from top", Family::Bar},
+    {73, "Bars top then bottom", Family::Bar},
+    {74, "Bars bottom then top", Family::Bar},
+    {75, "Bars from top and bottom", Family::Bar},
+    {76, "Unven shred from bottom", Family::Shred},
+    {77, "Uneven shred from top", Family::Shred},
+    {78, "Uneven shred from horizon", Family::Shred},
+    {79, "Uneven shred in to horizon", Family::Shred},
+    {80, "Curved reveal from top left", Family::Curved},
+    {81, "Curved reveal from top right", Family::Curved},
+    {82, "Curved reveal from bottom left", Family::Curved},
+    {83, "Curved reveal from bottom right", Family::Curved},
+    {84, "Circular reveal from centre", Family::Curved},
+    {85, "Circular reveal to centre", Family::Curved},
+    {86, "Criss Cross reveal from bottom right", Family::Bar},
+    {87, "Criss Cross reveal from top right", Family::Bar},
+    {88, "Criss Cross reveal from bottom left", Family::Bar},
+    {89, "Criss Cross reveal from top left", Family::Bar},
+    {90, "Criss Cross reveal bounce from top left", Family::Bar},
+    {91, "Criss Cross reveal bounce from bottom left", Family::Bar},
+    {92, "Criss Cross reveal bounce from top right", Family::Bar},
+    {93, "Criss Cross reveal bounce from bottom right", Family::Bar},
+    {94, "Criss Cross reveal from right top and bottom", Family::Bar},
+    {95, "Criss Cross reveal from left top and bottom", Family::Bar},
+    {96, "Criss Cross reveal from left right and bottom", Family::Bar},
+    {97, "Criss Cross reveal from left right and top", Family::Bar},
+    {98, "Criss Cross reveal from top left right and bottom", Family::Bar},
+    {99, "Criss Cross reveal from bottom left top right", Family::Bar},
+    {100, "Uneven shred from bottom and right", Family::Shred},
+    {101, "Uneven shred from top and right", Family::Shred},
+    {102, "Uneven shred from bottom and left", Family::Shred},
+    {103, "Uneven shred from top and left", Family::Shred},
+    {104, "Uneven shred from horiz and right", Family::Shred},
+    {105, "Uneven shred from horiz and left", Family::Shred},
+    {106, "Uneven shred from bottom and vert middle", Family::Shred},
+    {107, "Uneven shred from top and vert middle", Family::Shred},
+    {108, "Uneven shred from centre", Family::Shred},
+    {109, "Uneven shred to centre", Family::Shred},
+    {110, "Reveal diagonal from top left", Family::Curved},
+    {111, "Reveal diagonal from top right", Family::Curved},
+    {112, "Reveal diagonal from bottom left", Family::Curved},
+    {113, "Reveal diagonal from bottom right", Family::Curved},
+    {114, "Diagonal sweep from top left bottom right anticlockwise", Family::Curved},
+    {115, "Diagonal sweep from top left bottom right clockwise", Family::Curved},
+    {116, "Starburst clockwise from center", Family::Curved},
+    {117, "Triangular shred to top left", Family::Curved},
+    {118, "Fade", Family::Fade},
+    {119, "Pivot from top left", Family::Pivot},
+    {120, "Pivot from bottom left", Family::Pivot},
+    {121, "Pivot from top right", Family::Pivot},
+    {122, "Pivot from bottom right", Family::Pivot},
+    {123, "Speckle appear from right", Family::Shred},
+    {124, "Speckle appear from left", Family::Shred},
+    {125, "Speckle appear from bottom", Family::Shred},
+    {126, "Speckle appear from top", Family::Shred},
+    {127, "Random squares appear", Family::Shred},
+    {128, "Push right", Family::Push},
+    {129, "Push left", Family::Push},
+    {130, "Push and squeeze right", Family::Push},
+    {131, "Push and squeeze left", Family::Push},
+    {132, "Push down", Family::Push},
+    {133, "Push up", Family::Push},
+    {134, "Push and sqeeze down", Family::Push},
+    {135, "Push and sqeeze up", Family::Push},
+    {136, "Blind vertically", Family::Blind},
+    {137, "Blind horizontally", Family::Blind},
+    {138, "Uneven blind from left", Family::Blind},
+    {139, "Uneven blind from right", Family::Blind},
+    {140, "Uneven blind from top", Family::Blind},
+    {141, "Uneven blind from bottom", Family::Blind},
+    {142, "Rectangular shred", Family::Blind},
+    {143, "Sweep clockwise", Family::Blind},
+    {144, "Sweep anticlockwise", Family::Blind},
+    {145, "Rectangles apear from left and disapear to right", Family::Blind},
+    {146, "Rectangles apear from right and disapear to left", Family::Blind},
+    {147, "Rectangles apear from up and disapear to bottom", Family::Blind},
+    {148, "Rectangles apear from bottom and disapear to up", Family::Blind},
+    {149, "Rotational rectangle", Family::Blind},
+    {150, "Rotational star", Family::Blind},
 }};
+
+// The routine of style N follows from its family.
+template <int N>
+constexpr EffectProc procOf() {
+  constexpr Family f = kRows[N - 1].family;
+  if constexpr (drawsCopies(f))
+    return rectangleStyle<N>;
+  else if constexpr (f == Family::Push)
+    return pushStyle<N>;
+  else if constexpr (f == Family::Pivot)
+    return pivotStyle<N>;
+  else if constexpr (f == Family::Fade)
+    return fadeStyle;
+  else
+    return regionStyle<N>;
+}
+
+template <size_t... I>
+constexpr std::array<Effect, kEffectCount> build(std::index_sequence<I...>) {
+  return {{Effect{kRows[I].number, kRows[I].name, kRows[I].family, kindOf(kRows[I].family),
+                  procOf<int(I) + 1>()}...}};
+}
+
+constexpr std::array<Effect, kEffectCount> kEffects =
+    build(std::make_index_sequence<kEffectCount>());
+
+static_assert(
+    [] {
+      for (int i = 0; i < kEffectCount; ++i)
+        if (kRows[size_t(i)].number != i + 1) return false;
+      return true;
+    }(),
+    "entry n sits at index n - 1");
 
 }  // namespace
 
@@ -176,6 +213,18 @@ std::span<const Effect, kEffectCount> effects() {
 const Effect *effectFor(int n) {
   if (n < 1 || n > kEffectCount) return nullptr;
   return &kEffects[size_t(n - 1)];
+}
+
+FramePaint framePaint(int n) {
+  if (n == 0) return FramePaint::AtOnce;
+  const Effect *e = effectFor(n);
+  if (!e || e->family == Family::Push || e->family == Family::Blind) return FramePaint::WhenIdle;
+  return FramePaint::AtOnce;
+}
+
+bool drawsCopies(int n) {
+  const Effect *e = effectFor(n);
+  return e && drawsCopies(e->family);
 }
 
 }  // namespace transitions

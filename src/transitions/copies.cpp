@@ -1,6 +1,7 @@
 #include "transitions/copies.h"
 
 #include "gfx/stretch.h"
+#include "transitions/catalogue.h"
 #include "transitions/mirror_copy.h"
 
 namespace transitions {
@@ -23,10 +24,17 @@ gfx::Rect drawCopy(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const Co
 }  // namespace
 
 CopyList rectangleCopies(int style, const Extents &e) {
-  if (style >= 1 && style <= 34) return edgeCopies(style, e);
-  if (style >= 35 && style <= 53) return cornerCopies(style, e);
-  if (style >= 54 && style <= 57) return quarterCopies(style, e);
-  return {};
+  const Effect *effect = effectFor(style);
+  switch (effect ? effect->family : Family::Push) {
+    case Family::Edge:
+      return edgeCopies(style, e);
+    case Family::Corner:
+      return cornerCopies(style, e);
+    case Family::Quarter:
+      return quarterCopies(style, e);
+    default:
+      return {};
+  }
 }
 
 void drawCopies(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const CopyList &copies,

@@ -33,15 +33,13 @@ struct CopyList {
   const Copy *end() const { return items.data() + count; }
 };
 
-constexpr int kFirstRectangleStyle = 1;
-constexpr int kLastRectangleStyle = 57;
-
-// The copies of style 1..57 for the given frame quantities; an empty list for
-// any other number. Each family lives in its own file.
+// The copies of an edge, corner or quarter style for the given frame
+// quantities; an empty list for any other number. Each family lives in its
+// own file.
 CopyList rectangleCopies(int style, const Extents &e);
-CopyList edgeCopies(int style, const Extents &e);     // 1..34
-CopyList cornerCopies(int style, const Extents &e);   // 35..53
-CopyList quarterCopies(int style, const Extents &e);  // 54..57
+CopyList edgeCopies(int style, const Extents &e);
+CopyList cornerCopies(int style, const Extents &e);
+CopyList quarterCopies(int style, const Extents &e);
 
 // Draws `copies` onto `display` for `progress` and reports each destination
 // (the main copy's too, also where it is left out) into `drawn` if given.
@@ -52,7 +50,6 @@ void drawCopies(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const CopyL
 template <int N>
 void rectangleStyle(gfx::Bitmap &display, const gfx::Bitmap &newPicture, const gfx::Rect &bounds,
                     int step, int progress, DrawnRects *drawn, vantor::RandomSource &) {
-  static_assert(N >= kFirstRectangleStyle && N <= kLastRectangleStyle);
   drawCopies(display, newPicture, rectangleCopies(N, EffectExtents(bounds, step, progress)),
              progress, drawn);
 }

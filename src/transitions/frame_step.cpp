@@ -15,10 +15,6 @@ void drawWhole(gfx::Bitmap &screen, const gfx::Bitmap &picture) {
   gfx::copyRect(screen, {0, 0}, picture, picture.rect());
 }
 
-bool presentsCopies(int style) {
-  return style >= kFirstRectangleStyle && style <= kLastRectangleStyle;
-}
-
 }  // namespace
 
 void drawOldPicture(gfx::Bitmap &screen, const gfx::Bitmap &oldPicture) {
@@ -46,11 +42,11 @@ FrameResult drawNewShare(gfx::Bitmap &screen, const gfx::Bitmap &newPicture, int
   }
   const Effect *effect = effectFor(style);
   const EffectProc proc = effect ? effect->proc : nullptr;
-  const bool copies = presentsCopies(style);
+  const bool copies = drawsCopies(style);
   const bool midway = result.progress > 0 && result.progress < 100;
   DrawnRects drawn;
-  // Styles 1..57 are called at every Progress for the copies before their
-  // main copy; they leave the main copy out at 0 and 100 themselves.
+  // Styles that draw copies are called at every Progress for the copies
+  // before their main copy; they leave the main copy out at 0 and 100 themselves.
   if (proc && (midway || copies))
     proc(screen, newPicture, bounds, step, result.progress, &drawn, random);
   if (result.progress == 100) drawWhole(screen, newPicture);

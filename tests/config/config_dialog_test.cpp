@@ -134,7 +134,7 @@ TEST_F(DialogTest, RadioGroupsFromSettings) {
   load();
   for (int v : {0, 1, 2, 3}) {
     s.ImageSize = uint8_t(v);
-    s.ImageSequence = uint8_t(v);
+    s.ImageSequence = Sequence(v);
     auto form = open();
     QRadioButton *sizes[] = {form->OptimizationRadio, form->OriginalRadio, form->StretchRadio};
     QRadioButton *orders[] = {form->NormalizeRadio, form->RandomizeRadio, form->IntelliRadio};
@@ -157,7 +157,7 @@ TEST_F(DialogTest, MusicBoxDisabledWithEmptyList) {
 
 TEST_F(DialogTest, CaptionBoxWithCaptionsSectionAndPositionZero) {
   load();
-  ASSERT_EQ(s.Position, 0);
+  ASSERT_EQ(s.Position, CaptionPosition::None);
   auto form = open();
   EXPECT_TRUE(form->CaptionCheck->isEnabled());
   EXPECT_TRUE(form->CaptionCheck->isChecked());
@@ -302,12 +302,12 @@ TEST_F(DialogTest, OkWritesExactlyTheDialogKeys) {
   EXPECT_EQ(form->result(), QDialog::Accepted);
 
   expected.ImageSize = 2;
-  expected.ImageSequence = 0;
+  expected.ImageSequence = Sequence::InOrder;
   expected.BackgroundColor = 0x800000;
   expected.ImageInterval = 42;
   expected.EffectSpeed2 = 5;
   expected.ForceHide = true;
-  expected.Position = 4;
+  expected.Position = CaptionPosition::Top;
   expected.PlayMusic = false;  // no music: the disabled box is unchecked
   expected.MouseMove = true;
   expected.KeyboardPress = false;
@@ -384,7 +384,7 @@ TEST_F(DialogTest, OkWithPackageStoresTheUserChoicesAndTheNextStartReadsThem) {
   ApplyRegistryOverrides(next, store, "Sea.scr", SaverKind::Image);
   EXPECT_EQ(next.ImageInterval, 42);
   EXPECT_EQ(next.ImageSize, 2);
-  EXPECT_EQ(next.ImageSequence, 0);
+  EXPECT_EQ(next.ImageSequence, Sequence::InOrder);
   EXPECT_EQ(next.BackgroundColor, 0x800000);
   EXPECT_EQ(next.EffectSpeed2, 5);
   EXPECT_TRUE(next.ForceHide);

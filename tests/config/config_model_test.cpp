@@ -17,7 +17,7 @@ TEST(ConfigModel, RadioGroupsFollowTheirSettings) {
   for (const Case &c : cases) {
     TSaverSetting s;
     s.ImageSize = uint8_t(c.value);
-    s.ImageSequence = uint8_t(c.value);
+    s.ImageSequence = Sequence(c.value);
     ConfigControls k = ControlsFromSettings(s, false);
     EXPECT_EQ(k.imageSize, c.radio) << c.value;
     EXPECT_EQ(k.imageSequence, c.radio) << c.value;
@@ -27,13 +27,13 @@ TEST(ConfigModel, RadioGroupsFollowTheirSettings) {
 TEST(ConfigModel, NoRadioCheckedKeepsSizeAndGivesIntelligentRandom) {
   TSaverSetting s;
   s.ImageSize = 1;
-  s.ImageSequence = 0;
+  s.ImageSequence = Sequence::InOrder;
   ConfigControls k;
   k.imageSize = -1;
   k.imageSequence = -1;
   ControlsToSettings(k, s);
   EXPECT_EQ(s.ImageSize, 1);
-  EXPECT_EQ(s.ImageSequence, 2);
+  EXPECT_EQ(s.ImageSequence, Sequence::ShuffledOnce);
 }
 
 TEST(ConfigModel, SpinEditsHoldTheirRanges) {
@@ -79,12 +79,12 @@ TEST(ConfigModel, CaptionBoxRule) {
   };
   for (const Case &c : cases) {
     TSaverSetting s;
-    s.Position = uint8_t(c.position);
+    s.Position = CaptionPosition(c.position);
     s.ForceHide = c.forceHide;
     ConfigControls k = ControlsFromSettings(s, c.entries);
     EXPECT_EQ(k.captionEnabled, c.enabled) << c.position << c.entries;
     EXPECT_EQ(k.caption, c.checked) << c.position << c.entries;
-    EXPECT_EQ(s.Position, c.positionAfter);
+    EXPECT_EQ(s.Position, CaptionPosition(c.positionAfter));
     ControlsToSettings(k, s);
     EXPECT_EQ(s.ForceHide, !c.checked);
   }

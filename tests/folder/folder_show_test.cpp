@@ -117,7 +117,7 @@ class FolderShow : public ::testing::Test {
         std::make_unique<TRunVantorscreen>(std::move(s), std::move(t), std::move(context), false);
   }
   void cycle() {
-    timer->advance(timer->Interval());
+    timer->advance(timer->interval());
     screen->finishTransition();
   }
   std::vector<std::string> shown() const {
@@ -128,7 +128,7 @@ class FolderShow : public ::testing::Test {
 };
 
 TEST_F(FolderShow, FirstPictureIsShownWhileTheScanWaits) {
-  settings.ImageSequence = 0;
+  settings.ImageSequence = Sequence::InOrder;
   queue.gated = true;
   start();
   timer->advance(100);  // the first tick finds the list empty and waits
@@ -146,7 +146,7 @@ TEST_F(FolderShow, FirstPictureIsShownWhileTheScanWaits) {
 class FolderOrder : public FolderShow, public ::testing::WithParamInterface<int> {};
 
 TEST_P(FolderOrder, ShowsExactlyThePicturesInTheConfiguredOrder) {
-  settings.ImageSequence = uint8_t(GetParam());
+  settings.ImageSequence = Sequence(GetParam());
   start();
   ASSERT_TRUE(queue.runUntil([&] { return !runner->Growing(); }));
   const size_t n = pictures.size();
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(Orders, FolderOrder, ::testing::Values(0, 1, 2));
 // under way: no picture comes twice before every one found came once.
 TEST(GrowingList, ShuffledRoundTakesInLateEntriesWithoutRepeats) {
   TSaverSetting settings;
-  settings.ImageSequence = 2;
+  settings.ImageSequence = Sequence::ShuffledOnce;
   settings.UseEffects = ParseEffectList("0,");
   IniFile ini;
   auto s = std::make_unique<FakeScreen>();
@@ -206,7 +206,7 @@ TEST(GrowingList, ShuffledRoundTakesInLateEntriesWithoutRepeats) {
   context.feed = std::make_unique<HeldFeed>(&arrive);
   TRunVantorscreen runner(std::move(s), std::move(t), std::move(context), false);
   auto cycle = [&] {
-    timer->advance(timer->Interval());
+    timer->advance(timer->interval());
     screen->finishTransition();
   };
   arrive({"/a", "/b", "/c"}, false);
@@ -215,7 +215,7 @@ TEST(GrowingList, ShuffledRoundTakesInLateEntriesWithoutRepeats) {
   arrive({"/d", "/e", "/f", "/g"}, false);
   for (int i = 0; i < 5; ++i) cycle();
   ASSERT_EQ(screen->loads.size(), 7u);
-  timer->advance(timer->Interval());  // at the list's end, while more may come, the tick waits
+  timer->advance(timer->interval());  // at the list's end, while more may come, the tick waits
   EXPECT_EQ(screen->loads.size(), 7u);
   arrive({"/h"}, true);  // and the picture that comes is shown at once
   EXPECT_EQ(screen->loads.size(), 8u);

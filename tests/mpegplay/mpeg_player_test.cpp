@@ -18,23 +18,24 @@ std::string stubFolder(const std::string &variant) {
 }
 
 // A timer that only records what the player asks of it; tests call tick().
-class FakeTimer : public IntervalTimer {
+class FakeTimer : public vantor::IntervalTimer {
  public:
   explicit FakeTimer(FakeTimer **self) { *self = this; }
-  void setInterval(int ms) override { interval = ms; }
+  void setInterval(int ms) override { interval_ = ms; }
+  int interval() const override { return interval_; }
   void setEnabled(bool on) override {
     on_ = on;
     everEnabled = everEnabled || on;
   }
   bool enabled() const override { return on_; }
-  int interval = -1;
   bool everEnabled = false;
 
  private:
+  int interval_ = -1;
   bool on_ = false;
 };
 
-IntervalTimerFactory fakeTimers(FakeTimer **created) {
+vantor::IntervalTimerFactory fakeTimers(FakeTimer **created) {
   return [created](std::function<void()>) { return std::make_unique<FakeTimer>(created); };
 }
 
@@ -202,7 +203,7 @@ TEST_F(RecorderTest, AnEmptyStreamNameCannotBePlayed) {
 
 TEST_F(RecorderTest, TimerRunsWhilePlayingAndReportsTheEnd) {
   ASSERT_NE(timer_, nullptr);
-  EXPECT_EQ(timer_->interval, 1000);
+  EXPECT_EQ(timer_->interval(), 1000);
   EXPECT_FALSE(timer_->enabled());
   std::vector<std::pair<int32_t, int32_t>> updates;
   int ends = 0;
@@ -224,13 +225,13 @@ TEST_F(RecorderTest, TimerRunsWhilePlayingAndReportsTheEnd) {
 TEST_F(RecorderTest, TimerFrequencyZeroSwitchesTheTimerOff) {
   player_.setTimerFreq(0);
   EXPECT_FALSE(player_.useTimer());
-  EXPECT_EQ(timer_->interval, 0);
+  EXPECT_EQ(timer_->interval(), 0);
   player_.setStreamName("song.mp3");
   player_.play();
   EXPECT_FALSE(timer_->enabled());
   player_.setTimerFreq(500);
   player_.setUseTimer(true);
-  EXPECT_EQ(timer_->interval, 500);
+  EXPECT_EQ(timer_->interval(), 500);
 }
 
 TEST_F(RecorderTest, AutoPlayStartsAtOpenAndSettingTheNameCloses) {

@@ -22,7 +22,7 @@ class RegisteredTimer : public ManualTimer {
 
 }  // namespace
 
-std::unique_ptr<IntervalTimer> ManualHost::createTimer(std::function<void()> handler) {
+std::unique_ptr<vantor::IntervalTimer> ManualHost::createTimer(std::function<void()> handler) {
   return std::make_unique<RegisteredTimer>(std::move(handler), shared_);
 }
 
@@ -70,7 +70,7 @@ void FakePlayer::callBack() {
   inCallback_ = false;
 }
 
-std::unique_ptr<vantor::TrackPlayer> FakeFactory::createMpeg(IntervalTimerFactory,
+std::unique_ptr<vantor::TrackPlayer> FakeFactory::createMpeg(vantor::IntervalTimerFactory,
                                                              std::function<void()> onEnd) {
   return std::make_unique<FakePlayer>(world_, true, std::move(onEnd));
 }

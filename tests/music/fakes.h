@@ -13,20 +13,19 @@
 
 namespace musictest {
 
-class ManualTimer : public IntervalTimer {
+class ManualTimer : public vantor::IntervalTimer {
  public:
-  explicit ManualTimer(std::function<void()> handler) : handler_(std::move(handler)) {}
+  explicit ManualTimer(std::function<void()> handler) { onTimeout = std::move(handler); }
   void setInterval(int ms) override { interval_ = ms; }
   void setEnabled(bool on) override { enabled_ = on; }
   bool enabled() const override { return enabled_; }
-  int interval() const { return interval_; }
+  int interval() const override { return interval_; }
   // One expiry, as the event loop would deliver it.
   void fire() {
-    if (enabled_ && interval_ > 0) handler_();
+    if (enabled_ && interval_ > 0) onTimeout();
   }
 
  private:
-  std::function<void()> handler_;
   int interval_ = 0;
   bool enabled_ = false;
 };
@@ -35,7 +34,7 @@ class ManualTimer : public IntervalTimer {
 // has released it is never fired again.
 class ManualHost : public vantor::MusicHost {
  public:
-  std::unique_ptr<IntervalTimer> createTimer(std::function<void()> handler) override;
+  std::unique_ptr<vantor::IntervalTimer> createTimer(std::function<void()> handler) override;
   void post(std::function<void()> task) override { tasks_->push_back(std::move(task)); }
 
   struct Shared {
@@ -87,7 +86,7 @@ class FakePlayer : public vantor::TrackPlayer {
 class FakeFactory : public vantor::PlayerFactory {
  public:
   explicit FakeFactory(World &world) : world_(world) {}
-  std::unique_ptr<vantor::TrackPlayer> createMpeg(IntervalTimerFactory,
+  std::unique_ptr<vantor::TrackPlayer> createMpeg(vantor::IntervalTimerFactory,
                                                   std::function<void()> onEnd) override;
   std::unique_ptr<vantor::TrackPlayer> createMedia(std::function<void()> onEnd) override;
 

@@ -3,8 +3,8 @@
 // and silenced when the saver closes.
 #include <gtest/gtest.h>
 
+#include <SDL2/SDL_mixer.h>
 #include <cstdlib>
-#include <thread>
 
 #include "audio_fixtures.h"
 #include "fakes.h"
@@ -72,9 +72,9 @@ TEST_F(MusicSoundTest, APackagedWavIsHeardUntilTheSaverCloses) {
   EXPECT_GT(heardPeak(), 8000);
   music_->StopMusic(true);
   EXPECT_FALSE(music_->hasMediaPlayer());
-  const uintmax_t atClose = heardBytes();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_EQ(heardBytes(), atClose);
+  // The output device is closed, its writer thread joined: nothing more
+  // can be heard.
+  EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
 }
 
 TEST_F(MusicSoundTest, AnMp3TrackEndsAndTheNextTrackPlaysOnTheOtherPlayer) {

@@ -136,7 +136,7 @@ TEST(PictureCompose, RandomIsNotAskedForAPictureThatCovers) {
 
 TEST(PictureCompose, TiledBackImageFromTheOrigin) {
   PictureComposer c = composer(10, 8, coordinates(4, 2));
-  c.backImageMode = 1;
+  c.backImageMode = BackImageMode::Tiled;
   c.backImage = coordinates(3, 2);
   c.composeOnBackground();
   ASSERT_EQ(c.picture.size(), (gfx::Size{10, 8}));
@@ -150,7 +150,7 @@ TEST(PictureCompose, TiledBackImageFromTheOrigin) {
 
 TEST(PictureCompose, StretchedBackImageCoversTheControl) {
   PictureComposer c = composer(8, 8, coordinates(2, 2));
-  c.backImageMode = 2;
+  c.backImageMode = BackImageMode::Stretched;
   c.backImage = coordinates(2, 2);
   c.composeOnBackground();
   EXPECT_EQ(c.picture.pixel(0, 0), at(0, 0));
@@ -203,7 +203,8 @@ TEST(PictureCaption, Positions) {
   };
   for (const CaptionCase &c : cases) {
     SCOPED_TRACE(testing::Message() << "position " << c.position);
-    EXPECT_EQ(captionOrigin(c.position, c.fixed, c.text, control, c.pictureHeight), c.expected);
+    EXPECT_EQ(captionOrigin(CaptionPosition(c.position), c.fixed, c.text, control, c.pictureHeight),
+              c.expected);
   }
 }
 
@@ -212,7 +213,7 @@ TEST(PictureCaption, DrawnOnTheCentredPicture) {
   BoxText text({6, 4});
   c.captionText = &text;
   c.caption = "beach";
-  c.captionPosition = 1;
+  c.captionPosition = CaptionPosition::BelowPicture;
   c.captionFont.color = 0x000000FF;
   c.drawCaption();
   ASSERT_EQ(c.picture.size(), (gfx::Size{40, 30}));
@@ -230,7 +231,7 @@ TEST(PictureCaption, NoneWithoutTextOrPosition) {
     BoxText text({6, 4});
     c.captionText = &text;
     c.caption = caption;
-    c.captionPosition = uint8_t(position);
+    c.captionPosition = CaptionPosition(position);
     c.drawCaption();
     EXPECT_EQ(c.picture.size(), (gfx::Size{20, 10}));
     EXPECT_TRUE(text.drawn.empty());
@@ -280,7 +281,7 @@ TEST(PictureEnlarge, PreviewCoversTheControl) {
 
 TEST(PictureEnlarge, NeverOnABackImage) {
   PictureComposer c = composer(1024, 768, coordinates(400, 300));
-  c.backImageMode = 1;
+  c.backImageMode = BackImageMode::Tiled;
   c.lastPicture = gfx::Size{800, 600};
   c.enlarge();
   EXPECT_EQ(c.picture.size(), (gfx::Size{400, 300}));

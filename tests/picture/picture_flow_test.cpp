@@ -92,7 +92,7 @@ TEST(PictureFlow, CaptionPictureIsControlSized) {
   c.height = 80;
   c.captionText = &text;
   c.caption = "x";
-  c.captionPosition = 3;
+  c.captionPosition = CaptionPosition::Bottom;
   c.color = 0x000000FF;
   ASSERT_TRUE(c.loadFromFile(file));
   ASSERT_EQ(c.picture.size(), (gfx::Size{100, 80}));

@@ -157,11 +157,11 @@ TEST(Settings, DefaultsAndMalformedValues) {
   EXPECT_EQ(s.ImageInterval, 3);
   EXPECT_EQ(s.EffectSpeed2, 3);
   EXPECT_EQ(s.ImageSize, 2);  // a byte keeps the low 8 bits
-  EXPECT_EQ(s.Position, 0);
+  EXPECT_EQ(s.Position, CaptionPosition::None);
   EXPECT_EQ(s.FontName, "MS Sans Serif");
   EXPECT_EQ(s.FontColor, 16777215);
   EXPECT_TRUE(s.PlayMusic);
-  EXPECT_EQ(s.ImageSequence, 1);
+  EXPECT_EQ(s.ImageSequence, Sequence::Random);
   EXPECT_EQ(s.Back_Image_Path, "/opt/support/background/");
   EXPECT_EQ(s.UseEffects.count(), 105u);
   EXPECT_TRUE(s.ExifOrientation);

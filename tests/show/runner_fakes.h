@@ -111,18 +111,18 @@ class QueuedWorker : public PictureWorker {
   }
 };
 
-class FakeTimer : public ShowTimer {
+class FakeTimer : public IntervalTimer {
  public:
-  void SetEnabled(bool on) override {
+  void setEnabled(bool on) override {
     if (on && !enabled_) since_ = now_;
     enabled_ = on;
   }
-  bool Enabled() const override { return enabled_; }
-  void SetInterval(int ms) override {
+  bool enabled() const override { return enabled_; }
+  void setInterval(int ms) override {
     interval_ = ms;
     since_ = now_;
   }
-  int Interval() const override { return interval_; }
+  int interval() const override { return interval_; }
 
   // Moves the clock on, firing the timer on the way as often as it comes due.
   void advance(int ms) {
@@ -130,7 +130,7 @@ class FakeTimer : public ShowTimer {
       ++now_;
       if (enabled_ && interval_ > 0 && now_ - since_ >= interval_) {
         since_ = now_;
-        if (OnTimer) OnTimer();
+        if (onTimeout) onTimeout();
       }
     }
   }

@@ -103,10 +103,10 @@ TEST(CommandLine, OptionsComeBeforeTheClassicSwitches) {
   EXPECT_EQ(s.ImageInterval, 7);
   EXPECT_EQ(s.EffectSpeed2, 1);
   EXPECT_EQ(s.UseEffects, ParseEffectList("3,42,"));
-  EXPECT_EQ(s.ImageSequence, 2);
+  EXPECT_EQ(s.ImageSequence, Sequence::ShuffledOnce);
   EXPECT_EQ(s.ImageSize, 2);
   EXPECT_FALSE(s.ForceHide);
-  EXPECT_NE(s.Position, 0);
+  EXPECT_NE(s.Position, CaptionPosition::None);
   EXPECT_FALSE(s.PlayMusic);
   EXPECT_FALSE(s.ExifOrientation);
 }

@@ -19,12 +19,6 @@ namespace {
 
 using namespace frame_checks;
 
-// Styles that draw a fresh random pattern every frame.
-bool drawsRandomPattern(int style) {
-  return (style >= 65 && style <= 68) || (style >= 76 && style <= 79) ||
-         (style >= 100 && style <= 109) || (style >= 123 && style <= 127);
-}
-
 // Styles whose new share shrinks now and then by their geometry: the uneven
 // blinds (alone or across bands) widen their pitch with X, so open slats
 // move away from where they were; the turning rectangle and star change
@@ -35,18 +29,9 @@ bool mayShrink(int style) {
 }
 
 bool fixedRegion(int style) {
-  return effectFor(style)->kind == EffectKind::Region && !drawsRandomPattern(style) &&
-         !mayShrink(style);
-}
-
-// The old picture is black, the new one has no black pixel, so a pixel is
-// the new picture's exactly when it is not black.
-gfx::Bitmap noBlack(int w, int h) {
-  gfx::Bitmap b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      b.setPixel(x, y, gfx::makeColor(uint8_t(1 + x % 200), uint8_t(y), uint8_t(x * y)));
-  return b;
+  // Shreds and speckles draw a fresh random pattern every frame.
+  const Effect &e = *effectFor(style);
+  return e.kind == EffectKind::Region && e.family != Family::Shred && !mayShrink(style);
 }
 
 class AllStyles : public testing::TestWithParam<int> {};

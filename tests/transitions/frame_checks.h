@@ -26,6 +26,16 @@ inline bool paddingIntact(const gfx::Bitmap &b) {
   return true;
 }
 
+// A picture without a black pixel: over a black old picture, a pixel of a
+// frame is the new picture's exactly when it is not black.
+inline gfx::Bitmap noBlack(int w, int h) {
+  gfx::Bitmap b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      b.setPixel(x, y, gfx::makeColor(uint8_t(1 + x % 200), uint8_t(y), uint8_t(x * y)));
+  return b;
+}
+
 inline bool equalPixels(const gfx::Bitmap &a, const gfx::Bitmap &b) {
   if (a.size() != b.size()) return false;
   for (int y = 0; y < a.height(); ++y)

@@ -1,10 +1,8 @@
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <ctime>
 #include <vector>
 
 #include "commands.h"
+#include "frame_timing.h"
 #include "transitions/catalogue.h"
 #include "transitions/frame_step.h"
 #include "transitions/speed.h"
@@ -13,41 +11,7 @@ namespace effects_tool {
 
 namespace {
 
-// Processor time of this thread in milliseconds. On a machine shared with
-// other work, wall time would also count the time spent descheduled, which
-// says nothing about the drawing.
-double cpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-double msSince(double t0) {
-  return cpuMs() - t0;
-}
-
-// A picture with detail in both directions, so no copy can be cheaper than
-// moving every byte.
-gfx::Bitmap patterned(gfx::Size size, int seed) {
-  gfx::Bitmap b(size.width, size.height);
-  for (int y = 0; y < size.height; ++y) {
-    uint8_t *row = b.row(y);
-    for (int x = 0; x < size.width * 3; ++x) row[x] = uint8_t(x * 7 + y * 13 + seed * 101);
-  }
-  return b;
-}
-
-// The time of one memcpy of a frame's bytes between two buffers as large as
-// the frame, averaged over a few copies.
-double memcpyMs(std::vector<uint8_t> &to, const std::vector<uint8_t> &from) {
-  constexpr int kCopies = 4;
-  const double t0 = cpuMs();
-  for (int i = 0; i < kCopies; ++i) {
-    std::memcpy(to.data(), from.data(), from.size());
-    asm volatile("" ::"r"(to.data()) : "memory");
-  }
-  return msSince(t0) / kCopies;
-}
+using namespace frame_timing;
 
 // The mean time of one frame over one whole transition.
 double transitionFrameMs(int style, int step, const std::vector<int> &progress, gfx::Bitmap &screen,
@@ -57,11 +21,6 @@ double transitionFrameMs(int style, int step, const std::vector<int> &progress, 
   for (int p : progress)
     transitions::drawFrame(screen, oldPicture, newPicture, style, step, p, random);
   return msSince(t0) / double(progress.size());
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 struct Timing {

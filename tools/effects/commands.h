@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "gfx/geometry.h"
+#include "transitions/catalogue.h"
 
 namespace effects_tool {
 
@@ -11,7 +12,7 @@ struct SheetOptions {
   int progress = 50;
   int step = 4;
   int firstStyle = 1;
-  int lastStyle = 150;
+  int lastStyle = transitions::kEffectCount;
   int columns = 8;
 };
 

@@ -76,8 +76,9 @@ int list() {
 int render(const Arguments &a) {
   int style = -1, progress = -1, step = 4, seed = 0;
   if (!a.options.count("style") || !a.options.count("progress") || a.words.size() != 3 ||
-      !number(a, "style", 0, 150, style) || !number(a, "progress", 0, 100, progress) ||
-      !number(a, "step", 1, 100, step) || !number(a, "seed", 0, 0x7fffffff, seed))
+      !number(a, "style", 0, transitions::kEffectCount, style) ||
+      !number(a, "progress", 0, 100, progress) || !number(a, "step", 1, 100, step) ||
+      !number(a, "seed", 0, 0x7fffffff, seed))
     return usage();
   vantor::RandomSource random;
   if (a.options.count("seed")) random.seed(uint32_t(seed));
@@ -99,7 +100,8 @@ bool styleRange(const Arguments &a, SheetOptions &o) {
   auto it = a.options.find("styles");
   if (it == a.options.end()) return true;
   return std::sscanf(it->second.c_str(), "%d-%d", &o.firstStyle, &o.lastStyle) == 2 &&
-         o.firstStyle >= 1 && o.firstStyle <= o.lastStyle && o.lastStyle <= 150;
+         o.firstStyle >= 1 && o.firstStyle <= o.lastStyle &&
+         o.lastStyle <= transitions::kEffectCount;
 }
 
 int sheet(int argc, char **argv, const Arguments &a) {
@@ -119,7 +121,8 @@ int bench(const Arguments &a) {
   if (it == a.options.end() ||
       std::sscanf(it->second.c_str(), "%dx%d", &o.size.width, &o.size.height) != 2 ||
       o.size.width < 1 || o.size.height < 1 || o.size.width > 16384 || o.size.height > 16384 ||
-      !number(a, "style", 0, 150, o.style) || !number(a, "step", 1, 100, o.step))
+      !number(a, "style", 0, transitions::kEffectCount, o.style) ||
+      !number(a, "step", 1, 100, o.step))
     return usage();
   return runBench(o);
 }

@@ -62,8 +62,8 @@ class FrameGrabber {
     }
     wasBusy_ = busy;
     // Between transitions the show would wait its display time; no need here.
-    ShowTimer &t = runner_.FTimer();
-    if (!busy && t.Enabled() && t.Interval() > 300) t.SetInterval(300);
+    IntervalTimer &t = runner_.FTimer();
+    if (!busy && t.enabled() && t.interval() > 300) t.setInterval(300);
   }
   void save(int frame) {
     const QString name = QString("%1/transition%2-frame%3.png")
@@ -118,7 +118,7 @@ int main(int argc, char **argv) {
   // A transition that never ends (a picture that cannot load) stops here.
   QTimer::singleShot(30000 * o.transitions, &app, &QApplication::quit);
   app.exec();
-  runner->FTimer().SetEnabled(false);
+  runner->FTimer().setEnabled(false);
   runner->FScreen().StopAnimation();
   std::printf("%d frames written to %s\n", grabber.written(), o.outDir.c_str());
   return grabber.written() > 0 ? 0 : 1;
