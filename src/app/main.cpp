@@ -132,17 +132,17 @@ int main(int argc, char **argv) {
   const bool hack = engine.options.hack;
   engine.programPath = programPath();
   engine.packagePath = engine.options.package;
-  engine.folders = SetUpWorkFolders();
+  // Hacks run side by side (one per monitor, and the settings app's next
+  // preview before the last has gone): each unpacks into a work folder of
+  // its own, which no other run empties.
+  engine.folders = SetUpWorkFolders(hack ? "hack-" + std::to_string(getpid()) : "");
   if (!engine.folders.status)
     std::fprintf(stderr, "vantor-saver: %s\n", engine.folders.status.message().c_str());
   InstallExitCleanup(engine.folders);
 
   // One saver at a time, whatever its file name; a second start leaves at
   // once, and its exit still empties the shared work folder. Hacks are the
-  // exception: XScreenSaver starts one per monitor, and starts the next
-  // preview before the last one has gone, so they neither wait for nor turn
-  // away one another, and leave clearing the folder at start to the runs
-  // that hold the lock.
+  // exception: they neither wait for nor turn away one another.
   std::optional<InstanceLock> lock;
   if (!hack) {
     lock.emplace(engine.folders.temp, "orlentascreensaverimage");

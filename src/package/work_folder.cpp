@@ -22,6 +22,9 @@ namespace {
 // handler needs neither the heap nor a path that could have been swapped.
 std::atomic<int> gWorkFd{-1};
 std::atomic<int> gWorkTmpFd{-1};
+std::atomic<int> gSharedFd{-1};
+// The own work folder's name, for removal from a signal handler.
+char gOwnName[64] = "";
 
 // The signals that end the process by default and after which the work
 // folder must not keep what was unpacked.
@@ -35,9 +38,17 @@ struct LinuxDirent64 {
   char d_name[];
 };
 
+// Empties the folders, and removes an own work folder (async-signal-safe).
+void cleanUp(int workFd, int workTmpFd, int sharedFd, const char *ownName) {
+  EmptyFolder(workFd);
+  EmptyFolder(workTmpFd);
+  if (sharedFd < 0 || ownName[0] == '\0' || workFd < 0) return;
+  unlinkat(workFd, "tmp", AT_REMOVEDIR);
+  unlinkat(sharedFd, ownName, AT_REMOVEDIR);
+}
+
 void cleanUpAtExit() {
-  EmptyFolder(gWorkFd.load());
-  EmptyFolder(gWorkTmpFd.load());
+  cleanUp(gWorkFd.load(), gWorkTmpFd.load(), gSharedFd.load(), gOwnName);
 }
 
 void onSignal(int sig) {
@@ -79,7 +90,7 @@ std::string PinnedFolderPath(int folderFd) {
   return folderFd < 0 ? std::string() : "/proc/self/fd/" + std::to_string(folderFd) + "/";
 }
 
-Folders SetUpWorkFolders() {
+Folders SetUpWorkFolders(const std::string &ownName) {
   Folders f;
   f.system = systemFolder();
   Result<std::string> temp = temporaryFolder();
@@ -96,6 +107,24 @@ Folders SetUpWorkFolders() {
   }
   f.workFd = *work;
   f.work = f.temp + "Vantor/";
+  if (!ownName.empty()) {
+    // The shared folder stays open to remove this one from at the end.
+    f.sharedFd = f.workFd;
+    f.workFd = -1;
+    if (mkdirat(f.sharedFd, ownName.c_str(), 0700) != 0 && errno != EEXIST) {
+      f.status =
+          Status::failure("cannot create folder " + f.work + ownName + ": " + std::strerror(errno));
+      return f;
+    }
+    Result<int> own = OpenPrivateFolder(f.work + ownName);
+    if (!own) {
+      f.status = own.status();
+      return f;
+    }
+    f.workFd = *own;
+    f.work += ownName + "/";
+    f.ownName = ownName;
+  }
   // The "tmp" folder is made and opened relative to the folder just opened.
   const std::string tmpName = f.work + "tmp";
   if (mkdirat(f.workFd, "tmp", 0700) != 0 && errno != EEXIST) {
@@ -157,13 +186,15 @@ void EmptyFolder(const char *folder) {
 }
 
 void CleanUpWorkFolders(const Folders &folders) {
-  EmptyFolder(folders.workFd);
-  EmptyFolder(folders.workTmpFd);
+  cleanUp(folders.workFd, folders.workTmpFd, folders.sharedFd, folders.ownName.c_str());
 }
 
 void InstallExitCleanup(const Folders &folders) {
   gWorkFd.store(folders.workFd);
   gWorkTmpFd.store(folders.workTmpFd);
+  gSharedFd.store(folders.sharedFd);
+  if (folders.ownName.size() < sizeof gOwnName)
+    std::memcpy(gOwnName, folders.ownName.c_str(), folders.ownName.size() + 1);
   static bool installed = false;
   if (installed) return;
   installed = true;

@@ -27,6 +27,10 @@ struct Folders {
   // -1 when refused.
   int workFd = -1;
   int workTmpFd = -1;
+  // A work folder of this process's own inside the shared one: its name
+  // there, and the shared folder, open; "" and -1 for the shared folder.
+  std::string ownName;
+  int sharedFd = -1;
   // Why a folder is missing; success when all were made.
   Status status;
 };
@@ -42,8 +46,11 @@ std::string PinnedFolderPath(int folderFd);
 
 // Creates the work folder and its "tmp" folder and opens both. A folder that
 // is a link or belongs to someone else is refused: the paths stay empty, the
-// descriptors -1, and `status` says why.
-Folders SetUpWorkFolders();
+// descriptors -1, and `status` says why. With `ownName`, the work folder is
+// a folder of that name inside the shared one, for runs that go on beside
+// others (a hack per monitor): no other run empties it, and the clean-up
+// removes it.
+Folders SetUpWorkFolders(const std::string &ownName = "");
 
 // Deletes every file directly in the open folder `folderFd` (links are
 // removed, never followed; sub-folders and their content are left alone).
@@ -53,7 +60,8 @@ void EmptyFolder(int folderFd);
 // without a trailing "/") is not entered.
 void EmptyFolder(const char *folder);
 
-// Empties the work folder and its "tmp" folder now.
+// Empties the work folder and its "tmp" folder now; a work folder of the
+// process's own is removed too.
 void CleanUpWorkFolders(const Folders &folders);
 
 // Arranges for CleanUpWorkFolders to run at process exit and on the stop

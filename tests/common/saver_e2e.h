@@ -140,10 +140,11 @@ class PackagedSaver {
   }
 
   std::string runFolder() const { return dir_ / "run"; }
+  // No file left in the work folder, and no hack's own folder either.
   bool workFolderEmpty() const {
     std::error_code ec;
     for (auto &e : std::filesystem::recursive_directory_iterator(runFolder() + "/Vantor", ec))
-      if (!e.is_directory()) return false;
+      if (!e.is_directory() || e.path().filename().string().rfind("hack-", 0) == 0) return false;
     return true;
   }
 

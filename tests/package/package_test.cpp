@@ -306,6 +306,33 @@ TEST(WorkFolder, CleanUpRemovesFilesOnlyAndNeverFollowsLinks) {
   EXPECT_EQ(readFile(dir / "outside/precious.txt"), "p");
 }
 
+// Hacks run side by side: each has a work folder of its own, which the
+// shared run's clean-up leaves alone and its own clean-up removes.
+TEST(WorkFolder, ARunBesideOthersKeepsAFolderOfItsOwn) {
+  TempDir dir;
+  mkdir((dir / "run").c_str(), 0700);
+  const char *saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string before = saved ? saved : "";
+  setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
+  const Folders shared = SetUpWorkFolders();
+  const Folders own = SetUpWorkFolders("hack-7");
+  saved ? setenv("XDG_RUNTIME_DIR", before.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
+  ASSERT_TRUE(shared.status) << shared.status.message();
+  ASSERT_TRUE(own.status) << own.status.message();
+  EXPECT_EQ(own.work, shared.work + "hack-7/");
+  writeFile(shared.work + "shared.jpg", "s");
+  writeFile(own.work + "own.jpg", "o");
+  writeFile(own.workTmp + "decoded.bmp", "d");
+  CleanUpWorkFolders(shared);
+  EXPECT_FALSE(exists(shared.work + "shared.jpg"));
+  EXPECT_EQ(readFile(own.work + "own.jpg"), "o");
+  CleanUpWorkFolders(own);
+  EXPECT_FALSE(exists(dir / "run/Vantor/hack-7"));
+  EXPECT_TRUE(exists(dir / "run/Vantor/tmp"));
+  for (int fd : {shared.workFd, shared.workTmpFd, own.workFd, own.workTmpFd, own.sharedFd})
+    close(fd);
+}
+
 namespace {
 
 uint32_t crc32Of(const std::string &data) {
