@@ -51,8 +51,9 @@ struct DecodeOptions {
   // and the alpha is ignored (how Windows bitmaps are shown).
   bool flatten = true;
   // Asked with the picture's full size; answers the size the picture will be
-  // scaled down to, or an empty size when it is shown as it is. Decoders that
-  // can decode at a reduced scale (JPEG) stay at least as large as the answer.
+  // scaled down to, or an empty size when it is shown as it is. JPEG and
+  // PNG, which deliver rows in order, sample them straight down to the
+  // answer as the fit would (see RowFit); the others stay larger.
   std::function<gfx::Size(gfx::Size)> targetSize;
   // Whether a picture is turned upright by the orientation its EXIF block
   // records (JPEG, WebP). Off for files whose pixels were already turned
@@ -149,6 +150,8 @@ class RowFit {
   // first of them (or -1 when none does) and how many.
   int firstRowOf(int y) const;
   int rowCountOf(int y) const;
+  // Samples the BGR row y of the source into the output rows that read it.
+  void put(const uint8_t *bgr, int y, gfx::Bitmap &out) const;
 
  private:
   bool reduces_ = false;

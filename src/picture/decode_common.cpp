@@ -92,6 +92,16 @@ int RowFit::rowCountOf(int y) const {
   return n;
 }
 
+void RowFit::put(const uint8_t *bgr, int y, gfx::Bitmap &out) const {
+  const int first = firstRowOf(y);
+  if (first < 0) return;
+  uint8_t *d = out.row(first);
+  for (size_t i = 0; i < columns_.size(); ++i)
+    std::memcpy(d + 3 * i, bgr + 3 * size_t(columns_[i]), 3);
+  const int count = rowCountOf(y);
+  for (int n = 1; n < count; ++n) std::memcpy(out.row(first + n), d, columns_.size() * 3);
+}
+
 void PictureSource::seek(uint64_t position) {
   offset_ = std::min(position, size_);
 }

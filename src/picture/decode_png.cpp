@@ -89,6 +89,7 @@ void readAll(Session &s, std::vector<png_bytep> &rows) {
 // read it; transparent pixels are blended over the background.
 void emitRow(const uint8_t *in, int channels, int y, const RowFit &fit, gfx::Bitmap &out,
              const DecodeOptions &options) {
+  if (channels == 3) return fit.put(in, y, out);
   const int first = fit.firstRowOf(y);
   if (first < 0) return;
   uint8_t *d = out.row(first);
@@ -96,12 +97,9 @@ void emitRow(const uint8_t *in, int channels, int y, const RowFit &fit, gfx::Bit
   const size_t width = columns.size();
   const auto bg = bgrOf(options.background);
   for (size_t i = 0; i < width; ++i, d += 3) {
-    const uint8_t *s = in + size_t(channels) * size_t(columns[i]);
-    if (channels == 3)
-      std::memcpy(d, s, 3);
-    else
-      for (int k = 0; k < 3; ++k)
-        d[k] = options.flatten ? blendOver(s[k], s[3], bg[size_t(k)]) : s[k];
+    const uint8_t *s = in + 4 * size_t(columns[i]);
+    for (int k = 0; k < 3; ++k)
+      d[k] = options.flatten ? blendOver(s[k], s[3], bg[size_t(k)]) : s[k];
   }
   const int count = fit.rowCountOf(y);
   for (int n = 1; n < count; ++n) std::memcpy(out.row(first + n), out.row(first), width * 3);

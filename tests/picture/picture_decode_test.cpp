@@ -195,8 +195,15 @@ TEST(PictureDecodeCamera, ReducedScaleCoversTheTarget) {
   const Decoded d = decodeJpeg(bytes, options);
   EXPECT_EQ(asked, (gfx::Size{2560, 1600}));
   EXPECT_EQ(d.fullSize, (gfx::Size{2560, 1600}));
-  // 3/8 gives 960 x 600, the smallest eighth that still covers 900 x 563.
-  EXPECT_EQ(d.bitmap.size(), (gfx::Size{960, 600}));
+  // 3/8 gives 960 x 600, the smallest eighth that still covers 900 x 563;
+  // its rows are sampled down the rest of the way as the fit would.
+  ASSERT_EQ(d.bitmap.size(), (gfx::Size{900, 563}));
+  options.targetSize = [](gfx::Size) { return gfx::Size{960, 600}; };
+  const Decoded eighths = decodeJpeg(bytes, options);
+  ASSERT_EQ(eighths.bitmap.size(), (gfx::Size{960, 600}));
+  gfx::Bitmap expected(900, 563);
+  gfx::stretchCopy(expected, expected.rect(), eighths.bitmap, eighths.bitmap.rect());
+  EXPECT_EQ(compare(d.bitmap, expected).max, 0);
 }
 
 TEST(PictureLoadFlattening, GifOnColourBmpAsStored) {
