@@ -98,7 +98,8 @@ for run in $(seq "$runs"); do
   env DISPLAY="$display" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
     XDG_DATA_HOME="$work/data" QT_QPA_PLATFORM=xcb VANTOR_SHOW_STATS=1 \
     timeout -k 2 "$seconds" "$work/show.scr" /s 2> "$work/stats" || true
-  grep -o 'style [0-9]* at [0-9x]*: [0-9]* frames in [0-9]* ms' "$work/stats" | sed 's/^/  /' || true
+  grep -o -e 'style [0-9]* at [0-9x]*: [0-9]* frames in [0-9]* ms' \
+    -e 'picture change: .*' "$work/stats" | sed 's/^/  /' || true
   first=$(grep -o 'first frame on screen [0-9]* ms' "$work/stats" | awk '{print $5}')
   # One line a run: first frame; transitions (count, median, max, outside
   # 750 ms +-5 %); picture changes (count, median and max tick to first frame).
