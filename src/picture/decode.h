@@ -11,6 +11,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "gfx/bitmap.h"
 
@@ -50,8 +51,9 @@ struct DecodeOptions {
   // and the alpha is ignored (how Windows bitmaps are shown).
   bool flatten = true;
   // Asked with the picture's full size; answers the size the picture will be
-  // scaled down to, or an empty size when it is shown as it is. Decoders that
-  // can decode at a reduced scale (JPEG) stay at least as large as the answer.
+  // scaled down to, or an empty size when it is shown as it is. JPEG and
+  // PNG, which deliver rows in order, sample them straight down to the
+  // answer as the fit would (see RowFit); the others stay larger.
   std::function<gfx::Size(gfx::Size)> targetSize;
   // Whether a picture is turned upright by the orientation its EXIF block
   // records (JPEG, WebP). Off for files whose pixels were already turned
@@ -129,6 +131,34 @@ inline Decoded decodeWithQt(std::span<const uint8_t> data, const std::string &fo
   PictureSource source(data);
   return decodeWithQt(source, format, options);
 }
+
+// A nearest-neighbour reduction made while a decoder delivers its rows top
+// to bottom, so that a picture far larger than the screen is never held
+// whole. It samples exactly the pixels gfx::stretchCopy would take from the
+// whole picture (the centre of each output pixel), so fitting its output to
+// the same size afterwards copies it unchanged.
+class RowFit {
+ public:
+  // An empty `target`, or one not smaller than `full` on both sides, keeps
+  // the picture's own size.
+  RowFit(gfx::Size full, gfx::Size target);
+  gfx::Size size() const { return {int(columns_.size()), int(rows_.size())}; }
+  bool reduces() const { return reduces_; }
+  // The source column of each output column.
+  const std::vector<int> &columns() const { return columns_; }
+  // The output rows that read source row y, which arrive in order: the
+  // first of them (or -1 when none does) and how many.
+  int firstRowOf(int y) const;
+  int rowCountOf(int y) const;
+  // Samples the BGR row y of the source into the output rows that read it.
+  void put(const uint8_t *bgr, int y, gfx::Bitmap &out) const;
+
+ private:
+  bool reduces_ = false;
+  std::vector<int> columns_;
+  std::vector<int> rows_;     // the source row of each output row
+  std::vector<int> firstOf_;  // per source row: first output row reading it, or -1
+};
 
 // The colour's channels in bitmap order: blue, green, red.
 inline std::array<uint8_t, 3> bgrOf(gfx::Color c) {

@@ -58,6 +58,50 @@ size_t PictureSource::read(void *out, size_t n) {
   return n;
 }
 
+namespace {
+
+// Output index i reads source index (2i + 1) * from / (2 * to): the centre
+// of each output pixel, as gfx::stretchCopy samples.
+std::vector<int> centreSamples(int to, int from) {
+  std::vector<int> v(static_cast<size_t>(to));
+  for (int i = 0; i < to; ++i) v[size_t(i)] = int((2 * int64_t(i) + 1) * from / (2 * int64_t(to)));
+  return v;
+}
+
+}  // namespace
+
+RowFit::RowFit(gfx::Size full, gfx::Size target)
+    : reduces_(!target.empty() && target.width <= full.width && target.height <= full.height &&
+               target != full) {
+  const gfx::Size out = reduces_ ? target : full;
+  columns_ = centreSamples(out.width, full.width);
+  rows_ = centreSamples(out.height, full.height);
+  firstOf_.assign(size_t(std::max(full.height, 0)), -1);
+  for (int j = int(rows_.size()) - 1; j >= 0; --j) firstOf_[size_t(rows_[size_t(j)])] = j;
+}
+
+int RowFit::firstRowOf(int y) const {
+  return firstOf_[size_t(y)];
+}
+
+int RowFit::rowCountOf(int y) const {
+  int j = firstOf_[size_t(y)];
+  if (j < 0) return 0;
+  int n = 0;
+  while (j + n < int(rows_.size()) && rows_[size_t(j + n)] == y) ++n;
+  return n;
+}
+
+void RowFit::put(const uint8_t *bgr, int y, gfx::Bitmap &out) const {
+  const int first = firstRowOf(y);
+  if (first < 0) return;
+  uint8_t *d = out.row(first);
+  for (size_t i = 0; i < columns_.size(); ++i)
+    std::memcpy(d + 3 * i, bgr + 3 * size_t(columns_[i]), 3);
+  const int count = rowCountOf(y);
+  for (int n = 1; n < count; ++n) std::memcpy(out.row(first + n), d, columns_.size() * 3);
+}
+
 void PictureSource::seek(uint64_t position) {
   offset_ = std::min(position, size_);
 }

@@ -165,19 +165,23 @@ void cmykRowToBgr(const uint8_t *in, uint8_t *out, int width, bool inverted) {
   }
 }
 
-void readRows(Session &s, gfx::Bitmap &bitmap) {
+// Rows go straight to the bitmap, or through `fit` when it reduces them.
+void readRows(Session &s, gfx::Bitmap &bitmap, const RowFit &fit) {
   j_decompress_ptr c = &s.cinfo;
   const bool cmyk = c->out_color_space == JCS_CMYK;
   std::vector<uint8_t> cmykRow(cmyk ? size_t(c->output_width) * 4 : 0);
+  std::vector<uint8_t> bgrRow(fit.reduces() ? size_t(c->output_width) * 3 : 0);
   uint8_t *scratch = cmykRow.data();
   const bool inverted = c->saw_Adobe_marker;
   const int width = int(c->output_width);
   bool ok = guarded(s, [&] {
     while (c->output_scanline < c->output_height) {
-      uint8_t *out = bitmap.row(int(c->output_scanline));
+      const int y = int(c->output_scanline);
+      uint8_t *out = fit.reduces() ? bgrRow.data() : bitmap.row(y);
       JSAMPROW row = cmyk ? scratch : out;
       jpeg_read_scanlines(c, &row, 1);
       if (cmyk) cmykRowToBgr(scratch, out, width, inverted);
+      if (fit.reduces()) fit.put(out, y, bitmap);
     }
   });
   if (!ok) fail(s);
@@ -208,8 +212,9 @@ Decoded decodeStored(PictureSource &source, const DecodeOptions &options, int &o
   c->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   // The target is for the upright picture; the scale is chosen on the
   // stored sides it corresponds to.
+  gfx::Size target;
   if (options.targetSize) {
-    const gfx::Size target = options.targetSize(gfx::orientedSize(full, orientation));
+    target = options.targetSize(gfx::orientedSize(full, orientation));
     chooseScale(s, gfx::orientedSize(target, orientation));
   }
   if (!guarded(s, [c] { jpeg_calc_output_dimensions(c); })) fail(s);
@@ -224,10 +229,15 @@ Decoded decodeStored(PictureSource &source, const DecodeOptions &options, int &o
   checkPictureSize(c->output_width, c->output_height, turned ? 6 : 3, kMaxDecodeBytes / 16);
   c->mem->max_memory_to_use = long(kMaxDecodeBytes - bitmapBytes);
   if (!guarded(s, [c] { jpeg_start_decompress(c); })) fail(s);
+  // The rows of an upright picture are reduced the rest of the way as they
+  // come. A turned one is reduced after turning, as the fit samples the
+  // upright picture.
+  const RowFit fit({int(c->output_width), int(c->output_height)},
+                   orientation == 1 ? target : gfx::Size{});
   Decoded result;
   result.fullSize = full;
-  result.bitmap = gfx::Bitmap(int(c->output_width), int(c->output_height));
-  readRows(s, result.bitmap);
+  result.bitmap = gfx::Bitmap(fit.size().width, fit.size().height);
+  readRows(s, result.bitmap, fit);
   return result;
 }
 

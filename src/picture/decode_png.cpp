@@ -1,14 +1,17 @@
-// PNG through libpng. libpng reports errors by longjmp to the setjmp in
-// guarded(); only plain C data lives in the frames that it can skip.
+// PNG through libpng, for every kind that decode_png_direct.cpp leaves to
+// it. libpng reports errors by longjmp to the setjmp in guarded(); only
+// plain C data lives in the frames that it can skip.
 
 #include <png.h>
 
 #include <csetjmp>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "picture/decode.h"
+#include "picture/decode_png_direct.h"
 #include "platform/cancel.h"
 
 namespace vantor {
@@ -82,15 +85,31 @@ void readAll(Session &s, std::vector<png_bytep> &rows) {
   readEnd(s);
 }
 
-void blendRow(const uint8_t *in, uint8_t *out, png_uint_32 width, const DecodeOptions &options) {
+// Writes the sampled pixels of one BGR or BGRA row to the output rows that
+// read it; transparent pixels are blended over the background.
+void emitRow(const uint8_t *in, int channels, int y, const RowFit &fit, gfx::Bitmap &out,
+             const DecodeOptions &options) {
+  if (channels == 3) return fit.put(in, y, out);
+  const int first = fit.firstRowOf(y);
+  if (first < 0) return;
+  uint8_t *d = out.row(first);
+  const std::vector<int> &columns = fit.columns();
+  const size_t width = columns.size();
   const auto bg = bgrOf(options.background);
-  for (png_uint_32 x = 0; x < width; ++x, in += 4, out += 3)
-    for (int k = 0; k < 3; ++k) out[k] = options.flatten ? blendOver(in[k], in[3], bg[k]) : in[k];
+  for (size_t i = 0; i < width; ++i, d += 3) {
+    const uint8_t *s = in + 4 * size_t(columns[i]);
+    for (int k = 0; k < 3; ++k)
+      d[k] = options.flatten ? blendOver(s[k], s[3], bg[size_t(k)]) : s[k];
+  }
+  const int count = fit.rowCountOf(y);
+  for (int n = 1; n < count; ++n) std::memcpy(out.row(first + n), out.row(first), width * 3);
 }
 
 }  // namespace
 
 Decoded decodePng(PictureSource &source, const DecodeOptions &options) {
+  if (std::optional<Decoded> direct = decodePngDirect(source, options)) return std::move(*direct);
+  source.seek(0);
   uint8_t signature[8];
   if (source.read(signature, 8) != 8 || png_sig_cmp(signature, 0, 8) != 0)
     decodeFailed("PNG: no signature");
@@ -104,6 +123,9 @@ Decoded decodePng(PictureSource &source, const DecodeOptions &options) {
         // Text and profile chunks are not shown; a hostile one must not
         // inflate to gigabytes.
         png_set_chunk_malloc_max(s.png, 8u << 20);
+        // The sum is at the end of the image data, which is read only
+        // after the last row, where a failure is passed over anyway.
+        png_set_option(s.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
         png_read_info(s.png, s.info);
         width = png_get_image_width(s.png, s.info);
         height = png_get_image_height(s.png, s.info);
@@ -114,40 +136,44 @@ Decoded decodePng(PictureSource &source, const DecodeOptions &options) {
   if (!guarded(s, [&s, &passes] { passes = setTransforms(s.png, s.info); })) fail(s);
   const int channels = png_get_channels(s.png, s.info);
   if (channels != 3 && channels != 4) throw DecodeError("PNG: unexpected channel count");
-  // With alpha an interlaced image is read whole before it is blended, as
-  // every pass adds to the rows of the one before.
-  const bool whole = channels == 4 && passes > 1;
-  checkPictureSize(width, height, whole ? 7 : 3);
+  // An interlaced image is read whole, as every pass adds to the rows of
+  // the one before; the others a row at a time, reduced as they come.
+  const bool whole = passes > 1;
+  checkPictureSize(width, height, whole && channels == 4 ? 7 : 3);
+  const gfx::Size full{int(width), int(height)};
+  const RowFit fit(full, !whole && options.targetSize ? options.targetSize(full) : gfx::Size{});
 
   Decoded result;
-  result.fullSize = {int(width), int(height)};
-  result.bitmap = gfx::Bitmap(int(width), int(height));
+  result.fullSize = full;
+  result.bitmap = gfx::Bitmap(fit.size().width, fit.size().height);
   gfx::Bitmap &bmp = result.bitmap;
-  std::vector<png_bytep> rows(height);
-  if (channels == 3) {
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = bmp.row(int(y));
-    readAll(s, rows);
-    return result;
-  }
-  const size_t rowBytes = size_t(width) * 4;
+  const size_t rowBytes = size_t(width) * size_t(channels);
   if (!whole) {
-    std::vector<uint8_t> bgra(rowBytes);
-    uint8_t *in = bgra.data();
+    std::vector<uint8_t> scratch(rowBytes);
     png_uint_32 y = 0;
+    // Rows that need no change go straight to the bitmap.
+    const bool direct = channels == 3 && !fit.reduces();
     if (!guarded(s, [&] {
           for (; y < height; ++y) {
+            png_bytep in = direct ? bmp.row(int(y)) : scratch.data();
             png_read_row(s.png, in, nullptr);
-            blendRow(in, bmp.row(int(y)), width, options);
+            if (!direct) emitRow(in, channels, int(y), fit, bmp, options);
           }
         }))
       fail(s);
     readEnd(s);
     return result;
   }
+  std::vector<png_bytep> rows(height);
+  if (channels == 3) {
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = bmp.row(int(y));
+    readAll(s, rows);
+    return result;
+  }
   std::unique_ptr<uint8_t[]> bgra(new uint8_t[rowBytes * height]);
   for (png_uint_32 y = 0; y < height; ++y) rows[y] = bgra.get() + rowBytes * y;
   readAll(s, rows);
-  for (png_uint_32 y = 0; y < height; ++y) blendRow(rows[y], bmp.row(int(y)), width, options);
+  for (png_uint_32 y = 0; y < height; ++y) emitRow(rows[y], channels, int(y), fit, bmp, options);
   return result;
 }
 

@@ -123,6 +123,12 @@ bool PictureComposer::loadFromFile(const std::string &fileName) {
 void PictureComposer::fit(gfx::Size loaded) {
   if (fitScales(loaded, controlSize(), fitMode)) {
     const gfx::Size s = fittedSize(loaded, controlSize());
+    // A decoder that reduced the picture while decoding it has sampled
+    // what the stretch below would take.
+    if (picture.size() == s) {
+      if (fitMode == 1 && (loaded.width > width || loaded.height > height)) crop();
+      return;
+    }
     gfx::Bitmap b(s.width, s.height, color);
     gfx::stretchCopy(b, b.rect(), picture, picture.rect());
     picture = std::move(b);

@@ -5,7 +5,9 @@
 
 #include <string>
 
+#include "gfx/stretch.h"
 #include "picture/decode.h"
+#include "picture/decode_png_direct.h"
 #include "picture/picture_loader.h"
 #include "picture_test_util.h"
 
@@ -95,6 +97,85 @@ INSTANTIATE_TEST_SUITE_P(Files, PictureDecode, testing::ValuesIn(kCases),
                            return n;
                          });
 
+// 8-bit RGB and RGBA PNGs are unfiltered by our own code: each filter type
+// (convert's -quality ones digit), and the adaptive mix, gives exactly the
+// pixels that ImageMagick decodes; other kinds are left to libpng.
+struct PngCase {
+  const char *name;
+  const char *options;
+  bool direct;  // read without libpng
+};
+
+class PictureDirectPng : public testing::TestWithParam<PngCase> {};
+
+TEST_P(PictureDirectPng, SamePixelsAsAnIndependentDecoder) {
+  const PngCase &c = GetParam();
+  const std::string file = fromPhoto(c.name, c.options);
+  const std::vector<uint8_t> bytes = test::readBytes(file);
+  DecodeOptions options;
+  options.flatten = false;  // the colour channels as stored, alpha or not
+  PictureSource source(bytes);
+  EXPECT_EQ(decodePngDirect(source, options).has_value(), c.direct);
+  const gfx::Bitmap ours = decodePng(bytes, options).bitmap;
+  const gfx::Bitmap theirs = referenceDecode(file, "-alpha off");
+  ASSERT_EQ(ours.size(), theirs.size());
+  EXPECT_EQ(compare(ours, theirs).max, 0);
+}
+
+const char *const kAlpha = "-alpha set -channel A -fx '(i+j)/(w+h)' +channel ";
+const PngCase kPngCases[] = {
+    {"none.png", "-quality 90 PNG24:", true},
+    {"sub.png", "-quality 91 PNG24:", true},
+    {"up.png", "-quality 92 PNG24:", true},
+    {"average.png", "-quality 93 PNG24:", true},
+    {"paeth.png", "-quality 94 PNG24:", true},
+    {"adaptive.png", "-quality 95 PNG24:", true},
+    {"sub_alpha.png", "-alpha set -channel A -fx '(i+j)/(w+h)' +channel -quality 91 PNG32:", true},
+    {"average_alpha.png",
+     "-alpha set -channel A -fx '(i+j)/(w+h)' +channel -quality 93 PNG32:", true},
+    {"paeth_alpha.png",
+     "-alpha set -channel A -fx '(i+j)/(w+h)' +channel -quality 94 PNG32:", true},
+    {"palette_png8.png", "-colors 20 PNG8:", false},
+    {"interlaced_rgb.png", "-interlace PNG PNG24:", false},
+    {"grey8.png", "-colorspace Gray PNG:", false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Filters, PictureDirectPng, testing::ValuesIn(kPngCases),
+                         [](const testing::TestParamInfo<PngCase> &i) {
+                           const std::string n = i.param.name;
+                           return n.substr(0, n.find('.'));
+                         });
+
+// A PNG read a row at a time is reduced as its rows arrive, to exactly the
+// pixels that fitting the whole picture would sample; an interlaced one,
+// whose rows arrive in passes, may stay whole and is fitted afterwards.
+TEST(PictureDirectPng, ReducedWhileDecodingAsTheFitSamples) {
+  struct Case {
+    const char *name, *options;
+    bool reducedWhileDecoding;
+  };
+  const std::string alpha = std::string(kAlpha) + "PNG32:";
+  const Case cases[] = {{"fit_rgb.png", "PNG24:", true},
+                        {"fit_alpha.png", alpha.c_str(), true},
+                        {"fit_deep.png", "-depth 16 PNG48:", true},
+                        {"fit_interlaced.png", "-interlace PNG PNG24:", false}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> bytes = test::readBytes(fromPhoto(c.name, c.options));
+    const Decoded whole = decodePng(bytes, {});
+    DecodeOptions options;
+    const gfx::Size target{97, 61};
+    options.targetSize = [&](gfx::Size) { return target; };
+    const Decoded reduced = decodePng(bytes, options);
+    EXPECT_EQ(reduced.fullSize, whole.bitmap.size());
+    EXPECT_EQ(reduced.bitmap.size() == target, c.reducedWhileDecoding);
+    gfx::Bitmap expected(target.width, target.height), fitted(target.width, target.height);
+    gfx::stretchCopy(expected, expected.rect(), whole.bitmap, whole.bitmap.rect());
+    gfx::stretchCopy(fitted, fitted.rect(), reduced.bitmap, reduced.bitmap.rect());
+    EXPECT_EQ(compare(fitted, expected).max, 0);
+  }
+}
+
 TEST(PictureDecodeCamera, FullSizePhotograph) {
   const gfx::Bitmap ours = load(test::cameraJpeg());
   const gfx::Bitmap theirs = referenceDecode(test::cameraJpeg());
@@ -114,8 +195,15 @@ TEST(PictureDecodeCamera, ReducedScaleCoversTheTarget) {
   const Decoded d = decodeJpeg(bytes, options);
   EXPECT_EQ(asked, (gfx::Size{2560, 1600}));
   EXPECT_EQ(d.fullSize, (gfx::Size{2560, 1600}));
-  // 3/8 gives 960 x 600, the smallest eighth that still covers 900 x 563.
-  EXPECT_EQ(d.bitmap.size(), (gfx::Size{960, 600}));
+  // 3/8 gives 960 x 600, the smallest eighth that still covers 900 x 563;
+  // its rows are sampled down the rest of the way as the fit would.
+  ASSERT_EQ(d.bitmap.size(), (gfx::Size{900, 563}));
+  options.targetSize = [](gfx::Size) { return gfx::Size{960, 600}; };
+  const Decoded eighths = decodeJpeg(bytes, options);
+  ASSERT_EQ(eighths.bitmap.size(), (gfx::Size{960, 600}));
+  gfx::Bitmap expected(900, 563);
+  gfx::stretchCopy(expected, expected.rect(), eighths.bitmap, eighths.bitmap.rect());
+  EXPECT_EQ(compare(d.bitmap, expected).max, 0);
 }
 
 TEST(PictureLoadFlattening, GifOnColourBmpAsStored) {
