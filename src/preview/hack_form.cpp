@@ -8,8 +8,8 @@
 #include "gfx/black_window.h"
 #include "music/music_set.h"
 #include "music/qt_music_host.h"
-#include "settings/saver_setting.h"
 #include "preview/preview_form.h"
+#include "settings/saver_setting.h"
 #include "show/run_vantorscreen_qt.h"
 
 namespace vantor {

@@ -172,8 +172,7 @@ void ApplyOptionOverrides(const Options &o, TSaverSetting &s) {
     s.ForceHide = !*o.caption;
     // Asked for, a caption needs a place: the bottom of the screen unless
     // the settings name one.
-    if (*o.caption &&
-        (s.Position == CaptionPosition::None || s.Position > CaptionPosition::AtXY))
+    if (*o.caption && (s.Position == CaptionPosition::None || s.Position > CaptionPosition::AtXY))
       s.Position = CaptionPosition::Bottom;
   }
   if (o.noMusic) s.PlayMusic = false;

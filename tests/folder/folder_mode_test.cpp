@@ -42,8 +42,8 @@ TEST_F(FolderStartup, FolderModeTakesDefaultsAndItsOwnOverrides) {
   EXPECT_EQ(engine.pictureFolders, (std::vector<std::string>{dir / "photos", dir / "more"}));
   const TSaverSetting &s = engine.settings;
   EXPECT_TRUE(s.PictureList.empty());
-  EXPECT_EQ(s.ImageInterval, 9);  // the override, not the settings file's 7
-  EXPECT_FALSE(s.MousePress);     // the override
+  EXPECT_EQ(s.ImageInterval, 9);                 // the override, not the settings file's 7
+  EXPECT_FALSE(s.MousePress);                    // the override
   EXPECT_EQ(s.ImageSequence, Sequence::Random);  // the default
   EXPECT_FALSE(s.UseEffects.test(150));
   EXPECT_TRUE(s.UseEffects.test(59));  // the default effect list

@@ -97,7 +97,8 @@ TEST_F(HackE2E, DaemonShowsTheHackAndEndsIt) {
   ASSERT_TRUE(waitUntil([&] { return command("-version") == 0; }, 20s)) << "no daemon";
   ASSERT_EQ(command("-activate"), 0);
   std::string pid;
-  EXPECT_TRUE(waitUntil([&] { return run("pgrep -u " + user + " -f vantor-saver", &pid) == 0; }, 10s));
+  EXPECT_TRUE(
+      waitUntil([&] { return run("pgrep -u " + user + " -f vantor-saver", &pid) == 0; }, 10s));
   EXPECT_TRUE(waitUntil([&] { return allOf(grabRgb(x->display()), kWidth * kHeight, kRed); }, 20s))
       << "the picture never covered the screen";
   ASSERT_EQ(command("-deactivate"), 0);
