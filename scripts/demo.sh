@@ -4,6 +4,7 @@
 # display it writes frames of the first transitions to PNG files instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 bash scripts/install-deps.sh demo
 
 # The demo needs only the programs: configuring the tests and benchmarks would
@@ -18,19 +19,8 @@ if [ ${#photos[@]} -eq 0 ]; then
   echo "No photographs found under /usr/share/wallpapers (package plasma-workspace-wallpapers)." >&2
   exit 1
 fi
-{
-  printf '[Set]\r\nScrName=Vantor Demo\r\nImageInterval=4\r\nImageSequence=0\r\nEffectSpeed2=3\r\n'
-  printf 'MousePress=1\r\nKeyboardPress=1\r\nMouseMove=0\r\nPlayMusic=0\r\n'
-  printf '[Caption]\r\nPosition=3\r\nFontSize=18\r\n[Pictures]\r\n'
-  i=0
-  for p in "${photos[@]}"; do i=$((i + 1)); printf 'photo%d.jpg=1\r\n' "$i"; done
-  printf '[captions]\r\n'
-  i=0
-  for p in "${photos[@]}"; do
-    i=$((i + 1))
-    printf 'photo%d.jpg=%s\r\n' "$i" "$(basename "$(dirname "$(dirname "$(dirname "$p")")")")"
-  done
-} > "$demo/demo.ini"
+write_wallpaper_settings "$(printf 'ScrName=Vantor Demo\r\nImageInterval=4\r\nImageSequence=0\r\nEffectSpeed2=3\r\nMousePress=1\r\nKeyboardPress=1\r\nMouseMove=0\r\nPlayMusic=0\r\n')" \
+  "${photos[@]}" > "$demo/demo.ini"
 items=()
 i=0
 for p in "${photos[@]}"; do i=$((i + 1)); ln -sf "$p" "$demo/photo$i.jpg"; items+=("$demo/photo$i.jpg"); done

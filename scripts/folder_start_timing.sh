@@ -10,6 +10,7 @@
 # BIN_DIR holds vantor-saver. The pictures are made in a temporary folder and
 # removed at the end.
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 bin=$(cd "${1:?usage: $0 BIN_DIR [COUNT] [RUNS]}" && pwd)
 count=${2:-10000}
 runs=${3:-3}
@@ -22,28 +23,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# One small JPEG, written under every name by a single tee per subfolder:
-# 10,000 pictures in a second or two.
-convert -size 320x240 gradient:red-blue -quality 85 "$work/one.jpg"
-mkdir -p "$work/single" "$work/many"
+make_picture_tree "$work/many" "$count"
+mkdir -p "$work/single"
 cp "$work/one.jpg" "$work/single/photo.jpg"
-per=$(((count + 99) / 100))
-made=0
-for d in $(seq -w 0 99); do
-  [ "$made" -ge "$count" ] && break
-  n=$((count - made < per ? count - made : per))
-  mkdir "$work/many/album$d"
-  names=()
-  for i in $(seq -w 1 "$n"); do names+=("$work/many/album$d/img$i.jpg"); done
-  tee "${names[@]}" < "$work/one.jpg" > /dev/null
-  made=$((made + n))
-done
 echo "pictures: $(find "$work/many" -name '*.jpg' | wc -l) in $work/many"
 
-Xvfb -displayfd 4 -screen 0 1920x1080x24 -nolisten tcp 4> "$work/display" 2> /dev/null &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=:$(head -n1 "$work/display")
+start_xvfb 1920x1080
 mkdir -m 700 "$work/run"
 
 firstFrame() {

@@ -17,6 +17,7 @@
 # program, to compare two builds). Defaults: 1920x1080, 20 seconds, 1 run.
 # Each run prints its figures; the last line gives the medians over the runs.
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 usage="usage: $0 demo|photos BIN_DIR [WIDTHxHEIGHT] [SECONDS] [RUNS]"
 mode=${1:?$usage}
 bin=$(cd "${2:?$usage}" && pwd)
@@ -37,18 +38,8 @@ items=()
 case "$mode" in
   demo)
     mapfile -t found < <(find /usr/share/wallpapers -name '*.jpg' -size +200k | sort | head -n 8)
-    {
-      printf '[Set]\r\nImageInterval=1\r\nImageSequence=0\r\nEffectSpeed2=3\r\nPlayMusic=0\r\n'
-      printf '[Caption]\r\nPosition=3\r\nFontSize=18\r\n[Pictures]\r\n'
-      i=0
-      for p in "${found[@]}"; do i=$((i + 1)); printf 'photo%d.jpg=1\r\n' "$i"; done
-      printf '[captions]\r\n'
-      i=0
-      for p in "${found[@]}"; do
-        i=$((i + 1))
-        printf 'photo%d.jpg=%s\r\n' "$i" "$(basename "$(dirname "$(dirname "$(dirname "$p")")")")"
-      done
-    } > "$work/show.ini"
+    write_wallpaper_settings "$(printf 'ImageInterval=1\r\nImageSequence=0\r\nEffectSpeed2=3\r\nPlayMusic=0\r\n')" \
+      "${found[@]}" > "$work/show.ini"
     i=0
     for p in "${found[@]}"; do
       i=$((i + 1))
@@ -86,10 +77,7 @@ esac
   "${items[@]}" > /dev/null
 chmod 755 "$work/show.scr"
 
-Xvfb -displayfd 4 -screen 0 "${size}x24" -nolisten tcp 4> "$work/display" 2> /dev/null &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=:$(head -n1 "$work/display")
+start_xvfb "$size"
 
 echo "$mode at $size, $seconds s a run, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 for run in $(seq "$runs"); do

@@ -10,6 +10,9 @@ bash scripts/install-deps.sh test
 jobs=$(nproc)
 fuzz_seconds=${VANTOR_FUZZ_SECONDS:-15}
 
+echo "== layers: no folder includes from one above it =="
+bash scripts/include_layers.sh | tail -n 1
+
 echo "== normal build =="
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=ON -DVANTOR_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"

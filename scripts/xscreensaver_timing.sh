@@ -10,6 +10,7 @@
 # when missing. The figure is the hack's start after the activation (from
 # /proc, 10 ms steps) plus its own "first frame on screen" statistic.
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 bin=$(cd "${1:?usage: $0 BIN_DIR [COUNT] [RUNS]}" && pwd)
 count=${2:-10000}
 runs=${3:-3}
@@ -27,18 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-convert -size 320x240 gradient:red-blue -quality 85 "$work/one.jpg"
-per=$(((count + 99) / 100))
-made=0
-for d in $(seq -w 0 99); do
-  [ "$made" -ge "$count" ] && break
-  n=$((count - made < per ? count - made : per))
-  mkdir -p "$work/pictures/album$d"
-  names=()
-  for i in $(seq -w 1 "$n"); do names+=("$work/pictures/album$d/img$i.jpg"); done
-  tee "${names[@]}" < "$work/one.jpg" > /dev/null
-  made=$((made + n))
-done
+make_picture_tree "$work/pictures" "$count"
 install -m 755 "$bin/vantor-saver" "$work/vantor-saver"
 mkdir -p "$work/home" && mkdir -m 700 "$work/run"
 cat > "$work/home/.xscreensaver" <<RC
@@ -56,10 +46,7 @@ RC
 chown -R "$user" "$work/home" "$work/run"
 echo "pictures: $(find "$work/pictures" -name '*.jpg' | wc -l) in $work/pictures"
 
-Xvfb -displayfd 4 -screen 0 1920x1080x24 -nolisten tcp 4> "$work/display" 2> /dev/null &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=:$(head -n1 "$work/display")
+start_xvfb 1920x1080
 DISPLAY=$display xhost "+si:localuser:$user" > /dev/null
 as=(runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$work/home" DISPLAY="$display"
   XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home" VANTOR_SHOW_STATS=1)
