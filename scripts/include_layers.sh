@@ -11,7 +11,7 @@ root=${1:-$(dirname "$0")/..}
 cd "$root/src"
 
 # Lowest first. mpegplay sits just below music, which plays through it.
-order=(platform gfx transitions settings package picture display mpegplay music mirrors show
+order=(platform gfx transitions settings package picture folder display mpegplay music mirrors show
        preview config startup app)
 declare -A rank
 for i in "${!order[@]}"; do rank[${order[$i]}]=$i; done
