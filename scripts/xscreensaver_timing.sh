@@ -6,6 +6,9 @@
 #
 #   sudo scripts/xscreensaver_timing.sh BIN_DIR [COUNT] [RUNS]
 #
+# PICTURES=DIR uses that folder instead of made pictures; SCREENSHOT=FILE
+# saves the screen of the first run once its first picture is up.
+#
 # The daemon refuses to run as root: it runs as the user vantor-xss, made
 # when missing. The figure is the hack's start after the activation (from
 # /proc, 10 ms steps) plus its own "first frame on screen" statistic.
@@ -28,7 +31,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-make_picture_tree "$work/pictures" "$count"
+pictures=${PICTURES:-$work/pictures}
+[ -n "${PICTURES:-}" ] || make_picture_tree "$pictures" "$count"
 install -m 755 "$bin/vantor-saver" "$work/vantor-saver"
 mkdir -p "$work/home" && mkdir -m 700 "$work/run"
 cat > "$work/home/.xscreensaver" <<RC
@@ -40,11 +44,11 @@ fade: False
 unfade: False
 splash: False
 dpmsEnabled: False
-imageDirectory: $work/pictures
+imageDirectory: $pictures
 programs: $work/vantor-saver --root \n
 RC
 chown -R "$user" "$work/home" "$work/run"
-echo "pictures: $(find "$work/pictures" -name '*.jpg' | wc -l) in $work/pictures"
+echo "pictures: $(find "$pictures" -type f | wc -l) in $pictures"
 
 start_xvfb 1920x1080
 DISPLAY=$display xhost "+si:localuser:$user" > /dev/null
@@ -66,6 +70,10 @@ for run in $(seq "$runs"); do
   frame=$(grep -ao 'first frame on screen [0-9.]*' "$work/daemon.log" | awk '{print $5}')
   awk -v b="$before" -v s="$started" -v f="$frame" -v r="$run" \
     'BEGIN { printf "run %d: hack started %.0f ms after -activate, first picture %.0f ms after -activate\n", r, (s - b) * 1000, (s - b) * 1000 + f }'
+  if [ "$run" = 1 ] && [ -n "${SCREENSHOT:-}" ]; then
+    sleep 2  # the first transition ends
+    import -display "$display" -window root -resize 50% "$SCREENSHOT"
+  fi
   "${as[@]}" xscreensaver-command -deactivate > /dev/null
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
 done
