@@ -186,11 +186,11 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     // Folder mode has no settings file to keep choices in: they go to the
     // user's overrides under its own name, as a package's do under its file's.
-    const bool folderMode = !engine.options.folders.empty();
-    TDistributeConfigForm form(
-        ConfigContext{engine.settings, *engine.ini, engine.resolver.get(), engine.registry.get(),
-                      folderMode ? kFolderModeName : engine.programFileName(),
-                      engine.packagePresent() || folderMode, engine.location.supportFolder});
+    const bool folderMode = DialogEditsFolderMode(engine);
+    TDistributeConfigForm form(ConfigContext{
+        engine.settings, *engine.ini, engine.resolver.get(), engine.registry.get(),
+        folderMode ? kFolderModeName : engine.programFileName(),
+        engine.packagePresent() || folderMode, engine.location.supportFolder, folderMode});
     form.exec();  // OK or Cancel ends the program
     return 0;
   }

@@ -174,7 +174,7 @@ BannerPlan PlanBanner(const TSaverSetting &s, const ItemResolver *resolver) {
 
 Status CommitConfig(const ConfigControls &c, ConfigContext &ctx) {
   ControlsToSettings(c, ctx.settings);
-  Status saved = SaveSettings(ctx.settings, ctx.ini);
+  Status saved = ctx.storeOnly ? Status() : SaveSettings(ctx.settings, ctx.ini);
   if (ctx.packagePresent && ctx.registry) {
     Status stored = StoreRegistryOverrides(ctx.settings, *ctx.registry, ctx.programFileName);
     if (saved) saved = std::move(stored);

@@ -23,6 +23,8 @@ struct ConfigContext {
   std::string programFileName;             // names the user's store key
   bool packagePresent = false;
   std::string supportFolder;  // ends in "/"
+  // Folder mode has no settings file: the user's store keeps every choice.
+  bool storeOnly = false;
 };
 
 inline constexpr int kIntervalMin = 1, kIntervalMax = 1000;

@@ -102,8 +102,13 @@ Dispatch RunStartup(Engine &e, const std::vector<std::string> &args) {
   const char *home = std::getenv("HOME");
   std::vector<std::string> folders =
       e.options.hack ? HackModeFolders(e, home ? home : "") : e.options.folders;
-  if (!folders.empty()) EnterFolderMode(e, std::move(folders));
-  return chooseWindow(e);
+  const bool folderShow = !folders.empty();
+  if (folderShow) EnterFolderMode(e, std::move(folders));
+  const Dispatch dispatch = chooseWindow(e);
+  // The dialog shows the choices it will save.
+  if (dispatch == Dispatch::ConfigDialog && !folderShow && DialogEditsFolderMode(e))
+    EnterFolderMode(e, {});
+  return dispatch;
 }
 
 }  // namespace vantor

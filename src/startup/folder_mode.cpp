@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "folder/xscreensaver_prefs.h"
+#include "platform/paths.h"
 #include "settings/overrides.h"
 #include "startup/engine.h"
 
@@ -15,7 +16,14 @@ void EnterFolderMode(Engine &e, std::vector<std::string> folders) {
   e.settings.TempImagePath = e.location.tempImagePath;
   if (e.registry)
     ApplyRegistryOverrides(e.settings, *e.registry, kFolderModeName, SaverKind::Image);
+  // What the command line asks for this run goes over the stored choices.
+  ApplyOptionOverrides(e.options, e.settings);
   e.pictureFolders = std::move(folders);
+}
+
+bool DialogEditsFolderMode(const Engine &e) {
+  return !e.options.folders.empty() ||
+         (!e.packagePresent() && !fileExists(e.location.settingsPath));
 }
 
 std::vector<std::string> HackModeFolders(const Engine &e, const std::string &home) {

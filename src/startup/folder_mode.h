@@ -27,6 +27,12 @@ void EnterFolderMode(Engine &engine, std::vector<std::string> folders);
 [[nodiscard]] std::vector<std::string> HackModeFolders(const Engine &engine,
                                                        const std::string &home);
 
+// Whether the settings dialog of this run edits folder mode's choices: it
+// was given folders, or the program has no package and no settings file
+// beside it, as when it is installed for the desktop's screensaver, whose
+// shows of the user's picture folder then use the choices.
+[[nodiscard]] bool DialogEditsFolderMode(const Engine &engine);
+
 // Takes the folders out of a picture list (entries ending in "\" or "/" that
 // name a folder) and adds them to `folders`, so that their pictures are
 // shown instead of a folder that no decoder reads.

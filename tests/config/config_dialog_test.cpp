@@ -403,6 +403,24 @@ TEST_F(DialogTest, OkWithPackageStoresTheUserChoicesAndTheNextStartReadsThem) {
   EXPECT_FALSE(form->MouseMoveCheck->isEnabled());
 }
 
+// Folder mode has no settings file: OK keeps the choices in the user's
+// store alone, and closes.
+TEST_F(DialogTest, OkInFolderModeStoresTheChoicesWithoutAFile) {
+  ini = std::make_unique<IniFile>();
+  TDistributeConfigForm form(
+      ConfigContext{s, *ini, nullptr, &store, "vantor-folder", true, dir / "support/", true});
+  std::string failure;
+  form.showSaveFailure = [&](const std::string &why) { failure = why; };
+  form.show();
+  form.IntervalEdit->setValue(42);
+  form._BtnOK->click();
+  EXPECT_EQ(failure, "");
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  TSaverSetting next;
+  ApplyRegistryOverrides(next, store, "vantor-folder", SaverKind::Image);
+  EXPECT_EQ(next.ImageInterval, 42);
+}
+
 TEST_F(DialogTest, CancelAndEscWriteNothing) {
   load();
   writeFile(store.filePath(),

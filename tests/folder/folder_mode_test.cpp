@@ -37,7 +37,8 @@ class FolderStartup : public ::testing::Test {
 };
 
 TEST_F(FolderStartup, FolderModeTakesDefaultsAndItsOwnOverrides) {
-  engine.options = ParseOptions({"--folder", dir / "photos", "--folder=" + dir / "more"}, nullptr);
+  engine.options =
+      ParseOptions({"--folder", dir / "photos", "--folder=" + dir / "more", "--speed=1"}, nullptr);
   EXPECT_EQ(RunStartup(engine, ClassicArguments(engine.options)), Dispatch::FullScreen);
   EXPECT_EQ(engine.pictureFolders, (std::vector<std::string>{dir / "photos", dir / "more"}));
   const TSaverSetting &s = engine.settings;
@@ -47,6 +48,19 @@ TEST_F(FolderStartup, FolderModeTakesDefaultsAndItsOwnOverrides) {
   EXPECT_EQ(s.ImageSequence, Sequence::Random);  // the default
   EXPECT_FALSE(s.UseEffects.test(150));
   EXPECT_TRUE(s.UseEffects.test(59));  // the default effect list
+}
+
+// Without a package and without a settings file beside it (the installed
+// program), the dialog edits and shows folder mode's choices.
+TEST_F(FolderStartup, DialogOfTheInstalledProgramEditsFolderModesChoices) {
+  engine.programPath = dir / "installed/vantor-saver";
+  EXPECT_EQ(RunStartup(engine, {"/c"}), Dispatch::ConfigDialog);
+  EXPECT_TRUE(DialogEditsFolderMode(engine));
+  EXPECT_EQ(engine.settings.ImageInterval, 9);
+  engine.programPath = dir / "x.exe";  // its settings file lies beside it
+  EXPECT_EQ(RunStartup(engine, {"/c"}), Dispatch::ConfigDialog);
+  EXPECT_FALSE(DialogEditsFolderMode(engine));
+  EXPECT_EQ(engine.settings.ImageInterval, 7);
 }
 
 TEST_F(FolderStartup, AFolderAmongThePicturesIsScannedNotLoaded) {
