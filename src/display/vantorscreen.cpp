@@ -143,6 +143,11 @@ void TCustomVantorscreen::SetPicture(const gfx::Bitmap *picture) {
   PictureChanged();
 }
 
+void TCustomVantorscreen::SetPicture(gfx::Bitmap &&picture) {
+  picture_ = std::move(picture);
+  PictureChanged();
+}
+
 void TCustomVantorscreen::SetBgPicture(const gfx::Bitmap *picture) {
   bgPicture_ = picture ? *picture : gfx::Bitmap();
   BgPictureChanged();
@@ -387,10 +392,12 @@ void TCustomVantorscreen::PrepareTransition() {
     screen_.resize(picture_.width(), picture_.height(), color_);
   UpdatePictureRect();
   // What the control last painted where the new picture will appear.
-  old_ = std::make_unique<gfx::Bitmap>(screen_.width(), screen_.height(), color_);
+  old_ = std::make_unique<gfx::Bitmap>(std::move(spareOld_));
+  old_->resize(screen_.width(), screen_.height(), color_);
   const gfx::Rect source = !stretch_ ? pictureRect_ : StretchTarget();
   if (!backBuffer_.empty()) gfx::stretchCopy(*old_, old_->rect(), backBuffer_, source);
-  new_ = std::make_unique<gfx::Bitmap>(picture_);
+  new_ = std::make_unique<gfx::Bitmap>(std::move(spareNew_));
+  *new_ = picture_;
   // Until the first frame is drawn the screen shows what was there before.
   gfx::copyRect(screen_, {0, 0}, *old_, old_->rect());
   SetProgress(reverse_ ? 100 : 0);
@@ -481,6 +488,9 @@ void TCustomVantorscreen::ThreadEnded(AnimateThread *thread) {
 void TCustomVantorscreen::AnimationDone() {
   if (!aborting_ && manual_) return;  // a manual transition stays prepared
   busy_ = false;
+  // The next transition draws into the same memory, already paged in.
+  if (old_) spareOld_ = std::move(*old_);
+  if (new_) spareNew_ = std::move(*new_);
   old_.reset();
   new_.reset();
   if (OnComplete && !destroying_ && !aborting_) OnComplete();

@@ -58,6 +58,7 @@ class TCustomVantorscreen {
   // Properties.
   const gfx::Bitmap &Picture() const { return picture_; }
   void SetPicture(const gfx::Bitmap *picture);  // a copy is kept; null empties it
+  void SetPicture(gfx::Bitmap &&picture);
   const gfx::Bitmap &BgPicture() const { return bgPicture_; }
   void SetBgPicture(const gfx::Bitmap *picture);
   BackgroundMode BgMode() const { return bgMode_; }
@@ -176,6 +177,7 @@ class TCustomVantorscreen {
   ControlHost *host_;
   gfx::Bitmap picture_, bgPicture_, screen_, backBuffer_;
   std::unique_ptr<gfx::Bitmap> old_, new_;
+  gfx::Bitmap spareOld_, spareNew_;  // the last transition's, kept for the next
   BackgroundMode bgMode_ = BackgroundMode::Tiled;
   bool autoSize_ = true, center_ = false, stretch_ = false, stretchFine_ = false;
   uint16_t step_ = 4;

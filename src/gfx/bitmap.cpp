@@ -25,7 +25,9 @@ Bitmap &Bitmap::operator=(const Bitmap &other) {
     data_.reset();
     return *this;
   }
-  data_.reset(new uint8_t[other.byteCount()]);
+  // Storage of the same size is reused: fresh pages cost more to touch than
+  // the copy itself.
+  if (byteCount() != other.byteCount()) data_.reset(new uint8_t[other.byteCount()]);
   width_ = other.width_;
   height_ = other.height_;
   stride_ = other.stride_;
@@ -57,7 +59,7 @@ void Bitmap::resize(int width, int height, Color fillColor) {
     return;
   }
   size_t stride = strideFor(width);
-  data_.reset(new uint8_t[stride * size_t(height)]);
+  if (byteCount() != stride * size_t(height)) data_.reset(new uint8_t[stride * size_t(height)]);
   width_ = width;
   height_ = height;
   stride_ = stride;

@@ -420,8 +420,7 @@ void TRunVantorscreen::Show(PreparedPicture prepared) {
       l.caption = prepared.caption;
       if (!l.caption.empty()) screen_->Refresh();
     }
-    screen_->ShowComposed(prepared.picture);
-    prepared.picture = gfx::Bitmap();
+    screen_->ShowComposed(std::move(prepared.picture));
     started = StartTransition(prepared.splash);
   } catch (...) {
     started = false;

@@ -82,8 +82,9 @@ class ShowScreen {
   // without copying the background picture.
   virtual PictureLook Look();
   // Makes a picture composed from LoadingFields() the control's picture, as
-  // a load of its file would have.
-  virtual void ShowComposed(const gfx::Bitmap &picture) = 0;
+  // a load of its file would have. The control takes the pixels over: a
+  // copy at the tick would cost a whole frame's memory traffic.
+  virtual void ShowComposed(gfx::Bitmap &&picture) = 0;
   virtual void SetOnComplete(std::function<void()> handler) = 0;
   virtual void Animate() = 0;
   virtual void StopAnimation() = 0;

@@ -167,7 +167,7 @@ class ControlShowScreen : public ShowScreen {
     look.color = control().Color();
     return look;
   }
-  void ShowComposed(const gfx::Bitmap &picture) override { control().SetPicture(&picture); }
+  void ShowComposed(gfx::Bitmap &&picture) override { control().SetPicture(std::move(picture)); }
   void SetOnComplete(std::function<void()> handler) override {
     if (!widget_) return;
     if (!handler) {

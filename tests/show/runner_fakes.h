@@ -56,9 +56,9 @@ class FakeScreen : public ShowScreen {
     look.color = color;
     return look;
   }
-  void ShowComposed(const gfx::Bitmap &picture) override {
+  void ShowComposed(gfx::Bitmap &&picture) override {
     if (!picture.empty()) holdsPicture = true;
-    shown = picture;
+    shown = std::move(picture);
   }
   void SetOnComplete(std::function<void()> h) override { onComplete = std::move(h); }
   // The picture job's load: records the load and gives a one-pixel picture
