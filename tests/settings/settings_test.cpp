@@ -117,11 +117,19 @@ TEST(IniFile, SaveKeepsEveryHeaderAndKeyWhereItWas) {
   }
 }
 
+// Names and values are in the code page on disk, and what it cannot hold is
+// saved as "?".
 TEST(IniFile, TextIsWindows1252OnDisk) {
-  IniFile ini;
-  ini.loadFromText("[Pictures]\nplage \xE9t\xE9.jpg=1\n");
-  EXPECT_EQ(ini.sectionKeys("Pictures"), std::vector<std::string>{"plage été.jpg"});
-  EXPECT_EQ(ini.toText(), "[Pictures]\nplage \xE9t\xE9.jpg=1\n");
+  TempDir dir;
+  writeFile(dir / "s.002", "[Pictures]\r\nplage \xE9t\xE9.jpg=1\r\n");
+  IniFile ini(dir / "s.002");
+  EXPECT_EQ(ini.sectionKeys("Pictures"), std::vector<std::string>{"plage \xC3\xA9t\xC3\xA9.jpg"});
+  ini.writeString("Captions", "\xC3\xA9t\xC3\xA9.jpg", "\xE2\x82\xAC 5 \xE6\x97\xA5");
+  ASSERT_TRUE(ini.save());
+  EXPECT_EQ(readFile(dir / "s.002"),
+            "[Pictures]\r\nplage \xE9t\xE9.jpg=1\r\n[Captions]\r\n\xE9t\xE9.jpg=\x80 5 ?\r\n");
+  EXPECT_EQ(IniFile(dir / "s.002").readString("Captions", "\xC3\xA9t\xC3\xA9.jpg", ""),
+            "\xE2\x82\xAC 5 ?");
 }
 
 TEST(IniFile, FailedSaveLeavesTheOldFileWhole) {
