@@ -125,22 +125,45 @@ TEST_F(DialogTest, TitleCaptionsAndTexts) {
   EXPECT_EQ(form->SpeedEdit->minimum(), 1);
   EXPECT_EQ(form->SpeedEdit->maximum(), 5);
   EXPECT_EQ(form->IntervalEdit->value(), 5);
+  EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 100);
+  // The credit line opens the builder's site, and can be hidden.
   EXPECT_EQ(form->VantorText1->text(), "- Powered by");
   EXPECT_TRUE(form->VantorText1->isVisible());
-  EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 100);
+  form->_TextWebsiteClick(form->VantorText2);
+  EXPECT_EQ(opened, std::vector<std::string>{kBuilderWebsite});
+  load(std::string(kSettings) + "[Set]\r\nHideVantorText=1\r\n");
+  form = open();
+  EXPECT_FALSE(form->VantorText1->isVisible());
+  EXPECT_FALSE(form->VantorText2->isVisible());
 }
 
-TEST_F(DialogTest, RadioGroupsFromSettings) {
+// The radio groups, and the colour by name or, without one, as "Custom"
+// with its value kept through OK.
+TEST_F(DialogTest, OptionsShowTheSettings) {
   load();
-  for (int v : {0, 1, 2, 3, 255}) {
-    s.ImageSize = uint8_t(v);
-    s.ImageSequence = Sequence(v);
+  const struct {
+    int v, colour;
+    const char *colourName;
+  } cases[] = {{0, 0xFFFFFF, "White"},
+               {1, 0x800000, "Navy"},
+               {2, 0, "Black"},
+               {3, 0xFFFFFF, "White"},
+               {255, 0x123456, kCustomColorName}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.v);
+    s.ImageSize = uint8_t(c.v);
+    s.ImageSequence = Sequence(c.v);
+    s.BackgroundColor = c.colour;
     auto form = open();
     QRadioButton *sizes[] = {form->OptimizationRadio, form->OriginalRadio, form->StretchRadio};
     QRadioButton *orders[] = {form->NormalizeRadio, form->RandomizeRadio, form->IntelliRadio};
-    EXPECT_EQ(checkedRadio(form->SizeButtons), v < 3 ? sizes[v] : nullptr) << v;
-    EXPECT_EQ(checkedRadio(form->SequenceButtons), v < 3 ? orders[v] : nullptr) << v;
+    EXPECT_EQ(checkedRadio(form->SizeButtons), c.v < 3 ? sizes[c.v] : nullptr);
+    EXPECT_EQ(checkedRadio(form->SequenceButtons), c.v < 3 ? orders[c.v] : nullptr);
+    EXPECT_EQ(form->BackcolorCb->currentText(), c.colourName);
+    EXPECT_EQ(form->backgroundColor(), c.colour);
+    form->_BtnOK->click();
   }
+  EXPECT_EQ(IniFile(settingsPath()).readInteger("Set", "BackgroundColor", 0), 0x123456);
 }
 
 // A box with nothing behind it is off and cannot be turned on; OK writes
@@ -238,17 +261,6 @@ TEST_F(DialogTest, HeaderShowsTheAddressesAndTheAuthorsMail) {
     EXPECT_EQ(opened, c.authorHint.empty() ? std::vector<std::string>{}
                                            : std::vector<std::string>{c.authorHint});
   }
-}
-
-TEST_F(DialogTest, CreditLineAndItsRule) {
-  load();
-  auto form = open();
-  form->_TextWebsiteClick(form->VantorText2);
-  EXPECT_EQ(opened, std::vector<std::string>{kBuilderWebsite});
-  load(std::string(kSettings) + "[Set]\r\nHideVantorText=1\r\n");
-  form = open();
-  EXPECT_FALSE(form->VantorText1->isVisible());
-  EXPECT_FALSE(form->VantorText2->isVisible());
 }
 
 // The event boxes are off while the cursor is shown or only Esc exits, and
@@ -396,19 +408,6 @@ TEST_F(DialogTest, CancelAndEscWriteNothing) {
   EXPECT_EQ(form->result(), QDialog::Rejected);
   EXPECT_EQ(readFile(settingsPath()), fileBefore);
   EXPECT_EQ(readFile(store.filePath()), storeBefore);
-}
-
-TEST_F(DialogTest, ColourWithoutNameKeepsItsValue) {
-  load();
-  s.BackgroundColor = 0x123456;
-  auto form = open();
-  EXPECT_EQ(form->BackcolorCb->currentText(), kCustomColorName);
-  EXPECT_EQ(form->backgroundColor(), 0x123456);
-  form->_BtnOK->click();
-  EXPECT_EQ(IniFile(settingsPath()).readInteger("Set", "BackgroundColor", 0), 0x123456);
-  s.BackgroundColor = 0xFFFFFF;
-  form = open();
-  EXPECT_EQ(form->BackcolorCb->currentText(), "White");
 }
 
 TEST_F(DialogTest, BannerShownOverTheHeaderAndOpensItsAddress) {
