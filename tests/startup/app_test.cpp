@@ -208,7 +208,6 @@ TEST(Program, AnswersEachCommandLine) {
       {Packaged, "x.EXE", "/p 5", 0, "dispatch=fullscreen"},
       {Packaged, "x.exe", "--root", 0, "dispatch=hack"},
       {Packaged, "saver.scr", "--root --window-id 0x600C9C", 0, "dispatch=hack"},
-      {Packaged, "saver.scr", "/p 0x7B", 0, "dispatch=preview runmode=4 window=123"},
       {Bare, "x.exe", "/c", 0, "dispatch=config"},
       {Installed, "", "--help", 0, "Usage: vantor-saver [OPTION]..."},
       {Installed, "", "-h", 0, "--window-id ID"},
