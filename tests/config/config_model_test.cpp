@@ -108,12 +108,11 @@ TEST(ConfigModel, ReadmeFromTheSupportFolderWithoutPackage) {
   EXPECT_EQ(LoadReadme(ctx), "");
 }
 
-TEST(ConfigModel, ColorNamesAreUniqueAndInTheStoredEncoding) {
+// Two names for one value would show the wrong name for a stored colour; the
+// values' byte order is checked through the dialog's colour box.
+TEST(ConfigModel, ColorValuesAreUnique) {
   const auto &colors = StandardColors();
   ASSERT_EQ(colors.size(), 20u);
-  EXPECT_STREQ(colors[9].name, "Red");
-  EXPECT_EQ(colors[9].value, 0x0000FF);   // red in the low byte
-  EXPECT_EQ(colors[12].value, 0xFF0000);  // Blue
   for (size_t i = 0; i < colors.size(); ++i)
     for (size_t j = i + 1; j < colors.size(); ++j) EXPECT_NE(colors[i].value, colors[j].value);
 }

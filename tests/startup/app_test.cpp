@@ -45,7 +45,8 @@ TEST(CommandLine, ModesAndWindows) {
                {{"/p", "0x"}, RunMode::Preview, 0},
                {{"/p", "0x80000000"}, RunMode::Preview, 0}};
   for (const Case &c : cases) {
-    SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0] + " " + c.args.back());
+    SCOPED_TRACE(c.args.empty() ? "(none)"
+                                : c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
     CommandLine cl = ParseCommandLine("/usr/bin/a.scr", c.args);
     EXPECT_EQ(cl.runMode, c.mode);
     EXPECT_EQ(cl.parentWindow, c.window);
