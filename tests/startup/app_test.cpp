@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
+#include <optional>
 
 #include "../common/saver_e2e.h"
 #include "../common/test_util.h"
@@ -23,34 +23,33 @@ TEST(CommandLine, ModesAndWindows) {
     std::vector<std::string> args;
     RunMode mode;
     int32_t window;
-  } cases[] = {
-      {{}, RunMode::ConfigureDefault, 0},
-      {{"/c"}, RunMode::Configure, 0},
-      {{"/C"}, RunMode::Configure, 0},
-      {{"-c"}, RunMode::Configure, 0},
-      {{"/c:1234"}, RunMode::Configure, 0},
-      {{"/s"}, RunMode::Saver, 0},
-      {{"/S"}, RunMode::Saver, 0},
-      {{"-s"}, RunMode::Saver, 0},
-      {{"/x"}, RunMode::Saver, 0},
-      {{"/p", "1234"}, RunMode::Preview, 1234},
-      {{"/p"}, RunMode::ConfigureDefault, 0},
-      {{"/p:1234"}, RunMode::ConfigureDefault, 0},
-      {{"/a", "1234"}, RunMode::PasswordChange, 1234},
-      {{"/a"}, RunMode::ConfigureDefault, 0},
-      {{"/a", "abc"}, RunMode::PasswordChange, 0},
-      {{"/p", "-5"}, RunMode::Preview, -5},
-      {{"/p", "99999999999"}, RunMode::Preview, 0},
-      {{"/"}, RunMode::ConfigureDefault, 0},
-      {{"/p", "0x80000C"}, RunMode::Preview, 0x80000C},
-      {{"/p", "0x"}, RunMode::Preview, 0},
-      {{"/p", "0x80000000"}, RunMode::Preview, 0},
-  };
+  } cases[] = {{{}, RunMode::ConfigureDefault, 0},
+               {{"/c"}, RunMode::Configure, 0},
+               {{"/C"}, RunMode::Configure, 0},
+               {{"-c"}, RunMode::Configure, 0},
+               {{"/c:1234"}, RunMode::Configure, 0},
+               {{"/s"}, RunMode::Saver, 0},
+               {{"/S"}, RunMode::Saver, 0},
+               {{"-s"}, RunMode::Saver, 0},
+               {{"/x"}, RunMode::Saver, 0},
+               {{"/p", "1234"}, RunMode::Preview, 1234},
+               {{"/p"}, RunMode::ConfigureDefault, 0},
+               {{"/p:1234"}, RunMode::ConfigureDefault, 0},
+               {{"/a", "1234"}, RunMode::PasswordChange, 1234},
+               {{"/a"}, RunMode::ConfigureDefault, 0},
+               {{"/a", "abc"}, RunMode::PasswordChange, 0},
+               {{"/p", "-5"}, RunMode::Preview, -5},
+               {{"/p", "99999999999"}, RunMode::Preview, 0},
+               {{"/"}, RunMode::ConfigureDefault, 0},
+               {{"/p", "0x80000C"}, RunMode::Preview, 0x80000C},
+               {{"/p", "0x"}, RunMode::Preview, 0},
+               {{"/p", "0x80000000"}, RunMode::Preview, 0}};
   for (const Case &c : cases) {
+    SCOPED_TRACE(c.args.empty() ? "(none)"
+                                : c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
     CommandLine cl = ParseCommandLine("/usr/bin/a.scr", c.args);
-    std::string label = c.args.empty() ? "(none)" : c.args[0];
-    EXPECT_EQ(cl.runMode, c.mode) << label;
-    EXPECT_EQ(cl.parentWindow, c.window) << label;
+    EXPECT_EQ(cl.runMode, c.mode);
+    EXPECT_EQ(cl.parentWindow, c.window);
   }
 }
 
@@ -128,7 +127,15 @@ namespace {
 // temporary and configuration folders.
 class PackagedProgram {
  public:
-  explicit PackagedProgram(const std::string &name) {
+  // Without `packaged`, a bare copy of the program.
+  explicit PackagedProgram(const std::string &name, bool packaged = true) {
+    path_ = dir_ / name;
+    writeFile(runtime_ / ".keep", "");
+    chmod(runtime_.path().c_str(), 0700);
+    if (!packaged) {
+      std::filesystem::copy_file(binDir() + "vantor-saver", path_);
+      return;
+    }
     const std::string jpeg = realJpeg();
     std::vector<PackItem> items;
     std::string settings = "[Set]\r\nImageInterval=4\r\n[Pictures]\r\n";
@@ -136,20 +143,18 @@ class PackagedProgram {
       items.push_back({"photo.jpg", jpeg, false});
       settings += "photo.jpg=1\r\n";
     }
-    path_ = dir_ / name;
     const Status written =
         WritePackage(binDir() + "vantor-saver", path_, settings, "demo.002", items);
     EXPECT_TRUE(written) << written.message();
     chmod(path_.c_str(), 0755);
-    writeFile(runtime_ / ".keep", "");
-    chmod(runtime_.path().c_str(), 0700);
   }
   std::string env() const {
     return "XDG_RUNTIME_DIR='" + runtime_.path() + "' XDG_CONFIG_HOME='" + config_.path() +
            "' VANTOR_DRY_RUN=1 ";
   }
+  // Runs under a watchdog: a program that never ends fails with 124.
   int run(const std::string &args, std::string *out) const {
-    return test::run(env() + "'" + path_ + "' " + args + " 2>&1", out);
+    return test::run(env() + "timeout 20 '" + path_ + "' " + args + " 2>&1", out);
   }
   std::string workFolder() const { return runtime_ / "Vantor/"; }
   std::string runtimeFolder() const { return runtime_.path(); }
@@ -169,48 +174,13 @@ size_t filesIn(const std::string &folder) {
 
 }  // namespace
 
-TEST(Program, PackagedCopyReachesTheRightDispatchPoint) {
-  struct Case {
-    const char *name;
-    const char *args;
-    const char *dispatch;
-  } cases[] = {{"saver.scr", "/s", "dispatch=fullscreen"},
-               {"saver.scr", "/c", "dispatch=config"},
-               {"saver.scr", "", "dispatch=config"},
-               {"saver.scr", "/p 123", "dispatch=preview runmode=4 window=123"},
-               {"saver.scr", "/a 123", "dispatch=password runmode=5 window=123"},
-               {"saver.scr", "/a abc", "dispatch=none"},
-               {"x.exe", "/c", "dispatch=fullscreen"},
-               {"x.EXE", "/p 5", "dispatch=fullscreen"},
-               {"x.exe", "--root", "dispatch=hack"},
-               {"saver.scr", "--root --window-id 0x600C9C", "dispatch=hack"},
-               {"saver.scr", "/p 0x7B", "dispatch=preview runmode=4 window=123"}};
-  for (const Case &c : cases) {
-    PackagedProgram p(c.name);
-    std::string out;
-    EXPECT_EQ(p.run(c.args, &out), 0) << c.name << " " << c.args;
-    EXPECT_NE(out.find(c.dispatch), std::string::npos) << c.args << ": " << out;
-    EXPECT_NE(out.find("package=1"), std::string::npos) << out;
-    EXPECT_EQ(filesIn(p.workFolder()), 0u) << "work folder emptied at exit";
-  }
-}
-
-TEST(Program, WithoutPackageTheCommandLineDecides) {
-  TempDir dir, runtime, config;
-  chmod(runtime.path().c_str(), 0700);
-  std::filesystem::copy_file(binDir() + "vantor-saver", dir / "x.exe");
-  std::string out;
-  const std::string env = "XDG_RUNTIME_DIR='" + runtime.path() + "' XDG_CONFIG_HOME='" +
-                          config.path() + "' VANTOR_DRY_RUN=1 ";
-  EXPECT_EQ(run(env + "'" + (dir / "x.exe") + "' /c", &out), 0);
-  EXPECT_NE(out.find("dispatch=config"), std::string::npos) << out;
-  EXPECT_NE(out.find("package=0"), std::string::npos) << out;
-  EXPECT_NE(out.find(dir / "x.002"), std::string::npos) << out;
-}
-
-// The program as a user starts it by hand: help and wrong options need no
-// display; the show without one says so in one line.
-TEST(Program, LinuxOptionsAndMissingDisplay) {
+// What each command line leads to, seen from outside: the exit code, what
+// the program says (in dry runs, where it would go), and the work folder
+// emptied at exit. A packaged copy goes by its name and switches; a bare
+// copy takes its settings from the file beside it; the installed program
+// answers help and wrong options without a display, and says in one line
+// why it cannot show anything.
+TEST(Program, AnswersEachCommandLine) {
   PackagedProgram packaged("saver.scr");
   TempDir windows;
   // A package built for Windows: another program in front of the same data.
@@ -219,38 +189,63 @@ TEST(Program, LinuxOptionsAndMissingDisplay) {
                                       "[Set]\r\n[Pictures]\r\nphoto.bmp=1\r\n", "photos.002",
                                       {{"photo.bmp", packaged.path(), false}});
   ASSERT_TRUE(written) << written.message();
+  enum Copy { Installed, Packaged, Bare };
   struct Case {
+    Copy copy;
+    const char *name;  // of the copy
     std::string args;
-    std::string env;
     int exitCode;
     std::string text;
+    std::string env = "";
     bool oneLine = false;
   } cases[] = {
-      {"--help", "", 0, "Usage: vantor-saver [OPTION]..."},
-      {"-h", "", 0, "--window-id ID"},
-      {"--version", "", 0, "vantor-saver "},
-      {"--bogus", "", 2, "unknown option '--bogus'"},
-      {"--interval x /s", "", 2, "invalid value 'x' for --interval"},
-      {"/s", "", 1, "vantor-saver: cannot open a display: DISPLAY is not set", true},
-      {"--root", "WAYLAND_DISPLAY=wayland-0 ", 1, "need an X11 display", true},
-      {"--package /nonexistent", "", 1, "carries no content package", true},
-      {"--package '" + packaged.path() + "'", "VANTOR_DRY_RUN=1 ", 0,
-       "dispatch=fullscreen runmode=3 window=0 package=1"},
-      {"--package '" + (windows / "photos.scr") + "' --root", "VANTOR_DRY_RUN=1 ", 0,
-       "dispatch=hack runmode=1 window=0 package=1 settings=/proc/self/fd/"},
+      {Packaged, "saver.scr", "/s", 0, "dispatch=fullscreen"},
+      {Packaged, "saver.scr", "/c", 0, "dispatch=config"},
+      {Packaged, "saver.scr", "", 0, "dispatch=config"},
+      {Packaged, "saver.scr", "/p 123", 0, "dispatch=preview runmode=4 window=123"},
+      {Packaged, "saver.scr", "/a 123", 0, "dispatch=password runmode=5 window=123"},
+      {Packaged, "saver.scr", "/a abc", 0, "dispatch=none"},
+      {Packaged, "x.exe", "/c", 0, "dispatch=fullscreen"},
+      {Packaged, "x.EXE", "/p 5", 0, "dispatch=fullscreen"},
+      {Packaged, "x.exe", "--root", 0, "dispatch=hack"},
+      {Packaged, "saver.scr", "--root --window-id 0x600C9C", 0, "dispatch=hack"},
+      {Bare, "x.exe", "/c", 0, "dispatch=config"},
+      {Installed, "", "--help", 0, "Usage: vantor-saver [OPTION]..."},
+      {Installed, "", "-h", 0, "--window-id ID"},
+      {Installed, "", "--version", 0, "vantor-saver "},
+      {Installed, "", "--bogus", 2, "unknown option '--bogus'"},
+      {Installed, "", "--interval x /s", 2, "invalid value 'x' for --interval"},
+      {Installed, "", "/s", 1, "vantor-saver: cannot open a display: DISPLAY is not set", "", true},
+      {Installed, "", "--root", 1, "need an X11 display", "WAYLAND_DISPLAY=wayland-0 ", true},
+      {Installed, "", "--package /nonexistent", 1, "carries no content package", "", true},
+      {Installed, "", "--package '" + packaged.path() + "'", 0,
+       "dispatch=fullscreen runmode=3 window=0 package=1", "VANTOR_DRY_RUN=1 "},
+      {Installed, "", "--package '" + (windows / "photos.scr") + "' --root", 0,
+       "dispatch=hack runmode=1 window=0 package=1 settings=/proc/self/fd/", "VANTOR_DRY_RUN=1 "},
   };
-  std::string env = packaged.env();
-  env.erase(env.find("VANTOR_DRY_RUN=1 "));
+  std::string installedEnv = packaged.env();
+  installedEnv.erase(installedEnv.find("VANTOR_DRY_RUN=1 "));
   for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " " + c.args);
+    std::optional<PackagedProgram> copy;
+    if (c.copy != Installed) copy.emplace(c.name, c.copy == Packaged);
+    const std::string program = copy ? copy->path() : binDir() + "vantor-saver";
     std::string out;
-    const int code = run("env -u DISPLAY -u WAYLAND_DISPLAY -u XSCREENSAVER_WINDOW " + env + c.env +
-                             binDir() + "vantor-saver " + c.args + " 2>&1",
+    const int code = run("env -u DISPLAY -u WAYLAND_DISPLAY -u XSCREENSAVER_WINDOW " +
+                             (copy ? copy->env() : installedEnv) + c.env + "timeout 20 '" +
+                             program + "' " + c.args + " 2>&1",
                          &out);
-    EXPECT_EQ(code, c.exitCode) << c.args << ": " << out;
-    EXPECT_NE(out.find(c.text), std::string::npos) << c.args << ": " << out;
+    EXPECT_EQ(code, c.exitCode) << out;
+    EXPECT_NE(out.find(c.text), std::string::npos) << out;
     if (c.oneLine) {
       EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
     }
+    if (!copy) continue;
+    EXPECT_NE(out.find(c.copy == Packaged ? "package=1" : "package=0"), std::string::npos) << out;
+    if (c.copy == Bare) {
+      EXPECT_NE(out.find(program.substr(0, program.rfind('.')) + ".002"), std::string::npos) << out;
+    }
+    EXPECT_EQ(filesIn(copy->workFolder()), 0u) << "work folder emptied at exit";
   }
 }
 
@@ -354,27 +349,26 @@ TEST(Program, APreviewWithoutAWindowEndsAtOnce) {
   }
 }
 
-TEST(Program, ARelativeRuntimeFolderIsIgnored) {
+// The work folder is made only in a private place: a relative runtime
+// folder gives way to the temporary one, and a link in its place is refused
+// without touching what it points to.
+TEST(Program, TheWorkFolderIsOnlyMadeInAPrivatePlace) {
   PackagedProgram p("saver.scr");
   TempDir cwd, tmp;
   mkdir((cwd / "rel").c_str(), 0700);
   std::string out;
   EXPECT_EQ(test::run("cd '" + cwd.path() + "' && " + p.env() + "XDG_RUNTIME_DIR=rel TMPDIR='" +
-                          tmp.path() + "' '" + p.path() + "' /s 2>&1",
+                          tmp.path() + "' timeout 20 '" + p.path() + "' /s 2>&1",
                       &out),
             0)
       << out;
   EXPECT_FALSE(exists(cwd / "rel/Vantor"));
   EXPECT_TRUE(exists(tmp / ("vantor-" + std::to_string(getuid()) + "/Vantor")));
-}
 
-TEST(Program, RefusesAWorkFolderThatIsALink) {
-  PackagedProgram p("saver.scr");
   TempDir elsewhere;
   writeFile(elsewhere / "precious.txt", "p");
   std::filesystem::remove_all(p.workFolder());
   symlink(elsewhere.path().c_str(), (p.runtimeFolder() + "Vantor").c_str());
-  std::string out;
   EXPECT_EQ(p.run("/s", &out), 0);
   EXPECT_NE(out.find("symbolic link"), std::string::npos) << out;
   EXPECT_NE(out.find("package=0"), std::string::npos) << out;
@@ -382,13 +376,33 @@ TEST(Program, RefusesAWorkFolderThatIsALink) {
   EXPECT_EQ(filesIn(elsewhere.path()), 1u);
 }
 
+namespace {
+
+// A three-second MP3 tone and a picture for a show with music, and the
+// private folder the show runs in.
+void makeMusicShow(const TempDir &dir) {
+  ASSERT_TRUE(testaudio::makeTone(dir / "tone.wav", 3.0, 44100, 2));
+  ASSERT_TRUE(testaudio::makeMp3(dir / "tone.wav", dir / "tone.mp3"));
+  writeFile(dir / "sky.bmp", solidBmp(64, 48, {40, 90, 200}));
+  std::filesystem::create_directories(dir / "run");
+  chmod((dir / "run").c_str(), 0700);
+}
+
+// Whether the sound card (SDL's disk driver writing to heard.raw) has been
+// given half a second of the music.
+bool heardMusic(const TempDir &dir) {
+  std::error_code ec;
+  return std::filesystem::file_size(dir / "heard.raw", ec) > 44100 * 4 / 2 && !ec;
+}
+
+}  // namespace
+
 // A package that carries its own code in place of the MPEG and password
 // libraries may run it in its own run, but a later, well-made saver with
 // music never loads it: it plays with the library it carries itself.
 TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
   TempDir dir;
-  ASSERT_TRUE(testaudio::makeTone(dir / "tone.wav", 3.0, 44100, 2));
-  ASSERT_TRUE(testaudio::makeMp3(dir / "tone.wav", dir / "tone.mp3"));
+  ASSERT_NO_FATAL_FAILURE(makeMusicShow(dir));
   std::filesystem::create_directories(dir / "planted");
   std::filesystem::copy_file(PLANTED_LIBRARY, dir / "planted/libmpegdll.so");
   std::filesystem::copy_file(PLANTED_LIBRARY, dir / "planted/libpassword.so");
@@ -396,7 +410,6 @@ TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
   const std::string marker = dir / "marker";
   const std::string music =
       "[Set]\r\nPlayMusic=1\r\nLoopMusic=1\r\n[Pictures]\r\nsky.bmp=1\r\n[Music]\r\ntone.mp3=1\r\n";
-  writeFile(dir / "sky.bmp", solidBmp(64, 48, {40, 90, 200}));
   const std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=disk",
                                         "SDL_DISKAUDIOFILE=" + dir / "heard.raw",
                                         "VANTOR_TEST_MARKER=" + marker};
@@ -406,8 +419,6 @@ TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
                            {{"MPEGDLL.DLL", dir / "planted.zip", false, "", true},
                             {"tone.mp3", dir / "tone.mp3", false}}));
   chmod((dir / "show.scr").c_str(), 0755);
-  std::filesystem::create_directories(dir / "run");
-  chmod((dir / "run").c_str(), 0700);
   {
     PackagedSaver hostile(dir, "");
     hostile.start({"/s"}, env);
@@ -423,11 +434,8 @@ TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
   PackagedSaver later(dir, "");
   ASSERT_TRUE(later.pack(music, {dir / "sky.bmp", dir / "tone.mp3"}));
   later.start({"/s"}, env);
-  auto heard = [&] {
-    std::error_code ec;
-    return std::filesystem::file_size(dir / "heard.raw", ec) > 44100 * 4 / 2 && !ec;
-  };
-  EXPECT_TRUE(waitUntil(heard, std::chrono::seconds(20))) << "the later saver's music plays";
+  EXPECT_TRUE(waitUntil([&] { return heardMusic(dir); }, std::chrono::seconds(20)))
+      << "the later saver's music plays";
   kill(later.pid(), SIGTERM);
   EXPECT_NE(later.waitForExit(), -1);
   EXPECT_FALSE(exists(marker)) << "the planted code ran in the later saver";
@@ -441,9 +449,7 @@ TEST(Program, APackagedLibraryNeverReachesALaterSaver) {
 // its MP3 music plays through our library, not the Windows one it carries.
 TEST(Program, AWindowsPackagePlaysItsMusicThroughOurLibrary) {
   TempDir dir;
-  ASSERT_TRUE(testaudio::makeTone(dir / "tone.wav", 3.0, 44100, 2));
-  ASSERT_TRUE(testaudio::makeMp3(dir / "tone.wav", dir / "tone.mp3"));
-  writeFile(dir / "sky.bmp", solidBmp(64, 48, {40, 90, 200}));
+  ASSERT_NO_FATAL_FAILURE(makeMusicShow(dir));
   writeFile(dir / "program.exe", "MZ" + std::string(4096, '\x90'));
   writeFile(dir / "mpegdll.dll", "MZ" + std::string(4096, '\x90'));
   ASSERT_TRUE(WritePackage(dir / "program.exe", dir / "win.scr",
@@ -454,18 +460,11 @@ TEST(Program, AWindowsPackagePlaysItsMusicThroughOurLibrary) {
                             {"tone.mp3", dir / "tone.mp3", false},
                             {"sky.bmp", dir / "sky.bmp", false}},
                            nullptr));
-  std::filesystem::create_directories(dir / "run");
-  chmod((dir / "run").c_str(), 0700);
   PackagedSaver env(dir, "");
   const pid_t show = spawn({binDir() + "vantor-saver", "--package", dir / "win.scr"},
                            env.env({"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=disk",
                                     "SDL_DISKAUDIOFILE=" + dir / "heard.raw"}));
-  EXPECT_TRUE(waitUntil(
-      [&] {
-        std::error_code ec;
-        return std::filesystem::file_size(dir / "heard.raw", ec) > 44100 * 4 / 2 && !ec;
-      },
-      std::chrono::seconds(20)))
+  EXPECT_TRUE(waitUntil([&] { return heardMusic(dir); }, std::chrono::seconds(20)))
       << "the music never played";
   kill(show, SIGTERM);
   waitpid(show, nullptr, 0);
