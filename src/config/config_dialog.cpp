@@ -402,7 +402,7 @@ void TDistributeConfigForm::placeHeaderLabels() {
 }
 
 void TDistributeConfigForm::ShowCursorCheckClick() {
-  const bool enabled = !ShowCursorCheck->isChecked() && !EscKeyCheck->isChecked();
+  const bool enabled = controls().eventBoxesEnabled();
   for (QCheckBox *box : {MouseMoveCheck, MousePressCheck, KeyboardCheck}) box->setEnabled(enabled);
 }
 
