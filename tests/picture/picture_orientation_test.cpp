@@ -96,9 +96,7 @@ std::string tagged(const std::string &stored, int orientation, const std::string
 }
 
 bool near(gfx::Color a, gfx::Color b) {
-  for (int shift : {0, 8, 16})
-    if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 60) return false;
-  return true;
+  return test::near(a, b, 60);
 }
 
 // Green top left, red top right, blue along the bottom, at fractions of the

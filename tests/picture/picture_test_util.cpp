@@ -31,6 +31,16 @@ const fs::path &scratchDir() {
   return dir;
 }
 
+std::string made(const std::string &name) {
+  return (scratchDir() / name).string();
+}
+
+bool near(gfx::Color a, gfx::Color b, int tolerance) {
+  for (int shift : {0, 8, 16})
+    if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+  return true;
+}
+
 void run(const std::string &command) {
   const int rc = std::system(command.c_str());
   ASSERT_EQ(rc, 0) << command;

@@ -14,6 +14,12 @@ namespace vantor::test {
 // A fresh folder under the system's temporary folder, removed at exit.
 const std::filesystem::path &scratchDir();
 
+// The path of `name` in the scratch folder.
+std::string made(const std::string &name);
+
+// Each of the three channels within `tolerance`.
+bool near(gfx::Color a, gfx::Color b, int tolerance);
+
 // Runs a shell command; fails the calling test when it does not succeed.
 void run(const std::string &command);
 
