@@ -16,7 +16,7 @@
 namespace vantor {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
 
 void put32be(Bytes &b, uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) b.push_back(uint8_t(v >> s));

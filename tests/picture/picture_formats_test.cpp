@@ -21,7 +21,8 @@
 namespace vantor {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
+using test::put32;
 using test::run;
 
 using test::made;
@@ -182,10 +183,6 @@ struct BitWriter {
     }
   }
 };
-
-void put32(Bytes &b, size_t at, uint32_t v, bool bigEndian) {
-  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (bigEndian ? 24 - 8 * i : 8 * i));
-}
 
 // Headers that claim pictures far beyond the size cap, each refused before
 // anything of that size is allocated.

@@ -74,6 +74,10 @@ gfx::Bitmap referenceDecode(const std::string &file, const std::string &options)
   return readPpm(out);
 }
 
+void put32(Bytes &b, size_t at, uint32_t v, bool bigEndian) {
+  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (bigEndian ? 24 - 8 * i : 8 * i));
+}
+
 std::vector<uint8_t> readBytes(const fs::path &file) {
   std::ifstream in(file, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -29,6 +29,11 @@ gfx::Bitmap readPpm(const std::filesystem::path &file);
 // convert's own decoding of `file` (with extra options before the output).
 gfx::Bitmap referenceDecode(const std::string &file, const std::string &options = "");
 
+using Bytes = std::vector<uint8_t>;
+
+// Writes a 32-bit value over the four bytes at `at`.
+void put32(Bytes &b, size_t at, uint32_t v, bool bigEndian);
+
 std::vector<uint8_t> readBytes(const std::filesystem::path &file);
 void writeBytes(const std::filesystem::path &file, const std::vector<uint8_t> &bytes);
 
