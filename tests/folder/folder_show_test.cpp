@@ -77,6 +77,7 @@ class FolderShow : public ::testing::Test {
   FakeTimer *timer = nullptr;
   std::unique_ptr<TRunVantorscreen> runner;
   std::vector<std::string> pictures;  // of the tree, in path order
+  bool anyName = false;               // every name loads, whether a file or not
 
   ~FolderShow() override {
     queue.open();  // a scan held at the gate must reach its end
@@ -92,7 +93,8 @@ class FolderShow : public ::testing::Test {
       writeFile(dir / f, "x");
   }
 
-  void start() {
+  // Without a feed, the folder scan of the tree feeds the show.
+  void start(std::unique_ptr<PictureFeed> feed = nullptr) {
     auto s = std::make_unique<FakeScreen>();
     auto t = std::make_unique<FakeTimer>();
     screen = s.get();
@@ -106,13 +108,15 @@ class FolderShow : public ::testing::Test {
                           {},
                           nullptr,
                           // Any file that exists makes a one-pixel picture.
-                          [s = screen](PictureComposer &c, const std::string &f) {
-                            s->loads.push_back({f, c.caption, ""});
-                            if (!exists(f)) return false;
+                          [this](PictureComposer &c, const std::string &f) {
+                            screen->loads.push_back({f, c.caption, ""});
+                            if (!anyName && !exists(f)) return false;
                             c.picture = gfx::Bitmap(1, 1, c.color);
                             return true;
                           }};
-    context.feed = std::make_unique<FolderFeed>(std::vector<std::string>{dir / "p"}, queue.post());
+    if (!feed)
+      feed = std::make_unique<FolderFeed>(std::vector<std::string>{dir / "p"}, queue.post());
+    context.feed = std::move(feed);
     runner =
         std::make_unique<TRunVantorscreen>(std::move(s), std::move(t), std::move(context), false);
   }
@@ -175,40 +179,16 @@ INSTANTIATE_TEST_SUITE_P(Orders, FolderOrder, ::testing::Values(0, 1, 2));
 
 // Shuffled once, pictures that arrive while the show runs join the round
 // under way: no picture comes twice before every one found came once.
-TEST(GrowingList, ShuffledRoundTakesInLateEntriesWithoutRepeats) {
-  TSaverSetting settings;
+TEST_F(FolderShow, ShuffledRoundTakesInLateEntriesWithoutRepeats) {
   settings.ImageSequence = Sequence::ShuffledOnce;
-  settings.UseEffects = ParseEffectList("0,");
-  IniFile ini;
-  auto s = std::make_unique<FakeScreen>();
-  auto t = std::make_unique<FakeTimer>();
-  FakeScreen *screen = s.get();
-  FakeTimer *timer = t.get();
+  anyName = true;
   struct HeldFeed : PictureFeed {
     Arrived *out;
     explicit HeldFeed(Arrived *o) : out(o) {}
     void Start(Arrived arrived) override { *out = std::move(arrived); }
   };
   PictureFeed::Arrived arrive;
-  RunnerContext context{settings,
-                        ini,
-                        [](std::string &) { return true; },
-                        false,
-                        "",
-                        {},
-                        {},
-                        nullptr,
-                        [s = screen](PictureComposer &c, const std::string &f) {
-                          s->loads.push_back({f, "", ""});
-                          c.picture = gfx::Bitmap(1, 1, c.color);
-                          return true;
-                        }};
-  context.feed = std::make_unique<HeldFeed>(&arrive);
-  TRunVantorscreen runner(std::move(s), std::move(t), std::move(context), false);
-  auto cycle = [&] {
-    timer->advance(timer->interval());
-    screen->finishTransition();
-  };
+  start(std::make_unique<HeldFeed>(&arrive));
   arrive({"/a", "/b", "/c"}, false);
   cycle();
   cycle();
@@ -220,15 +200,13 @@ TEST(GrowingList, ShuffledRoundTakesInLateEntriesWithoutRepeats) {
   arrive({"/h"}, true);  // and the picture that comes is shown at once
   EXPECT_EQ(screen->loads.size(), 8u);
   screen->finishTransition();
-  std::vector<std::string> files;
-  for (const Load &l : screen->loads) files.push_back(l.file);
+  const std::vector<std::string> files = shown();
   ASSERT_EQ(files.size(), 8u);
   EXPECT_EQ(std::set<std::string>(files.begin(), files.end()).size(), 8u);
   // The next round repeats the first.
   for (int i = 0; i < 8; ++i) cycle();
-  std::vector<std::string> again;
-  for (size_t i = 8; i < screen->loads.size(); ++i) again.push_back(screen->loads[i].file);
-  EXPECT_EQ(again, files);
+  const std::vector<std::string> all = shown();
+  EXPECT_EQ(std::vector<std::string>(all.begin() + 8, all.end()), files);
 }
 
 }  // namespace

@@ -145,19 +145,3 @@ TEST(PackageWriter, FailureMidwayLeavesNeitherHalfFileNorTemporaries) {
   EXPECT_EQ(readFile(dir / "out"), "OLD");
   EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"a.bmp", "folder", "out", "prog"}));
 }
-
-// The program takes the first marker in its file's last bytes; an item that
-// happens to hold one there must not hide the trailer.
-TEST(PackageWriter, MarkerInsideTheLastItemDoesNotHideTheTrailer) {
-  TempDir dir, work;
-  writeFile(dir / "prog", kProgram);
-  writeFile(dir / "note.txt", "text #vantor#fake.002**not an archive");
-  ASSERT_TRUE(WritePackage(dir / "prog", dir / "out", "[Set]\r\nImageInterval=9\r\n", "s.002",
-                           {{"note.txt", dir / "note.txt", true}}));
-  ContentPackage package = ContentPackage::Scan(dir / "out", work.path());
-  ASSERT_TRUE(package.present());
-  IniFile ini(package.settingsPath());
-  EXPECT_EQ(ini.readInteger("Set", "ImageInterval", 0), 9);
-  EXPECT_TRUE(package.ExtractItem(ini, "note.txt", "note.txt"));
-  EXPECT_EQ(readFile(work / "note.txt"), readFile(dir / "note.txt"));
-}

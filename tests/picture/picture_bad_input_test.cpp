@@ -16,7 +16,7 @@
 namespace vantor {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
 
 void put32be(Bytes &b, uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) b.push_back(uint8_t(v >> s));
@@ -96,7 +96,7 @@ struct BadCase {
 class PictureBadInput : public testing::TestWithParam<BadCase> {};
 
 TEST_P(PictureBadInput, FailsAndKeepsThePreviousPicture) {
-  const std::string file = (test::scratchDir() / GetParam().name).string();
+  const std::string file = test::made(GetParam().name);
   test::writeBytes(file, GetParam().make());
   PictureComposer c;
   c.width = 64;
@@ -119,16 +119,36 @@ TEST_P(PictureBadInput, FailsAndKeepsThePreviousPicture) {
   }
 }
 
+Bytes none() {
+  return {};
+}
+Bytes oneByte() {
+  return {0xFF};
+}
+
 const BadCase kBad[] = {
     {"huge.png", hugePng},
     {"badlzw.gif", badLzwGif},
     {"cut.jpg", cutJpeg},
     {"strips.tif", absurdStripsTiff},
+    // Empty and one-byte files, for each decoder.
+    {"empty.jpg", none},
+    {"empty.png", none},
+    {"empty.gif", none},
+    {"empty.tif", none},
+    {"empty.bmp", none},
+    {"one.jpg", oneByte},
+    {"one.png", oneByte},
+    {"one.gif", oneByte},
+    {"one.tif", oneByte},
+    {"one.bmp", oneByte},
 };
-INSTANTIATE_TEST_SUITE_P(
-    Files, PictureBadInput, testing::ValuesIn(kBad), [](const testing::TestParamInfo<BadCase> &i) {
-      return std::string(i.param.name).substr(0, std::string(i.param.name).find('.'));
-    });
+INSTANTIATE_TEST_SUITE_P(Files, PictureBadInput, testing::ValuesIn(kBad),
+                         [](const testing::TestParamInfo<BadCase> &i) {
+                           std::string n = i.param.name;
+                           n[n.find('.')] = '_';
+                           return n;
+                         });
 
 TEST(PictureBadInput, SizeLimitIsStatedAndKept) {
   // 256 MB hold 89 million pixels of 3 bytes, 38 million of 7.
@@ -140,18 +160,6 @@ TEST(PictureBadInput, SizeLimitIsStatedAndKept) {
   EXPECT_THROW(checkPictureSize(1, int64_t(1) << 62), DecodeError);
   EXPECT_THROW(checkPictureSize(0, 5), DecodeError);
   EXPECT_THROW(decodePng(hugePng(), {}), DecodeError);
-}
-
-TEST(PictureBadInput, EmptyAndTinyInputsFail) {
-  const Bytes none;
-  const Bytes one = {0xFF};
-  for (const Bytes *b : {&none, &one}) {
-    EXPECT_THROW(decodeJpeg(*b, {}), DecodeError);
-    EXPECT_THROW(decodePng(*b, {}), DecodeError);
-    EXPECT_THROW(decodeGif(*b, {}), DecodeError);
-    EXPECT_THROW(decodeTiff(*b, {}), DecodeError);
-    EXPECT_THROW(decodeWithQt(*b, "bmp", {}), DecodeError);
-  }
 }
 
 }  // namespace

@@ -13,34 +13,42 @@ namespace {
 constexpr gfx::Color kBack = 0x00302010;  // the control's colour in these tests
 
 // Every pixel tells where it came from: red and green the column, blue the row.
-gfx::Bitmap coordinates(int w, int h) {
-  gfx::Bitmap b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.setPixel(x, y, gfx::makeColor(x & 255, x >> 8, y & 255));
-  return b;
-}
 gfx::Color at(int x, int y) {
   return gfx::makeColor(x & 255, x >> 8, y & 255);
 }
+gfx::Bitmap coordinates(gfx::Size s) {
+  gfx::Bitmap b(s.width, s.height);
+  for (int y = 0; y < s.height; ++y)
+    for (int x = 0; x < s.width; ++x) b.setPixel(x, y, at(x, y));
+  return b;
+}
 
-PictureComposer composer(int w, int h, gfx::Bitmap picture) {
+PictureComposer composer(gfx::Size control, gfx::Size picture) {
   PictureComposer c;
-  c.width = w;
-  c.height = h;
+  c.width = control.width;
+  c.height = control.height;
   c.color = kBack;
-  c.picture = std::move(picture);
+  c.picture = coordinates(picture);
   c.pictureArea = c.picture.rect();
   return c;
 }
 
-struct FitCase {
-  int fitMode, pw, ph, w, h;
-  bool scales;
-  int fw, fh;  // fitted size when it scales
+// A pixel of the composed picture and the colour it must have.
+struct Sample {
+  int x, y;
+  gfx::Color color;
 };
+void expectSamples(const gfx::Bitmap &b, const std::vector<Sample> &samples) {
+  for (const Sample &s : samples)
+    EXPECT_EQ(b.pixel(s.x, s.y), s.color) << "at " << s.x << "," << s.y;
+}
 
 TEST(PictureFit, SizesFollowTheRelativeExcess) {
-  const FitCase cases[] = {
+  struct {
+    int fitMode, pw, ph, w, h;
+    bool scales;
+    int fw, fh;  // fitted size when it scales
+  } const cases[] = {
       {0, 800, 600, 1024, 768, false, 0, 0},        // fits already
       {0, 1600, 1200, 1024, 768, true, 1024, 768},  // equal excess: the height binds
       {0, 2000, 1000, 1024, 768, true, 1024, 512},  // the width binds
@@ -48,10 +56,11 @@ TEST(PictureFit, SizesFollowTheRelativeExcess) {
       // r = 400 / 768 in double precision makes 300 / r fall just short of 576.
       {2, 300, 400, 1024, 768, true, 575, 768},
       {0, 1024, 2000, 1024, 768, true, 393, 768},  // Trunc(1024 / 2.604...)
+      {0, 100000, 10, 1024, 768, true, 1024, 1},   // a sliver keeps one row
       {1, 1600, 600, 1024, 768, false, 0, 0},      // cropped, never scaled
       {3, 4000, 3000, 1024, 768, false, 0, 0},     // unknown mode: left alone
   };
-  for (const FitCase &c : cases) {
+  for (const auto &c : cases) {
     SCOPED_TRACE(testing::Message() << c.fitMode << ": " << c.pw << "x" << c.ph);
     EXPECT_EQ(fitScales({c.pw, c.ph}, {c.w, c.h}, c.fitMode), c.scales);
     if (c.scales) {
@@ -60,103 +69,79 @@ TEST(PictureFit, SizesFollowTheRelativeExcess) {
   }
 }
 
-TEST(PictureFit, ASliverKeepsOneRow) {
-  EXPECT_EQ(fittedSize({100000, 10}, {1024, 768}), (gfx::Size{1024, 1}));
-}
-
-TEST(PictureFit, ShrinksByNearestNeighbour) {
-  PictureComposer c = composer(1024, 768, coordinates(2000, 1000));
-  c.fit({2000, 1000});
-  ASSERT_EQ(c.picture.size(), (gfx::Size{1024, 512}));
-  // Each pixel is sampled at its centre: column (2x + 1) * 2000 / 2048.
-  EXPECT_EQ(c.picture.pixel(0, 0), at(0, 0));
-  EXPECT_EQ(c.picture.pixel(1, 1), at(2, 2));
-  EXPECT_EQ(c.picture.pixel(1023, 511), at(1999, 999));
-  EXPECT_EQ(c.picture.pixel(512, 256), at(1000, 500));
-}
-
-TEST(PictureFit, ScalesTheReducedDecodeToTheFullSizesFit) {
-  // A decoder that already halved a 2000 x 1000 picture: the fit is that of
-  // the full picture.
-  PictureComposer c = composer(1024, 768, coordinates(1000, 500));
-  c.fit({2000, 1000});
-  EXPECT_EQ(c.picture.size(), (gfx::Size{1024, 512}));
-}
-
-TEST(PictureFit, CropsToTheMiddle) {
-  PictureComposer c = composer(1024, 768, coordinates(1600, 600));
-  c.fitMode = 1;
-  c.fit({1600, 600});
-  ASSERT_EQ(c.picture.size(), (gfx::Size{1024, 768}));
-  EXPECT_EQ(c.picture.pixel(0, 84), at(288, 0));
-  EXPECT_EQ(c.picture.pixel(1023, 84), at(1311, 0));
-  EXPECT_EQ(c.picture.pixel(1023, 683), at(1311, 599));
-  EXPECT_EQ(c.picture.pixel(500, 83), kBack);
-  EXPECT_EQ(c.picture.pixel(500, 684), kBack);
-}
-
-TEST(PictureFit, CropLeavesSmallPicturesAlone) {
-  PictureComposer c = composer(1024, 768, coordinates(800, 600));
-  c.fitMode = 1;
-  c.fit({800, 600});
-  EXPECT_EQ(c.picture.size(), (gfx::Size{800, 600}));
-  EXPECT_EQ(c.picture.pixel(799, 599), at(799, 599));
-}
-
-TEST(PictureCompose, NothingWithoutRandomOrBackground) {
-  PictureComposer c = composer(1024, 768, coordinates(800, 600));
-  c.composeOnBackground();
-  EXPECT_EQ(c.picture.size(), (gfx::Size{800, 600}));
-}
-
-TEST(PictureCompose, RandomPositionAsksForTheFreeSpace) {
-  PictureComposer c = composer(1024, 768, coordinates(400, 300));
-  c.randomPosition = true;
-  std::vector<int> asked;
-  c.random = [&](int n) {
-    asked.push_back(n);
-    return n / 3;
+// fit() on a 1024 x 768 control: shrunk by nearest neighbour sampled at each
+// pixel's centre (column (2x + 1) * 2000 / 2048), a reduced decode scaled to
+// the full picture's fit, cropped to the middle, small pictures left alone.
+TEST(PictureFit, PixelsOfTheFittedPicture) {
+  struct {
+    const char *name;
+    int fitMode;
+    gfx::Size decoded, full, expected;
+    std::vector<Sample> samples;
+  } const cases[] = {
+      // clang-format off
+      {"shrunk", 0, {2000, 1000}, {2000, 1000}, {1024, 512},
+       {{0, 0, at(0, 0)}, {1, 1, at(2, 2)}, {1023, 511, at(1999, 999)}, {512, 256, at(1000, 500)}}},
+      {"reduced decode", 0, {1000, 500}, {2000, 1000}, {1024, 512}, {{1023, 511, at(999, 499)}}},
+      {"cropped", 1, {1600, 600}, {1600, 600}, {1024, 768},
+       {{0, 84, at(288, 0)}, {1023, 84, at(1311, 0)}, {1023, 683, at(1311, 599)},
+        {500, 83, kBack}, {500, 684, kBack}}},
+      {"crop of a small picture", 1, {800, 600}, {800, 600}, {800, 600}, {{799, 599, at(799, 599)}}},
+      // clang-format on
   };
-  c.composeOnBackground();
-  EXPECT_EQ(asked, (std::vector<int>{624, 468}));
-  ASSERT_EQ(c.picture.size(), (gfx::Size{1024, 768}));
-  EXPECT_EQ(c.picture.pixel(208, 156), at(0, 0));
-  EXPECT_EQ(c.picture.pixel(207, 156), kBack);
-  EXPECT_EQ(c.picture.pixel(607, 455), at(399, 299));
-  EXPECT_EQ(c.pictureArea, (gfx::Rect{0, 0, 400, 300}));
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    PictureComposer p = composer({1024, 768}, c.decoded);
+    p.fitMode = uint8_t(c.fitMode);
+    p.fit(c.full);
+    ASSERT_EQ(p.picture.size(), c.expected);
+    expectSamples(p.picture, c.samples);
+  }
 }
 
-TEST(PictureCompose, RandomIsNotAskedForAPictureThatCovers) {
-  PictureComposer c = composer(100, 80, coordinates(100, 80));
-  c.randomPosition = true;
-  c.random = [](int) -> int { throw std::logic_error("asked"); };
-  c.composeOnBackground();
-  EXPECT_EQ(c.picture.pixel(0, 0), at(0, 0));
-}
-
-TEST(PictureCompose, TiledBackImageFromTheOrigin) {
-  PictureComposer c = composer(10, 8, coordinates(4, 2));
-  c.backImageMode = BackImageMode::Tiled;
-  c.backImage = coordinates(3, 2);
-  c.composeOnBackground();
-  ASSERT_EQ(c.picture.size(), (gfx::Size{10, 8}));
-  EXPECT_EQ(c.picture.pixel(0, 0), at(0, 0));
-  EXPECT_EQ(c.picture.pixel(4, 1), at(1, 1));
-  EXPECT_EQ(c.picture.pixel(9, 7), at(0, 1));
-  // The picture is centred at ((10 - 4) div 2, (8 - 2) div 2).
-  EXPECT_EQ(c.picture.pixel(3, 3), at(0, 0));
-  EXPECT_EQ(c.picture.pixel(6, 4), at(3, 1));
-}
-
-TEST(PictureCompose, StretchedBackImageCoversTheControl) {
-  PictureComposer c = composer(8, 8, coordinates(2, 2));
-  c.backImageMode = BackImageMode::Stretched;
-  c.backImage = coordinates(2, 2);
-  c.composeOnBackground();
-  EXPECT_EQ(c.picture.pixel(0, 0), at(0, 0));
-  EXPECT_EQ(c.picture.pixel(7, 7), at(1, 1));
-  EXPECT_EQ(c.picture.pixel(7, 0), at(1, 0));
-  EXPECT_EQ(c.picture.pixel(3, 3), at(0, 0));  // the picture, centred
+// composeOnBackground(): nothing without a random position or back image;
+// a random position asks for the free space; tiled back images start at the
+// origin, stretched ones cover the control, the picture centred on either.
+TEST(PictureCompose, PixelsOfTheComposedPicture) {
+  struct {
+    const char *name;
+    gfx::Size control, picture;
+    bool randomPosition;
+    BackImageMode mode;
+    gfx::Size backImage;
+    std::vector<int> asked;  // of the random source
+    gfx::Size expected;
+    std::vector<Sample> samples;
+  } const cases[] = {
+      // clang-format off
+      {"plain colour", {1024, 768}, {800, 600}, false, {}, {}, {}, {800, 600}, {}},
+      {"random position", {1024, 768}, {400, 300}, true, {}, {}, {624, 468}, {1024, 768},
+       {{208, 156, at(0, 0)}, {207, 156, kBack}, {607, 455, at(399, 299)}}},
+      {"random, covering", {100, 80}, {100, 80}, true, {}, {}, {}, {100, 80}, {{0, 0, at(0, 0)}}},
+      // The picture is centred at ((10 - 4) div 2, (8 - 2) div 2).
+      {"tiled", {10, 8}, {4, 2}, false, BackImageMode::Tiled, {3, 2}, {}, {10, 8},
+       {{0, 0, at(0, 0)}, {4, 1, at(1, 1)}, {9, 7, at(0, 1)}, {3, 3, at(0, 0)}, {6, 4, at(3, 1)}}},
+      {"stretched", {8, 8}, {2, 2}, false, BackImageMode::Stretched, {2, 2}, {}, {8, 8},
+       {{0, 0, at(0, 0)}, {7, 7, at(1, 1)}, {7, 0, at(1, 0)}, {3, 3, at(0, 0)}}},
+      // clang-format on
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    PictureComposer p = composer(c.control, c.picture);
+    p.randomPosition = c.randomPosition;
+    p.backImageMode = c.mode;
+    if (!c.backImage.empty()) p.backImage = coordinates(c.backImage);
+    std::vector<int> asked;
+    p.random = [&](int n) {
+      asked.push_back(n);
+      return n / 3;
+    };
+    p.composeOnBackground();
+    EXPECT_EQ(asked, c.asked);
+    ASSERT_EQ(p.picture.size(), c.expected);
+    EXPECT_EQ(p.pictureArea, (gfx::Rect{0, 0, c.picture.width, c.picture.height}));
+    expectSamples(p.picture, c.samples);
+  }
 }
 
 // Reports a fixed text size and paints the text's box in the font colour.
@@ -177,17 +162,14 @@ class BoxText : public CaptionText {
   gfx::Size size_;
 };
 
-struct CaptionCase {
-  int position;
-  gfx::Point fixed;
-  gfx::Size text;
-  int pictureHeight;
-  gfx::Point expected;
-};
-
 TEST(PictureCaption, Positions) {
-  const gfx::Size control{1024, 768};
-  const CaptionCase cases[] = {
+  struct {
+    int position;
+    gfx::Point fixed;
+    gfx::Size text;
+    int pictureHeight;
+    gfx::Point expected;
+  } const cases[] = {
       {4, {}, {100, 16}, 600, {462, 10}},   // top of the control
       {3, {}, {100, 16}, 600, {462, 742}},  // bottom: 768 - 26
       {1, {}, {100, 16}, 600, {462, 694}},  // below: 84 + 600 + 10
@@ -201,91 +183,82 @@ TEST(PictureCaption, Positions) {
       {5, {1025, 769}, {100, 16}, 600, {924, 752}},
       {5, {1024, 768}, {100, 16}, 600, {1024, 768}},  // at the edge: left as given
   };
-  for (const CaptionCase &c : cases) {
+  for (const auto &c : cases) {
     SCOPED_TRACE(testing::Message() << "position " << c.position);
-    EXPECT_EQ(captionOrigin(CaptionPosition(c.position), c.fixed, c.text, control, c.pictureHeight),
-              c.expected);
+    EXPECT_EQ(
+        captionOrigin(CaptionPosition(c.position), c.fixed, c.text, {1024, 768}, c.pictureHeight),
+        c.expected);
   }
 }
 
-TEST(PictureCaption, DrawnOnTheCentredPicture) {
-  PictureComposer c = composer(40, 30, coordinates(20, 10));
-  BoxText text({6, 4});
-  c.captionText = &text;
-  c.caption = "beach";
-  c.captionPosition = CaptionPosition::BelowPicture;
-  c.captionFont.color = 0x000000FF;
-  c.drawCaption();
-  ASSERT_EQ(c.picture.size(), (gfx::Size{40, 30}));
-  EXPECT_EQ(c.picture.pixel(10, 10), at(0, 0));
-  EXPECT_EQ(c.picture.pixel(9, 10), kBack);
-  // Below the picture: y = 10 + 10 + 10 = 30, held at 30 - 14 = 16.
-  ASSERT_EQ(text.drawn, (std::vector<gfx::Point>{{17, 16}}));
-  EXPECT_EQ(c.picture.pixel(17, 16), 0x000000FFu);
-  EXPECT_EQ(text.texts, (std::vector<std::string>{"beach"}));
-}
-
-TEST(PictureCaption, NoneWithoutTextOrPosition) {
-  for (auto [caption, position] : {std::pair<std::string, int>{"", 1}, {"beach", 0}}) {
-    PictureComposer c = composer(40, 30, coordinates(20, 10));
+// Drawn on the picture centred in a control-sized bitmap; nothing drawn, and
+// the picture left as it was, without a text or a position.
+TEST(PictureCaption, DrawnOnTheCentredPictureOnlyWithTextAndPosition) {
+  for (auto [caption, position] :
+       {std::pair<std::string, int>{"beach", 1}, {"", 1}, {"beach", 0}}) {
+    SCOPED_TRACE(caption + " at " + std::to_string(position));
+    PictureComposer c = composer({40, 30}, {20, 10});
     BoxText text({6, 4});
     c.captionText = &text;
     c.caption = caption;
     c.captionPosition = CaptionPosition(position);
+    c.captionFont.color = 0x000000FF;
     c.drawCaption();
-    EXPECT_EQ(c.picture.size(), (gfx::Size{20, 10}));
-    EXPECT_TRUE(text.drawn.empty());
+    if (caption.empty() || position == 0) {
+      EXPECT_EQ(c.picture.size(), (gfx::Size{20, 10}));
+      EXPECT_TRUE(text.drawn.empty());
+      continue;
+    }
+    ASSERT_EQ(c.picture.size(), (gfx::Size{40, 30}));
+    // Below the picture: y = 10 + 10 + 10 = 30, held at 30 - 14 = 16.
+    expectSamples(c.picture, {{10, 10, at(0, 0)}, {9, 10, kBack}, {17, 16, 0x000000FF}});
+    EXPECT_EQ(text.drawn, (std::vector<gfx::Point>{{17, 16}}));
+    EXPECT_EQ(text.texts, (std::vector<std::string>{"beach"}));
   }
 }
 
-TEST(PictureEnlarge, OverALargerPreviousPicture) {
-  PictureComposer c = composer(1024, 768, coordinates(400, 300));
-  c.lastPicture = gfx::Size{800, 600};
-  c.enlarge();
-  ASSERT_EQ(c.picture.size(), (gfx::Size{803, 603}));
-  EXPECT_EQ(c.pictureArea, (gfx::Rect{202, 152, 602, 452}));
-  EXPECT_EQ(c.picture.pixel(202, 152), at(0, 0));
-  EXPECT_EQ(c.picture.pixel(601, 451), at(399, 299));
-  EXPECT_EQ(c.picture.pixel(201, 152), kBack);
-  EXPECT_EQ(c.picture.pixel(602, 451), kBack);
-  EXPECT_EQ(c.lastPicture, (gfx::Size{400, 300}));
-}
-
-TEST(PictureEnlarge, NotOverASmallerOneButRemembered) {
-  PictureComposer c = composer(1024, 768, coordinates(800, 600));
-  c.lastPicture = gfx::Size{800, 600};
-  c.enlarge();
-  EXPECT_EQ(c.picture.size(), (gfx::Size{800, 600}));
-  c.lastPicture = gfx::Size{400, 300};
-  c.enlarge();
-  EXPECT_EQ(c.picture.size(), (gfx::Size{800, 600}));
-  EXPECT_EQ(c.lastPicture, (gfx::Size{800, 600}));
-}
-
-TEST(PictureEnlarge, OneDirectionIsEnough) {
-  PictureComposer c = composer(1024, 768, coordinates(800, 300));
-  c.lastPicture = gfx::Size{400, 600};
-  c.enlarge();
-  EXPECT_EQ(c.picture.size(), (gfx::Size{803, 603}));
-  EXPECT_EQ(c.pictureArea.topLeft(), (gfx::Point{2, 152}));
-}
-
-TEST(PictureEnlarge, PreviewCoversTheControl) {
-  PictureComposer c = composer(200, 150, coordinates(200, 150));
-  c.previewMode = true;
-  c.lastPicture = gfx::Size{10, 10};
-  c.enlarge();
-  ASSERT_EQ(c.picture.size(), (gfx::Size{203, 153}));
-  EXPECT_EQ(c.pictureArea.topLeft(), (gfx::Point{2, 2}));
-}
-
-TEST(PictureEnlarge, NeverOnABackImage) {
-  PictureComposer c = composer(1024, 768, coordinates(400, 300));
-  c.backImageMode = BackImageMode::Tiled;
-  c.lastPicture = gfx::Size{800, 600};
-  c.enlarge();
-  EXPECT_EQ(c.picture.size(), (gfx::Size{400, 300}));
-  EXPECT_EQ(c.lastPicture, (gfx::Size{800, 600}));
+// enlarge(): over a larger previous picture (in either direction) the
+// picture is centred on a canvas 3 pixels larger than that one; never over
+// a smaller or equal one, nor on a back image; in preview mode it covers
+// the control. The picture's own size is remembered, except on back images.
+TEST(PictureEnlarge, CanvasAndPlaceOfThePicture) {
+  struct {
+    const char *name;
+    gfx::Size control, picture, last;
+    bool preview, backImage;
+    gfx::Size expected;
+    gfx::Rect area;
+    gfx::Size remembered;
+    std::vector<Sample> samples;
+  } const cases[] = {
+      // clang-format off
+      {"over a larger one", {1024, 768}, {400, 300}, {800, 600}, false, false, {803, 603},
+       {202, 152, 602, 452}, {400, 300},
+       {{202, 152, at(0, 0)}, {601, 451, at(399, 299)}, {201, 152, kBack}, {602, 451, kBack}}},
+      {"over an equal one", {1024, 768}, {800, 600}, {800, 600}, false, false, {800, 600},
+       {0, 0, 800, 600}, {800, 600}, {}},
+      {"over a smaller one", {1024, 768}, {800, 600}, {400, 300}, false, false, {800, 600},
+       {0, 0, 800, 600}, {800, 600}, {}},
+      {"one direction larger", {1024, 768}, {800, 300}, {400, 600}, false, false, {803, 603},
+       {2, 152, 802, 452}, {800, 300}, {{2, 152, at(0, 0)}}},
+      {"preview", {200, 150}, {200, 150}, {10, 10}, true, false, {203, 153}, {2, 2, 202, 152},
+       {200, 150}, {}},
+      {"back image", {1024, 768}, {400, 300}, {800, 600}, false, true, {400, 300},
+       {0, 0, 400, 300}, {800, 600}, {}},
+      // clang-format on
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    PictureComposer p = composer(c.control, c.picture);
+    p.previewMode = c.preview;
+    if (c.backImage) p.backImageMode = BackImageMode::Tiled;
+    p.lastPicture = c.last;
+    p.enlarge();
+    ASSERT_EQ(p.picture.size(), c.expected);
+    EXPECT_EQ(p.pictureArea, c.area);
+    EXPECT_EQ(p.lastPicture, c.remembered);
+    expectSamples(p.picture, c.samples);
+  }
 }
 
 }  // namespace

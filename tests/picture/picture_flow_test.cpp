@@ -12,14 +12,17 @@
 namespace vantor {
 namespace {
 
-std::string made(const std::string &name) {
-  return (test::scratchDir() / name).string();
+using test::made;
+
+PictureComposer control(int w, int h) {
+  PictureComposer c;
+  c.width = w;
+  c.height = h;
+  return c;
 }
 
 TEST(PictureFlow, PhotographFittedToTheControl) {
-  PictureComposer c;
-  c.width = 1024;
-  c.height = 768;
+  PictureComposer c = control(1024, 768);
   ASSERT_TRUE(c.loadFromFile(test::cameraJpeg()));
   // 2560 x 1600: the width binds, r = 2.5, height Trunc(1600 / 2.5).
   EXPECT_EQ(c.picture.size(), (gfx::Size{1024, 640}));
@@ -39,9 +42,7 @@ TEST(PictureFlow, ReducedDecodeMatchesAFullDecode) {
   const std::vector<uint8_t> bytes = test::readBytes(test::cameraJpeg());
   const gfx::Bitmap full = decodeJpeg(bytes, {}).bitmap;
   for (const Case &k : {Case{1024, 768, 2, 24}, Case{800, 600, 2, 24}, Case{320, 240, 2, 24}}) {
-    PictureComposer c;
-    c.width = k.w;
-    c.height = k.h;
+    PictureComposer c = control(k.w, k.h);
     ASSERT_TRUE(c.loadFromFile(test::cameraJpeg()));
     gfx::Bitmap expected(c.picture.width(), c.picture.height());
     gfx::stretchCopy(expected, expected.rect(), full, full.rect());
@@ -53,10 +54,17 @@ TEST(PictureFlow, ReducedDecodeMatchesAFullDecode) {
   }
 }
 
+// A missing JPEG loads nothing, and the later steps run on the picture
+// already there; before any picture there is no ratio to scale by, and the
+// operation ends without a picture.
 TEST(PictureFlow, MissingJpegRunsTheLaterStepsOnThePicture) {
-  PictureComposer c;
-  c.width = 100;
-  c.height = 80;
+  PictureComposer c = control(100, 80);
+  c.fitMode = 2;
+  EXPECT_FALSE(c.loadFromFile(made("absent.jpeg")));
+  EXPECT_TRUE(c.picture.empty());
+  EXPECT_FALSE(c.lastPicture.has_value());
+
+  c = control(100, 80);
   c.previewMode = true;
   c.picture = gfx::Bitmap(100, 80, 0x00FF0000);
   EXPECT_TRUE(c.loadFromFile(made("absent.jpg")));
@@ -68,28 +76,22 @@ TEST(PictureFlow, MissingJpegRunsTheLaterStepsOnThePicture) {
   EXPECT_EQ(c.pictureArea, (gfx::Rect{3, 2, 102, 82}));
 }
 
-TEST(PictureFlow, FirstLoadRemembersItselfAndIsNotEnlarged) {
-  const std::string file = made("small.png");
-  test::run("convert -size 30x20 xc:green '" + file + "'");
-  PictureComposer c;
-  c.width = 100;
-  c.height = 80;
-  ASSERT_TRUE(c.loadFromFile(file));
-  EXPECT_EQ(c.picture.size(), (gfx::Size{30, 20}));
-  EXPECT_EQ(c.lastPicture, (gfx::Size{30, 20}));
-}
-
-TEST(PictureFlow, CaptionPictureIsControlSized) {
+// A first picture smaller than the control is remembered and not enlarged;
+// with a caption it is centred on a control-sized picture.
+TEST(PictureFlow, SmallFirstPictureAloneOrCaptioned) {
   class NoText : public CaptionText {
    public:
     gfx::Size measure(const std::string &, const CaptionFont &) override { return {10, 5}; }
     void draw(gfx::Bitmap &, gfx::Point, const std::string &, const CaptionFont &) override {}
   } text;
-  const std::string file = made("caption.png");
+  const std::string file = made("small.png");
   test::run("convert -size 30x20 xc:green '" + file + "'");
-  PictureComposer c;
-  c.width = 100;
-  c.height = 80;
+  PictureComposer c = control(100, 80);
+  ASSERT_TRUE(c.loadFromFile(file));
+  EXPECT_EQ(c.picture.size(), (gfx::Size{30, 20}));
+  EXPECT_EQ(c.lastPicture, (gfx::Size{30, 20}));
+
+  c = control(100, 80);
   c.captionText = &text;
   c.caption = "x";
   c.captionPosition = CaptionPosition::Bottom;
@@ -99,16 +101,6 @@ TEST(PictureFlow, CaptionPictureIsControlSized) {
   EXPECT_EQ(c.pictureArea, (gfx::Rect{0, 0, 30, 20}));
   EXPECT_EQ(c.picture.pixel(35, 30), gfx::makeColor(0, 128, 0));
   EXPECT_EQ(c.picture.pixel(34, 30), 0x000000FFu);
-}
-
-TEST(PictureFlow, NothingLoadedYetAndNothingToScale) {
-  // A missing JPEG before any picture: there is no ratio to scale by, and
-  // the operation ends without a picture.
-  PictureComposer c;
-  c.fitMode = 2;
-  EXPECT_FALSE(c.loadFromFile(made("absent.jpeg")));
-  EXPECT_TRUE(c.picture.empty());
-  EXPECT_FALSE(c.lastPicture.has_value());
 }
 
 }  // namespace

@@ -21,12 +21,11 @@
 namespace vantor {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
+using test::put32;
 using test::run;
 
-std::string made(const std::string &name) {
-  return (test::scratchDir() / name).string();
-}
+using test::made;
 
 bool haveTool(const std::string &name) {
   return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
@@ -126,12 +125,9 @@ TEST_P(FormatDecode, MatchesAnIndependentDecoder) {
   if (c.maxDiff > 2) {
     EXPECT_LE(d.p99, 2);
   }
-}
 
-// A load whose job is already cancelled stops at the decoder's first look
-// at the flag and leaves the picture as it was.
-TEST_P(FormatDecode, CancelledLoadStops) {
-  const std::string file = makeFile(GetParam());
+  // A load whose job is already cancelled stops at the decoder's first look
+  // at the flag and leaves the picture as it was.
   const std::atomic<bool> cancelled{true};
   const CancelScope scope(cancelled);
   gfx::Bitmap picture(2, 2, kOrange);
@@ -187,10 +183,6 @@ struct BitWriter {
     }
   }
 };
-
-void put32(Bytes &b, size_t at, uint32_t v, bool bigEndian) {
-  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (bigEndian ? 24 - 8 * i : 8 * i));
-}
 
 // Headers that claim pictures far beyond the size cap, each refused before
 // anything of that size is allocated.

@@ -15,7 +15,7 @@
 namespace vantor {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
 
 const gfx::Color kRed = gfx::makeColor(255, 0, 0);
 const gfx::Color kGreen = gfx::makeColor(0, 255, 0);
@@ -34,10 +34,6 @@ Bytes exifBlock(int orientation, bool bigEndian) {
     return {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0,
             3,   0,   0, 0,  1, 0, o, 0, 0, 0, 0,    0,    0};
   return {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, o, 0, 0, 0, 0, 0, 0, 0};
-}
-
-void put32le(Bytes &b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
 }
 
 // The JPEG with an APP1 EXIF marker after its APP0 marker.
@@ -63,11 +59,11 @@ Bytes withWebpExif(const Bytes &webp, const Bytes &tiff, gfx::Size size) {
   out.insert(out.end(), vp8x.begin(), vp8x.end());
   out.insert(out.end(), webp.begin() + 12, webp.end());
   Bytes exif = {'E', 'X', 'I', 'F', 0, 0, 0, 0};
-  put32le(exif, 4, uint32_t(tiff.size()));
+  test::put32(exif, 4, uint32_t(tiff.size()), false);
   exif.insert(exif.end(), tiff.begin(), tiff.end());
   if (exif.size() % 2) exif.push_back(0);
   out.insert(out.end(), exif.begin(), exif.end());
-  put32le(out, 4, uint32_t(out.size() - 8));
+  test::put32(out, 4, uint32_t(out.size() - 8), false);
   return out;
 }
 
@@ -95,20 +91,14 @@ std::string tagged(const std::string &stored, int orientation, const std::string
   return file;
 }
 
-bool near(gfx::Color a, gfx::Color b) {
-  for (int shift : {0, 8, 16})
-    if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 60) return false;
-  return true;
-}
-
 // Green top left, red top right, blue along the bottom, at fractions of the
 // size so that a reduced picture is judged the same way.
 void expectUpright(const gfx::Bitmap &b, const std::string &what) {
   const int w = b.width(), h = b.height();
-  EXPECT_TRUE(near(b.pixel(w / 10, h / 20), kGreen)) << what << " top left";
-  EXPECT_TRUE(near(b.pixel(w * 9 / 10, h / 10), kRed)) << what << " top right";
-  EXPECT_TRUE(near(b.pixel(w / 10, h * 9 / 10), kBlue)) << what << " bottom left";
-  EXPECT_TRUE(near(b.pixel(w * 9 / 10, h * 9 / 10), kBlue)) << what << " bottom right";
+  EXPECT_TRUE(test::near(b.pixel(w / 10, h / 20), kGreen, 60)) << what << " top left";
+  EXPECT_TRUE(test::near(b.pixel(w * 9 / 10, h / 10), kRed, 60)) << what << " top right";
+  EXPECT_TRUE(test::near(b.pixel(w / 10, h * 9 / 10), kBlue, 60)) << what << " bottom left";
+  EXPECT_TRUE(test::near(b.pixel(w * 9 / 10, h * 9 / 10), kBlue, 60)) << what << " bottom right";
 }
 
 TEST(PictureOrientation, AllEightOrientationsLoadUpright) {

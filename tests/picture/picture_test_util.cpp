@@ -31,6 +31,16 @@ const fs::path &scratchDir() {
   return dir;
 }
 
+std::string made(const std::string &name) {
+  return (scratchDir() / name).string();
+}
+
+bool near(gfx::Color a, gfx::Color b, int tolerance) {
+  for (int shift : {0, 8, 16})
+    if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+  return true;
+}
+
 void run(const std::string &command) {
   const int rc = std::system(command.c_str());
   ASSERT_EQ(rc, 0) << command;
@@ -62,6 +72,10 @@ gfx::Bitmap referenceDecode(const std::string &file, const std::string &options)
   const fs::path out = scratchDir() / ("reference" + std::to_string(++counter) + ".ppm");
   run("convert '" + file + "' " + options + " -depth 8 'ppm:" + out.string() + "'");
   return readPpm(out);
+}
+
+void put32(Bytes &b, size_t at, uint32_t v, bool bigEndian) {
+  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (bigEndian ? 24 - 8 * i : 8 * i));
 }
 
 std::vector<uint8_t> readBytes(const fs::path &file) {

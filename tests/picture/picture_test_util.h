@@ -14,6 +14,12 @@ namespace vantor::test {
 // A fresh folder under the system's temporary folder, removed at exit.
 const std::filesystem::path &scratchDir();
 
+// The path of `name` in the scratch folder.
+std::string made(const std::string &name);
+
+// Each of the three channels within `tolerance`.
+bool near(gfx::Color a, gfx::Color b, int tolerance);
+
 // Runs a shell command; fails the calling test when it does not succeed.
 void run(const std::string &command);
 
@@ -22,6 +28,11 @@ gfx::Bitmap readPpm(const std::filesystem::path &file);
 
 // convert's own decoding of `file` (with extra options before the output).
 gfx::Bitmap referenceDecode(const std::string &file, const std::string &options = "");
+
+using Bytes = std::vector<uint8_t>;
+
+// Writes a 32-bit value over the four bytes at `at`.
+void put32(Bytes &b, size_t at, uint32_t v, bool bigEndian);
 
 std::vector<uint8_t> readBytes(const std::filesystem::path &file);
 void writeBytes(const std::filesystem::path &file, const std::vector<uint8_t> &bytes);
