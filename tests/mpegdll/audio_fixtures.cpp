@@ -40,6 +40,12 @@ std::vector<uint8_t> readBytes(const std::string &path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+uintmax_t sizeOf(const std::string &path) {
+  std::error_code ec;
+  uintmax_t size = std::filesystem::file_size(path, ec);
+  return ec ? 0 : size;
+}
+
 std::vector<int16_t> readS16(const std::string &path) {
   std::vector<uint8_t> bytes = readBytes(path);
   std::vector<int16_t> samples(bytes.size() / 2);

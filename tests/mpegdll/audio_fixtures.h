@@ -35,6 +35,8 @@ bool makeMp3(const std::string &wav, const std::string &mp3);
 bool decodeWithMpg123(const std::string &mp3, const std::string &pcm);
 
 std::vector<uint8_t> readBytes(const std::string &path);
+// The file's size in bytes; 0 while it does not exist.
+uintmax_t sizeOf(const std::string &path);
 std::vector<int16_t> readS16(const std::string &path);
 int peakOf(const std::vector<int16_t> &samples);
 
