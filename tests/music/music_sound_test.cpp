@@ -42,11 +42,7 @@ class MusicSoundTest : public testing::Test {
     music_->StartMusic();
   }
 
-  uintmax_t heardBytes() const {
-    std::error_code ec;
-    uintmax_t size = std::filesystem::file_size(audio("heard.raw"), ec);
-    return ec ? 0 : size;
-  }
+  uintmax_t heardBytes() const { return testaudio::sizeOf(audio("heard.raw")); }
   int heardPeak() const { return testaudio::peakOf(testaudio::readS16(audio("heard.raw"))); }
 
   // One pass of the event loop: every timer that is due fires, then the
