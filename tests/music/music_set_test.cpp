@@ -82,7 +82,7 @@ class Show {
   ShowFolder folder_;
   musictest::ShowState state;
   World world;
-  std::shared_ptr<ManualHost::Shared> loop_;
+  std::shared_ptr<musictest::Loop> loop_;
   std::unique_ptr<vantor::MusicSet> music;
 };
 

@@ -55,7 +55,7 @@ class MusicSoundTest : public testing::Test {
   static testaudio::TempDir *audio_;
   musictest::ShowFolder folder_;
   musictest::ShowState state_;
-  std::shared_ptr<ManualHost::Shared> loop_;
+  std::shared_ptr<musictest::Loop> loop_;
   std::unique_ptr<vantor::MusicSet> music_;
 };
 
