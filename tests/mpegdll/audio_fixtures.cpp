@@ -7,16 +7,6 @@
 
 namespace testaudio {
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "audiotest.XXXXXX").string();
-  if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-}
-
 bool run(const std::string &command) {
   return std::system(command.c_str()) == 0;
 }

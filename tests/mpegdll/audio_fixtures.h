@@ -9,20 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "../common/test_util.h"
+
 namespace testaudio {
 
-// A private folder that is removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir &) = delete;
-  TempDir &operator=(const TempDir &) = delete;
-  std::string file(const std::string &name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using vantor::test::TempDir;
 
 // Runs a shell command; true when it exits with 0.
 bool run(const std::string &command);

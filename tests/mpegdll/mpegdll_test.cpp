@@ -37,7 +37,7 @@ class MpegDllTest : public testing::Test {
     std::ofstream(file("garbage.mp3")) << std::string(8192, 'x') << "not an MPEG stream";
   }
   static void TearDownTestSuite() { delete dir_; }
-  static std::string file(const std::string &name) { return dir_->file(name); }
+  static std::string file(const std::string &name) { return *dir_ / name; }
 
   void SetUp() override {
     ASSERT_TRUE(lib_.loaded()) << dlerror();

@@ -260,15 +260,16 @@ class RealLibraryTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new testaudio::TempDir;
-    ASSERT_TRUE(testaudio::makeTone(dir_->file("tone.wav"), 1.0, 44100, 2));
-    ASSERT_TRUE(testaudio::makeMp3(dir_->file("tone.wav"), dir_->file("tone.mp3")));
-    ASSERT_TRUE(testaudio::decodeWithMpg123(dir_->file("tone.mp3"), dir_->file("ref.pcm")));
+    ASSERT_TRUE(testaudio::makeTone(file("tone.wav"), 1.0, 44100, 2));
+    ASSERT_TRUE(testaudio::makeMp3(file("tone.wav"), file("tone.mp3")));
+    ASSERT_TRUE(testaudio::decodeWithMpg123(file("tone.mp3"), file("ref.pcm")));
   }
   static void TearDownTestSuite() { delete dir_; }
+  static std::string file(const std::string &name) { return *dir_ / name; }
   void SetUp() override {
     player_.loadLibrary();
     player_.setOutputDevice(TOutputDevice::pcmfile);
-    player_.setOutFilename(dir_->file("out.pcm"));
+    player_.setOutFilename(file("out.pcm"));
   }
   bool tickUntilEnd(int &ends) {
     return testaudio::waitFor([&] {
@@ -289,7 +290,7 @@ TEST_F(RealLibraryTest, PlaysToTheEndAndRaisesOnPlayEnd) {
   int32_t lastPos = -1, lastLen = -1;
   player_.OnPlayEnd = [&] { ++ends; };
   player_.OnPosUpdate = [&](int32_t pos, int32_t len) { lastPos = pos, lastLen = len; };
-  player_.setStreamName(dir_->file("tone.mp3"));
+  player_.setStreamName(file("tone.mp3"));
   player_.play();
   EXPECT_TRUE(timer_->everEnabled);
   ASSERT_TRUE(tickUntilEnd(ends));
@@ -297,29 +298,28 @@ TEST_F(RealLibraryTest, PlaysToTheEndAndRaisesOnPlayEnd) {
   EXPECT_EQ(lastLen, 1000);
   EXPECT_EQ(lastPos, 1000);
   EXPECT_FALSE(timer_->enabled());
-  EXPECT_EQ(testaudio::readBytes(dir_->file("out.pcm")),
-            testaudio::readBytes(dir_->file("ref.pcm")));
+  EXPECT_EQ(testaudio::readBytes(file("out.pcm")), testaudio::readBytes(file("ref.pcm")));
   // Playing again restarts the stream.
-  std::filesystem::remove(dir_->file("out.pcm"));
+  std::filesystem::remove(file("out.pcm"));
   ends = 0;
   player_.play();
   ASSERT_TRUE(tickUntilEnd(ends));
   EXPECT_EQ(player_.playedXTimes(), 3);
-  EXPECT_EQ(testaudio::readBytes(dir_->file("out.pcm")).size(),
-            testaudio::readBytes(dir_->file("ref.pcm")).size());
+  EXPECT_EQ(testaudio::readBytes(file("out.pcm")).size(),
+            testaudio::readBytes(file("ref.pcm")).size());
 }
 
 TEST_F(RealLibraryTest, LibraryErrorsArriveAsTheirMessagesEvenAfterTheEnd) {
-  player_.setStreamName(dir_->file("missing.mp3"));
+  player_.setStreamName(file("missing.mp3"));
   expectError([&] { player_.open(); }, "Input stream error", 3);
-  player_.setStreamName(dir_->file("tone.mp3"));
+  player_.setStreamName(file("tone.mp3"));
   player_.open();
   expectError([&] { player_.stop(); }, "Incorrect mode", 2);
-  player_.setOutFilename(dir_->file("no/folder/out.pcm"));
+  player_.setOutFilename(file("no/folder/out.pcm"));
   expectError([&] { player_.play(); }, "Output device failure", 5);
   EXPECT_FALSE(player_.playing());
   // A track that has ended cannot be stopped.
-  player_.setOutFilename(dir_->file("out.pcm"));
+  player_.setOutFilename(file("out.pcm"));
   player_.play();
   ASSERT_TRUE(testaudio::waitFor([&] { return player_.playerMode() == 4; }));
   expectError([&] { player_.stop(); }, "Incorrect mode", 2);
@@ -330,7 +330,7 @@ TEST_F(RealLibraryTest, DestroyingAPlayingPlayerStopsTheLibrary) {
   {
     TMPEGPlayer player;
     player.loadLibrary();
-    player.setStreamName(dir_->file("tone.mp3"));
+    player.setStreamName(file("tone.mp3"));
     player.play();
     EXPECT_EQ(player.playerMode(), 3);
   }

@@ -21,7 +21,7 @@ class MediaPlayerTest : public testing::Test {
     std::ofstream(file("garbage.wav")) << std::string(4096, 'x');
   }
   static void TearDownTestSuite() { delete dir_; }
-  static std::string file(const std::string &name) { return dir_->file(name); }
+  static std::string file(const std::string &name) { return *dir_ / name; }
 
   void SetUp() override {
     setenv("SDL_AUDIODRIVER", "disk", 1);

@@ -25,7 +25,7 @@ class MusicSoundTest : public testing::Test {
     ASSERT_TRUE(testaudio::makeMp3(audio("short.wav"), audio("short.mp3")));
   }
   static void TearDownTestSuite() { delete audio_; }
-  static std::string audio(const std::string &name) { return audio_->file(name); }
+  static std::string audio(const std::string &name) { return *audio_ / name; }
 
   void SetUp() override {
     setenv("SDL_AUDIODRIVER", "disk", 1);
