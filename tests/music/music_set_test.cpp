@@ -261,30 +261,36 @@ TEST(MusicSet, TheNextTrackStartsFromTheEventLoopUnlessTheSaverClosedFirst) {
   }
 }
 
-TEST(MusicSet, StopMusicSilencesAndFreesBothPlayers) {
-  Show show({{"1.mp3", "a"}, {"2.wav", "b"}}, {false, false, true});
-  show.music->StartMusic();
-  show.endTrack();
-  ASSERT_TRUE(show.music->hasMpegPlayer());
-  ASSERT_TRUE(show.music->hasMediaPlayer());
-  ASSERT_TRUE(show.pollTimer()->enabled());
-  show.music->StopMusic(true);
-  EXPECT_EQ(show.world.stops, 1);  // only the media player was playing
-  EXPECT_FALSE(show.music->hasMpegPlayer());
-  EXPECT_FALSE(show.music->hasMediaPlayer());
-  EXPECT_FALSE(show.pollTimer()->enabled());
-  EXPECT_EQ(show.music->playlist().Current, "");
-}
-
-TEST(MusicSet, StopMusicWithoutFreeingKeepsThePlayersQuiet) {
-  Show show(kThreeWavs, {});
-  show.music->StartMusic();
-  show.music->StopMusic(false);
-  EXPECT_TRUE(show.music->hasMediaPlayer());
-  EXPECT_FALSE(show.playing());
-  show.firePoll();  // a stopped player is not taken for a finished track
-  show.runPosted();
-  EXPECT_EQ(show.world.played, media({"1.wav"}));
+// The media player is polled every 800 ms while it plays; stopping the
+// music silences both players, frees them if asked, and a stopped player is
+// never taken for a finished track.
+TEST(MusicSet, ThePollTimerRunsWhileAMediaTrackPlaysAndStopMusicSilences) {
+  for (bool freePlayers : {true, false}) {
+    SCOPED_TRACE(freePlayers ? "freed" : "kept");
+    Show show({{"1.wav", "a"}, {"2.mp3", "b"}, {"3.wav", "c"}}, {false, false, true});
+    show.music->StartMusic();
+    ASSERT_NE(show.pollTimer(), nullptr);
+    EXPECT_TRUE(show.pollTimer()->enabled());
+    show.firePoll();  // still playing: nothing changes
+    EXPECT_EQ(show.world.played.size(), 1u);
+    show.endTrack();
+    EXPECT_EQ(show.world.played.back(), "mpeg:2.mp3");
+    EXPECT_FALSE(show.pollTimer()->enabled());
+    show.endTrack();
+    ASSERT_TRUE(show.pollTimer()->enabled());
+    show.music->StopMusic(freePlayers);
+    EXPECT_EQ(show.world.stops, 1);  // only the media player was playing
+    EXPECT_EQ(show.music->hasMpegPlayer(), !freePlayers);
+    EXPECT_EQ(show.music->hasMediaPlayer(), !freePlayers);
+    EXPECT_FALSE(show.playing());
+    if (freePlayers) {
+      EXPECT_FALSE(show.pollTimer()->enabled());
+      EXPECT_EQ(show.music->playlist().Current, "");
+    }
+    show.firePoll();
+    show.runPosted();
+    EXPECT_EQ(show.world.played.size(), 3u);
+  }
 }
 
 TEST(MusicSet, PlayTrackPlaysAnExistingFileAloneAndEmptiesTheList) {
@@ -299,12 +305,10 @@ TEST(MusicSet, PlayTrackPlaysAnExistingFileAloneAndEmptiesTheList) {
 }
 
 TEST(MusicSet, WithoutAnySoundALoopedListGivesUp) {
-  struct Case {
-    Options options;
-  } cases[] = {
-      {{false, false, true}}, {{false, true, true}}, {{true, true, true}}, {{true, false, true}}};
-  for (const Case &c : cases) {
-    Show show({{"1.mp3", "a"}, {"2.wav", "b"}, {"3.mp3", "c"}}, c.options);
+  const Options cases[] = {
+      {false, false, true}, {false, true, true}, {true, true, true}, {true, false, true}};
+  for (const Options &options : cases) {
+    Show show({{"1.mp3", "a"}, {"2.wav", "b"}, {"3.mp3", "c"}}, options);
     show.world.mpegFails = show.world.mediaFails = true;
     show.music->StartMusic();
     show.runPosted();
@@ -316,18 +320,6 @@ TEST(MusicSet, WithoutAnySoundALoopedListGivesUp) {
     show.runPosted();
     EXPECT_FALSE(show.world.played.empty());
   }
-}
-
-TEST(MusicSet, ThePollTimerRunsEvery800MsWhileAMediaTrackPlays) {
-  Show show({{"1.wav", "a"}, {"2.mp3", "b"}}, {});
-  show.music->StartMusic();
-  ASSERT_NE(show.pollTimer(), nullptr);
-  EXPECT_TRUE(show.pollTimer()->enabled());
-  show.firePoll();  // still playing: nothing changes
-  EXPECT_EQ(show.world.played.size(), 1u);
-  show.endTrack();
-  EXPECT_EQ(show.world.played.back(), "mpeg:2.mp3");
-  EXPECT_FALSE(show.pollTimer()->enabled());
 }
 
 }  // namespace
