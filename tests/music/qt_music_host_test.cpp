@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-
 namespace {
 
 class QtMusicHostTest : public testing::Test {
