@@ -7,16 +7,6 @@
 
 namespace testaudio {
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "audiotest.XXXXXX").string();
-  if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-}
-
 bool run(const std::string &command) {
   return std::system(command.c_str()) == 0;
 }
@@ -38,6 +28,12 @@ bool decodeWithMpg123(const std::string &mp3, const std::string &pcm) {
 std::vector<uint8_t> readBytes(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+uintmax_t sizeOf(const std::string &path) {
+  std::error_code ec;
+  uintmax_t size = std::filesystem::file_size(path, ec);
+  return ec ? 0 : size;
 }
 
 std::vector<int16_t> readS16(const std::string &path) {

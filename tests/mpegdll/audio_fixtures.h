@@ -9,20 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "../common/test_util.h"
+
 namespace testaudio {
 
-// A private folder that is removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir &) = delete;
-  TempDir &operator=(const TempDir &) = delete;
-  std::string file(const std::string &name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using vantor::test::TempDir;
 
 // Runs a shell command; true when it exits with 0.
 bool run(const std::string &command);
@@ -35,6 +26,8 @@ bool makeMp3(const std::string &wav, const std::string &mp3);
 bool decodeWithMpg123(const std::string &mp3, const std::string &pcm);
 
 std::vector<uint8_t> readBytes(const std::string &path);
+// The file's size in bytes; 0 while it does not exist.
+uintmax_t sizeOf(const std::string &path);
 std::vector<int16_t> readS16(const std::string &path);
 int peakOf(const std::vector<int16_t> &samples);
 

@@ -36,28 +36,18 @@ struct MpegLibrary {
   explicit MpegLibrary(const std::string &path) {
     handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) return;
-    bind(init, "init");
-    bind(deinit, "deinit");
-    bind(Open, "Open");
-    bind(SetPriority, "SetPriority");
-    bind(SetOutputDevice, "SetOutputDevice");
-    bind(Play, "Play");
-    bind(Restart, "Restart");
-    bind(Stop, "Stop");
-    bind(Close, "Close");
-    bind(Pause, "Pause");
-    bind(GetPlayerMode, "GetPlayerMode");
-    bind(GetCurrentPos, "GetCurrentPos");
-    bind(GetLength, "GetLength");
-    bind(LastError, "LastError");
-    bind(GetFrequency, "GetFrequency");
-    bind(GetBitrate, "GetBitrate");
-    bind(GetLayer, "GetLayer");
-    bind(ResetPlayerMode, "ResetPlayerMode");
-    bind(Seek, "Seek");
+#define VANTOR_BIND(fn) bind(fn, #fn)
+    VANTOR_BIND(init), VANTOR_BIND(deinit), VANTOR_BIND(Open), VANTOR_BIND(SetPriority);
+    VANTOR_BIND(SetOutputDevice), VANTOR_BIND(Play), VANTOR_BIND(Restart), VANTOR_BIND(Stop);
+    VANTOR_BIND(Close), VANTOR_BIND(Pause), VANTOR_BIND(GetPlayerMode), VANTOR_BIND(GetCurrentPos);
+    VANTOR_BIND(GetLength), VANTOR_BIND(LastError), VANTOR_BIND(GetFrequency);
+    VANTOR_BIND(GetBitrate), VANTOR_BIND(GetLayer), VANTOR_BIND(ResetPlayerMode), VANTOR_BIND(Seek);
+#undef VANTOR_BIND
   }
 
-  bool loaded() const { return handle && missing == 0; }
+  bool loaded() const {
+    return handle && missing == 0;
+  }
 
   void openFile(const std::string &name, int32_t fromStream = 0) {
     Open(name.c_str(), fromStream, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);

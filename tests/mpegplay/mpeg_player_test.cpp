@@ -92,15 +92,6 @@ TEST(MpegLibraryMessages, FollowTheTableAndNameLargerCodes) {
   EXPECT_EQ(mpegplay::libraryErrorMessage(9), "MPEG library error 9");
 }
 
-TEST(MpegPlayerPriority, PassesTheLibrarysValues) {
-  const std::pair<TPlayerPriority, int32_t> table[] = {
-      {TPlayerPriority::Idle, -15},       {TPlayerPriority::Lowest, -2},
-      {TPlayerPriority::BelowNormal, -1}, {TPlayerPriority::Normal, 0},
-      {TPlayerPriority::AboveNormal, 1},  {TPlayerPriority::Highest, 2},
-      {TPlayerPriority::TimeCritical, 15}};
-  for (auto [priority, value] : table) EXPECT_EQ(libraryPriority(priority), value);
-}
-
 struct LoadCase {
   std::string folder;
   std::string message;
@@ -133,13 +124,12 @@ TEST(MpegPlayerLoad, EveryOperationNeedsTheLibrary) {
   for (const auto &op : operations) expectError(op, "MPEG library not loaded", 0);
 }
 
-TEST(MpegPlayerLoad, AnEmptyPathFindsTheLibraryBesideTheProgram) {
-  TMPEGPlayer player;
-  player.loadLibrary();
-  EXPECT_TRUE(player.libraryLoaded());
-}
-
 // The recorder stub ends every track at once and remembers the arguments.
+struct StubRecord {
+  int32_t device, priority, startPos, endPos;
+  const char *outName, *streamName;
+};
+
 class RecorderTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -149,56 +139,70 @@ class RecorderTest : public testing::Test {
     ASSERT_NE(stub_, nullptr);
   }
   void TearDown() override { dlclose(stub_); }
-  int32_t stubInt(const char *name) {
-    return reinterpret_cast<int32_t (*)()>(dlsym(stub_, name))();
-  }
-  std::string stubText(const char *name) {
-    return reinterpret_cast<const char *(*)()>(dlsym(stub_, name))();
-  }
+  StubRecord record() { return reinterpret_cast<StubRecord (*)()>(dlsym(stub_, "stubRecord"))(); }
 
   FakeTimer *timer_ = nullptr;
   TMPEGPlayer player_{fakeTimers(&timer_)};
   void *stub_ = nullptr;
 };
 
-TEST_F(RecorderTest, PassesDevicePriorityAndRange) {
-  player_.setStreamName("song.mp3");
-  player_.setPlayerPriority(TPlayerPriority::Idle);
-  player_.setStartPos(100);
-  player_.setEndPos(900);
-  player_.setOutputDevice(TOutputDevice::pcmfile);
-  player_.setOutFilename("out.pcm");
-  player_.play();
-  EXPECT_EQ(stubText("stubStreamName"), "song.mp3");
-  EXPECT_EQ(stubInt("stubDevice"), 2);
-  EXPECT_EQ(stubText("stubOutName"), "out.pcm");
-  EXPECT_EQ(stubInt("stubPriority"), -15);
-  EXPECT_EQ(stubInt("stubStartPos"), 100);
-  EXPECT_EQ(stubInt("stubEndPos"), 900);
-  EXPECT_EQ(player_.length(), 1000);
-  EXPECT_EQ(player_.playedXTimes(), 2);
+// Every priority reaches the library as its value; a PCM file without a
+// name goes to the default output.
+TEST_F(RecorderTest, PassesNameDevicePriorityAndRange) {
+  const struct {
+    TPlayerPriority priority;
+    int32_t value;
+    const char *outName;
+    int32_t device;
+  } cases[] = {{TPlayerPriority::Idle, -15, "out.pcm", 2}, {TPlayerPriority::Lowest, -2, "", 0},
+               {TPlayerPriority::BelowNormal, -1, "a", 2}, {TPlayerPriority::Normal, 0, "", 0},
+               {TPlayerPriority::AboveNormal, 1, "b", 2},  {TPlayerPriority::Highest, 2, "", 0},
+               {TPlayerPriority::TimeCritical, 15, "c", 2}};
+  int32_t start = 0;
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.value);
+    player_.setStreamName(c.device == 2 ? "song.mp3" : "other.mp3");
+    player_.setPlayerPriority(c.priority);
+    player_.setStartPos(start += 100);
+    player_.setEndPos(start + 800);
+    player_.setOutputDevice(TOutputDevice::pcmfile);
+    player_.setOutFilename(c.outName);
+    player_.play();
+    const StubRecord r = record();
+    EXPECT_EQ(std::string(r.streamName), c.device == 2 ? "song.mp3" : "other.mp3");
+    EXPECT_EQ(r.device, c.device);
+    if (c.device == 2) {
+      EXPECT_EQ(std::string(r.outName), c.outName);
+    }
+    EXPECT_EQ(r.priority, c.value);
+    EXPECT_EQ(r.startPos, start);
+    EXPECT_EQ(r.endPos, start + 800);
+    EXPECT_EQ(player_.length(), 1000);
+  }
 }
 
-TEST_F(RecorderTest, APcmFileWithoutANameGoesToTheDefaultOutput) {
-  player_.setStreamName("song.mp3");
-  player_.setOutputDevice(TOutputDevice::pcmfile);
-  player_.play();
-  EXPECT_EQ(stubInt("stubDevice"), 0);
-}
-
-TEST_F(RecorderTest, NamesThatDoNotFitAreRefusedNotCut) {
-  player_.setStreamName(std::string(512, 'a'));
-  expectError([&] { player_.open(); }, "Input stream error", 3);
-  player_.setStreamName(std::string(511, 'a'));
-  player_.open();
-  player_.setOutputDevice(TOutputDevice::pcmfile);
-  player_.setOutFilename(std::string(260, 'b'));
-  expectError([&] { player_.play(); }, "Output device failure", 5);
-}
-
-TEST_F(RecorderTest, AnEmptyStreamNameCannotBePlayed) {
-  expectError([&] { player_.open(); }, "Can't play non-specified stream", 254);
-  expectError([&] { player_.play(); }, "Can't play non-specified stream", 254);
+// Names that do not fit are refused, not cut; the longest that fits opens.
+TEST_F(RecorderTest, UnfitNamesAreRefused) {
+  const struct {
+    const char *label;
+    std::string stream, out;
+    bool play;
+    const char *message;
+    int code;
+  } cases[] = {
+      {"stream name too long", std::string(512, 'a'), "", false, "Input stream error", 3},
+      {"out name too long", std::string(511, 'a'), std::string(260, 'b'), true,
+       "Output device failure", 5},
+      {"no stream to open", "", "", false, "Can't play non-specified stream", 254},
+      {"no stream to play", "", "", true, "Can't play non-specified stream", 254},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.label);
+    player_.setStreamName(c.stream);
+    player_.setOutputDevice(c.out.empty() ? TOutputDevice::wavemapper : TOutputDevice::pcmfile);
+    player_.setOutFilename(c.out);
+    expectError([&] { c.play ? player_.play() : player_.open(); }, c.message, c.code);
+  }
 }
 
 TEST_F(RecorderTest, TimerRunsWhilePlayingAndReportsTheEnd) {
@@ -245,20 +249,22 @@ TEST_F(RecorderTest, AutoPlayStartsAtOpenAndSettingTheNameCloses) {
   EXPECT_EQ(player_.playerMode(), 0);
 }
 
-// The real library, playing into a PCM file.
+// The real library, playing into a PCM file; without a path it is found
+// beside the program.
 class RealLibraryTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new testaudio::TempDir;
-    ASSERT_TRUE(testaudio::makeTone(dir_->file("tone.wav"), 1.0, 44100, 2));
-    ASSERT_TRUE(testaudio::makeMp3(dir_->file("tone.wav"), dir_->file("tone.mp3")));
-    ASSERT_TRUE(testaudio::decodeWithMpg123(dir_->file("tone.mp3"), dir_->file("ref.pcm")));
+    ASSERT_TRUE(testaudio::makeTone(file("tone.wav"), 1.0, 44100, 2));
+    ASSERT_TRUE(testaudio::makeMp3(file("tone.wav"), file("tone.mp3")));
+    ASSERT_TRUE(testaudio::decodeWithMpg123(file("tone.mp3"), file("ref.pcm")));
   }
   static void TearDownTestSuite() { delete dir_; }
+  static std::string file(const std::string &name) { return *dir_ / name; }
   void SetUp() override {
     player_.loadLibrary();
     player_.setOutputDevice(TOutputDevice::pcmfile);
-    player_.setOutFilename(dir_->file("out.pcm"));
+    player_.setOutFilename(file("out.pcm"));
   }
   bool tickUntilEnd(int &ends) {
     return testaudio::waitFor([&] {
@@ -279,7 +285,7 @@ TEST_F(RealLibraryTest, PlaysToTheEndAndRaisesOnPlayEnd) {
   int32_t lastPos = -1, lastLen = -1;
   player_.OnPlayEnd = [&] { ++ends; };
   player_.OnPosUpdate = [&](int32_t pos, int32_t len) { lastPos = pos, lastLen = len; };
-  player_.setStreamName(dir_->file("tone.mp3"));
+  player_.setStreamName(file("tone.mp3"));
   player_.play();
   EXPECT_TRUE(timer_->everEnabled);
   ASSERT_TRUE(tickUntilEnd(ends));
@@ -287,31 +293,28 @@ TEST_F(RealLibraryTest, PlaysToTheEndAndRaisesOnPlayEnd) {
   EXPECT_EQ(lastLen, 1000);
   EXPECT_EQ(lastPos, 1000);
   EXPECT_FALSE(timer_->enabled());
-  EXPECT_EQ(testaudio::readBytes(dir_->file("out.pcm")),
-            testaudio::readBytes(dir_->file("ref.pcm")));
+  EXPECT_EQ(testaudio::readBytes(file("out.pcm")), testaudio::readBytes(file("ref.pcm")));
   // Playing again restarts the stream.
-  std::filesystem::remove(dir_->file("out.pcm"));
+  std::filesystem::remove(file("out.pcm"));
   ends = 0;
   player_.play();
   ASSERT_TRUE(tickUntilEnd(ends));
   EXPECT_EQ(player_.playedXTimes(), 3);
-  EXPECT_EQ(testaudio::readBytes(dir_->file("out.pcm")).size(),
-            testaudio::readBytes(dir_->file("ref.pcm")).size());
+  EXPECT_EQ(testaudio::readBytes(file("out.pcm")).size(),
+            testaudio::readBytes(file("ref.pcm")).size());
 }
 
-TEST_F(RealLibraryTest, LibraryErrorsArriveAsTheirMessages) {
-  player_.setStreamName(dir_->file("missing.mp3"));
+TEST_F(RealLibraryTest, LibraryErrorsArriveAsTheirMessagesEvenAfterTheEnd) {
+  player_.setStreamName(file("missing.mp3"));
   expectError([&] { player_.open(); }, "Input stream error", 3);
-  player_.setStreamName(dir_->file("tone.mp3"));
+  player_.setStreamName(file("tone.mp3"));
   player_.open();
   expectError([&] { player_.stop(); }, "Incorrect mode", 2);
-  player_.setOutFilename(dir_->file("no/folder/out.pcm"));
+  player_.setOutFilename(file("no/folder/out.pcm"));
   expectError([&] { player_.play(); }, "Output device failure", 5);
   EXPECT_FALSE(player_.playing());
-}
-
-TEST_F(RealLibraryTest, StopAfterTheEndIsIncorrectMode) {
-  player_.setStreamName(dir_->file("tone.mp3"));
+  // A track that has ended cannot be stopped.
+  player_.setOutFilename(file("out.pcm"));
   player_.play();
   ASSERT_TRUE(testaudio::waitFor([&] { return player_.playerMode() == 4; }));
   expectError([&] { player_.stop(); }, "Incorrect mode", 2);
@@ -322,7 +325,7 @@ TEST_F(RealLibraryTest, DestroyingAPlayingPlayerStopsTheLibrary) {
   {
     TMPEGPlayer player;
     player.loadLibrary();
-    player.setStreamName(dir_->file("tone.mp3"));
+    player.setStreamName(file("tone.mp3"));
     player.play();
     EXPECT_EQ(player.playerMode(), 3);
   }

@@ -71,21 +71,11 @@ EXPORT void Seek(int32_t ms) {
 #endif
 
 /* What the test reads back. */
-EXPORT int32_t stubDevice(void) {
-  return device;
-}
-EXPORT const char *stubOutName(void) {
-  return outName;
-}
-EXPORT const char *stubStreamName(void) {
-  return streamName;
-}
-EXPORT int32_t stubPriority(void) {
-  return priority;
-}
-EXPORT int32_t stubStartPos(void) {
-  return startPos;
-}
-EXPORT int32_t stubEndPos(void) {
-  return endPos;
+struct StubRecord {
+  int32_t device, priority, startPos, endPos;
+  const char *outName, *streamName;
+};
+EXPORT struct StubRecord stubRecord(void) {
+  struct StubRecord r = {device, priority, startPos, endPos, outName, streamName};
+  return r;
 }

@@ -82,7 +82,7 @@ class Show {
   ShowFolder folder_;
   musictest::ShowState state;
   World world;
-  std::shared_ptr<ManualHost::Shared> loop_;
+  std::shared_ptr<musictest::Loop> loop_;
   std::unique_ptr<vantor::MusicSet> music;
 };
 
@@ -92,80 +92,56 @@ std::vector<std::string> media(std::initializer_list<const char *> names) {
   return out;
 }
 
-TEST(MusicSet, InOrderOnceOrLoopedLooseAndPackaged) {
+// Packaged tracks each get a new player, since every start frees them; a
+// packaged list never ends at random, and a seeded source repeats its order.
+TEST(MusicSet, PlaysInOrderOrAtRandomOnceOrLoopedLooseAndPackaged) {
+  const std::vector<std::string> once = media({"1.wav", "2.wav", "3.wav"});
+  const std::vector<std::string> looped =
+      media({"1.wav", "2.wav", "3.wav", "1.wav", "2.wav", "3.wav", "1.wav"});
   struct Case {
     const char *name;
     Options options;
-    std::vector<std::string> heard;
+    std::vector<std::string> heard;  // in order; at random only the count counts
     int playersMade;
   } cases[] = {
-      {"loose once", {false, false, false}, media({"1.wav", "2.wav", "3.wav"}), 1},
-      {"loose looped",
-       {false, false, true},
-       media({"1.wav", "2.wav", "3.wav", "1.wav", "2.wav", "3.wav", "1.wav"}),
-       1},
-      {"packaged once", {true, false, false}, media({"1.wav", "2.wav", "3.wav"}), 3},
-      // Packaged tracks each get a new player, since every start frees them.
-      {"packaged looped",
-       {true, false, true},
-       media({"1.wav", "2.wav", "3.wav", "1.wav", "2.wav", "3.wav", "1.wav"}),
-       7},
-  };
-  for (const Case &c : cases) {
-    Show show(kThreeWavs, c.options);
-    show.music->StartMusic();
-    EXPECT_EQ(show.playThrough(6), c.heard) << c.name;
-    EXPECT_EQ(show.world.mediaCreated, c.playersMade) << c.name;
-    EXPECT_FALSE(show.world.freedInsideCallback) << c.name;
-    EXPECT_EQ(show.waitingTasks(), 0u) << c.name;
-  }
-}
-
-TEST(MusicSet, RandomDrawsCountTracksLooseButNeverEndsPackaged) {
-  struct Case {
-    const char *name;
-    Options options;
-    size_t plays;  // after 20 track ends at most
-  } cases[] = {
-      {"loose once", {false, true, false}, 3},
-      {"loose looped", {false, true, true}, 21},
-      {"packaged once", {true, true, false}, 21},
-      {"packaged looped", {true, true, true}, 21},
+      {"loose once", {false, false, false}, once, 1},
+      {"loose looped", {false, false, true}, looped, 1},
+      {"packaged once", {true, false, false}, once, 3},
+      {"packaged looped", {true, false, true}, looped, 7},
+      {"loose random once", {false, true, false}, once, 1},
+      {"loose random looped", {false, true, true}, looped, 1},
+      {"packaged random once", {true, true, false}, looped, 7},
+      {"packaged random looped", {true, true, true}, looped, 7},
   };
   const std::vector<std::string> all = media({"1.wav", "2.wav", "3.wav"});
   for (const Case &c : cases) {
-    Show show(kThreeWavs, c.options);
-    show.music->StartMusic();
-    std::vector<std::string> heard = show.playThrough(20);
-    EXPECT_EQ(heard.size(), c.plays) << c.name;
-    for (const std::string &track : heard)
-      EXPECT_NE(std::find(all.begin(), all.end(), track), all.end()) << c.name << " " << track;
-    EXPECT_EQ(show.playing(), c.plays > 20) << c.name;  // only a looping list plays on
-  }
-}
-
-// The random order is drawn from the source the show is given: with the
-// same seed a random show plays the same tracks again.
-TEST(MusicSet, ASeededSourceGivesTheSameRandomOrderLooseAndPackaged) {
-  for (bool packaged : {false, true}) {
+    SCOPED_TRACE(c.name);
     std::vector<std::string> orders[2];
     for (std::vector<std::string> &heard : orders) {
-      Show show(kThreeWavs, {packaged, true, true});
+      Show show(kThreeWavs, c.options);
       show.state.random.seed(41);
       show.music->StartMusic();
-      heard = show.playThrough(12);
+      for (int i = 0; i < 6 && show.playing(); ++i) {
+        if (c.options.packaged && c.options.random) {
+          EXPECT_GE(show.music->packagedTrackIndex(), 0);
+          EXPECT_LT(show.music->packagedTrackIndex(), 3);
+        }
+        show.endTrack();
+      }
+      heard = show.world.played;
+      EXPECT_EQ(show.world.mediaCreated, c.playersMade);
+      EXPECT_FALSE(show.world.freedInsideCallback);
+      EXPECT_EQ(show.waitingTasks(), 0u);
+      EXPECT_EQ(show.playing(), c.heard.size() > 3);  // only a looping list plays on
     }
-    EXPECT_EQ(orders[0].size(), 13u) << packaged;
-    EXPECT_EQ(orders[0], orders[1]) << packaged;
-  }
-}
-
-TEST(MusicSet, PackagedRandomSetsTheTrackIndexWithinTheList) {
-  Show show(kThreeWavs, {true, true, false});
-  for (int i = 0; i < 50; ++i) {
-    show.music->StartMusic();
-    EXPECT_GE(show.music->packagedTrackIndex(), 0);
-    EXPECT_LT(show.music->packagedTrackIndex(), 3);
+    if (c.options.random) {
+      EXPECT_EQ(orders[0].size(), c.heard.size());
+      for (const std::string &track : orders[0])
+        EXPECT_NE(std::find(all.begin(), all.end(), track), all.end()) << track;
+      EXPECT_EQ(orders[0], orders[1]);
+    } else {
+      EXPECT_EQ(orders[0], c.heard);
+    }
   }
 }
 
@@ -181,30 +157,35 @@ TEST(MusicSet, Mp3GoesToTheMpegPlayerUnlessMediaPlayerMp3IsSet) {
       {"c.MP3", true, "media"},   {"d.wav", true, "media"},  {"e.mid", true, "media"},
   };
   for (const Case &c : cases) {
-    for (bool packaged : {false, true}) {
-      Show show({{c.file, "x"}}, {packaged, false, false, c.mediaPlayerMp3});
+    // The settings' choice, or the runner's, made after loading them.
+    for (int packagedOrRunner = 0; packagedOrRunner < 3; ++packagedOrRunner) {
+      Show show({{c.file, "x"}},
+                {packagedOrRunner == 1, false, false, packagedOrRunner < 2 && c.mediaPlayerMp3});
+      if (packagedOrRunner == 2) show.music->setMediaPlayerMp3(c.mediaPlayerMp3);
       show.music->StartMusic();
       EXPECT_EQ(show.world.played, std::vector<std::string>{std::string(c.player) + ":" + c.file})
-          << c.file << " packaged " << packaged;
+          << c.file << " way " << packagedOrRunner;
     }
   }
 }
 
-TEST(MusicSet, TheRunnerCanChangeThePlayerChoice) {
-  Show show({{"a.mp3", "x"}}, {});
-  EXPECT_FALSE(show.music->mediaPlayerMp3());
-  show.music->setMediaPlayerMp3(true);
-  show.music->StartMusic();
-  EXPECT_EQ(show.world.played, std::vector<std::string>{"media:a.mp3"});
-}
-
-TEST(MusicSet, MixedListMovesBetweenThePlayers) {
-  Show show({{"1.mp3", "a"}, {"2.wav", "b"}, {"3.mp3", "c"}}, {});
-  show.music->StartMusic();
-  EXPECT_EQ(show.playThrough(5),
-            (std::vector<std::string>{"mpeg:1.mp3", "media:2.wav", "mpeg:3.mp3"}));
-  EXPECT_EQ(show.world.mpegCreated, 1);
-  EXPECT_EQ(show.world.mediaCreated, 1);
+TEST(MusicSet, MixedListMovesBetweenThePlayersAndWithoutTheMpegLibraryPlaysTheRest) {
+  for (bool packaged : {false, true}) {
+    for (bool mpegFails : {false, true}) {
+      Show show({{"1.mp3", "a"}, {"2.wav", "b"}, {"3.mp3", "c"}}, {packaged});
+      show.world.mpegFails = mpegFails;
+      show.music->StartMusic();
+      show.runPosted();
+      const std::vector<std::string> want =
+          mpegFails ? media({"2.wav"})
+                    : std::vector<std::string>{"mpeg:1.mp3", "media:2.wav", "mpeg:3.mp3"};
+      EXPECT_EQ(show.playThrough(5), want) << packaged << mpegFails;
+      if (!packaged && !mpegFails) {
+        EXPECT_EQ(show.world.mpegCreated, 1);
+        EXPECT_EQ(show.world.mediaCreated, 1);
+      }
+    }
+  }
 }
 
 TEST(MusicSet, NothingIsLoadedWithoutPlayMusicOrTracks) {
@@ -257,90 +238,77 @@ TEST(MusicSet, PackagedTracksAreCutOutWhenDueAndAMissingOneIsSkipped) {
   EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
 }
 
-TEST(MusicSet, TheNextTrackStartsOnlyAfterTheEndCallbackHasReturned) {
+// The end of a track starts the next one from the event loop, once the
+// player's end callback has returned; an end still waiting when the saver
+// closes plays nothing.
+TEST(MusicSet, TheNextTrackStartsFromTheEventLoopUnlessTheSaverClosedFirst) {
   for (bool packaged : {false, true}) {
-    Show show({{"1.mp3", "a"}, {"2.mp3", "b"}}, {packaged});
-    show.music->StartMusic();
-    show.world.mpeg->end();
-    EXPECT_EQ(show.world.played.size(), 1u) << packaged;
-    EXPECT_EQ(show.waitingTasks(), 1u) << packaged;
-    show.runPosted();
-    EXPECT_EQ(show.world.played, (std::vector<std::string>{"mpeg:1.mp3", "mpeg:2.mp3"}));
-    EXPECT_EQ(show.world.mpegCreated, packaged ? 2 : 1);
-    EXPECT_FALSE(show.world.freedInsideCallback);
+    for (bool closes : {false, true}) {
+      SCOPED_TRACE(std::string(packaged ? "packaged" : "loose") + (closes ? " closes" : ""));
+      Show show({{"1.mp3", "a"}, {"2.mp3", "b"}}, {packaged});
+      show.music->StartMusic();
+      show.world.mpeg->end();
+      EXPECT_EQ(show.world.played.size(), 1u);
+      EXPECT_EQ(show.waitingTasks(), 1u);
+      if (closes) show.music->StopMusic(true);
+      show.runPosted();
+      const std::vector<std::string> first = {"mpeg:1.mp3"}, both = {"mpeg:1.mp3", "mpeg:2.mp3"};
+      EXPECT_EQ(show.world.played, closes ? first : both);
+      EXPECT_EQ(show.world.mpegCreated, packaged && !closes ? 2 : 1);
+      EXPECT_EQ(show.music->hasMpegPlayer(), !closes);
+      EXPECT_FALSE(show.world.freedInsideCallback);
+    }
   }
 }
 
-TEST(MusicSet, StopMusicSilencesAndFreesBothPlayers) {
-  Show show({{"1.mp3", "a"}, {"2.wav", "b"}}, {false, false, true});
-  show.music->StartMusic();
-  show.endTrack();
-  ASSERT_TRUE(show.music->hasMpegPlayer());
-  ASSERT_TRUE(show.music->hasMediaPlayer());
-  ASSERT_TRUE(show.pollTimer()->enabled());
-  show.music->StopMusic(true);
-  EXPECT_EQ(show.world.stops, 1);  // only the media player was playing
-  EXPECT_FALSE(show.music->hasMpegPlayer());
-  EXPECT_FALSE(show.music->hasMediaPlayer());
-  EXPECT_FALSE(show.pollTimer()->enabled());
-  EXPECT_EQ(show.music->playlist().Current, "");
-}
-
-TEST(MusicSet, StopMusicWithoutFreeingKeepsThePlayersQuiet) {
-  Show show(kThreeWavs, {});
-  show.music->StartMusic();
-  show.music->StopMusic(false);
-  EXPECT_TRUE(show.music->hasMediaPlayer());
-  EXPECT_FALSE(show.playing());
-  show.firePoll();  // a stopped player is not taken for a finished track
-  show.runPosted();
-  EXPECT_EQ(show.world.played, media({"1.wav"}));
-}
-
-TEST(MusicSet, AnEndWaitingWhenTheSaverClosesPlaysNothing) {
-  for (bool packaged : {false, true}) {
-    Show show({{"1.mp3", "a"}, {"2.mp3", "b"}}, {packaged});
+// The media player is polled every 800 ms while it plays; stopping the
+// music silences both players, frees them if asked, and a stopped player is
+// never taken for a finished track.
+TEST(MusicSet, ThePollTimerRunsWhileAMediaTrackPlaysAndStopMusicSilences) {
+  for (bool freePlayers : {true, false}) {
+    SCOPED_TRACE(freePlayers ? "freed" : "kept");
+    Show show({{"1.wav", "a"}, {"2.mp3", "b"}, {"3.wav", "c"}}, {false, false, true});
     show.music->StartMusic();
-    show.world.mpeg->end();
-    show.music->StopMusic(true);
+    ASSERT_NE(show.pollTimer(), nullptr);
+    EXPECT_TRUE(show.pollTimer()->enabled());
+    show.firePoll();  // still playing: nothing changes
+    EXPECT_EQ(show.world.played.size(), 1u);
+    show.endTrack();
+    EXPECT_EQ(show.world.played.back(), "mpeg:2.mp3");
+    EXPECT_FALSE(show.pollTimer()->enabled());
+    show.endTrack();
+    ASSERT_TRUE(show.pollTimer()->enabled());
+    show.music->StopMusic(freePlayers);
+    EXPECT_EQ(show.world.stops, 1);  // only the media player was playing
+    EXPECT_EQ(show.music->hasMpegPlayer(), !freePlayers);
+    EXPECT_EQ(show.music->hasMediaPlayer(), !freePlayers);
+    EXPECT_FALSE(show.playing());
+    if (freePlayers) {
+      EXPECT_FALSE(show.pollTimer()->enabled());
+      EXPECT_EQ(show.music->playlist().Current, "");
+    }
+    show.firePoll();
     show.runPosted();
-    EXPECT_EQ(show.world.played, std::vector<std::string>{"mpeg:1.mp3"}) << packaged;
-    EXPECT_FALSE(show.music->hasMpegPlayer());
+    EXPECT_EQ(show.world.played.size(), 3u);
   }
 }
 
-TEST(MusicSet, PlayTrackWithANamePlaysItAloneAndEmptiesTheList) {
+TEST(MusicSet, PlayTrackPlaysAnExistingFileAloneAndEmptiesTheList) {
   Show show(kThreeWavs, {false, false, true});
+  show.music->PlayTrack(show.folder_.path("nothing.wav"));
+  EXPECT_TRUE(show.world.played.empty());
+  EXPECT_FALSE(show.music->hasMediaPlayer());
   show.music->StartMusic();
   show.music->PlayTrack(show.folder_.path("sample/3.wav"));
   EXPECT_TRUE(show.music->playlist().List.empty());
   EXPECT_EQ(show.playThrough(3), media({"1.wav", "3.wav"}));
 }
 
-TEST(MusicSet, AMissingFilePlaysNothing) {
-  Show show(kThreeWavs, {});
-  show.music->PlayTrack(show.folder_.path("nothing.wav"));
-  EXPECT_TRUE(show.world.played.empty());
-  EXPECT_FALSE(show.music->hasMediaPlayer());
-}
-
-TEST(MusicSet, WithoutTheMpegLibraryOtherTracksStillPlay) {
-  for (bool packaged : {false, true}) {
-    Show show({{"1.mp3", "a"}, {"2.wav", "b"}, {"3.mp3", "c"}}, {packaged});
-    show.world.mpegFails = true;
-    show.music->StartMusic();
-    show.runPosted();
-    EXPECT_EQ(show.playThrough(5), media({"2.wav"})) << packaged;
-  }
-}
-
 TEST(MusicSet, WithoutAnySoundALoopedListGivesUp) {
-  struct Case {
-    Options options;
-  } cases[] = {
-      {{false, false, true}}, {{false, true, true}}, {{true, true, true}}, {{true, false, true}}};
-  for (const Case &c : cases) {
-    Show show({{"1.mp3", "a"}, {"2.wav", "b"}, {"3.mp3", "c"}}, c.options);
+  const Options cases[] = {
+      {false, false, true}, {false, true, true}, {true, true, true}, {true, false, true}};
+  for (const Options &options : cases) {
+    Show show({{"1.mp3", "a"}, {"2.wav", "b"}, {"3.mp3", "c"}}, options);
     show.world.mpegFails = show.world.mediaFails = true;
     show.music->StartMusic();
     show.runPosted();
@@ -352,18 +320,6 @@ TEST(MusicSet, WithoutAnySoundALoopedListGivesUp) {
     show.runPosted();
     EXPECT_FALSE(show.world.played.empty());
   }
-}
-
-TEST(MusicSet, ThePollTimerRunsEvery800MsWhileAMediaTrackPlays) {
-  Show show({{"1.wav", "a"}, {"2.mp3", "b"}}, {});
-  show.music->StartMusic();
-  ASSERT_NE(show.pollTimer(), nullptr);
-  EXPECT_TRUE(show.pollTimer()->enabled());
-  show.firePoll();  // still playing: nothing changes
-  EXPECT_EQ(show.world.played.size(), 1u);
-  show.endTrack();
-  EXPECT_EQ(show.world.played.back(), "mpeg:2.mp3");
-  EXPECT_FALSE(show.pollTimer()->enabled());
 }
 
 }  // namespace

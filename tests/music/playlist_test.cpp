@@ -9,97 +9,52 @@
 
 namespace {
 
-using vantor::LoadPlaylist;
-using vantor::NextTrack;
-using vantor::RandomSource;
-using vantor::TMyMusicSet;
-
 const std::vector<std::string> kThree = {"1.wav", "2.wav", "3.wav"};
+const std::string kAny = "?";  // any track of the list
 
-std::vector<std::string> walk(TMyMusicSet &set, int steps, RandomSource &random) {
-  std::vector<std::string> heard;
-  for (int i = 0; i < steps; ++i) {
-    NextTrack(set, random);
-    heard.push_back(set.Current);
-  }
-  return heard;
-}
-
-TEST(Playlist, LoadRewindsAndCopies) {
-  RandomSource random;
-  TMyMusicSet set;
-  set.Current = "x";
-  set.Index = 2;
-  set.Played = 5;
-  LoadPlaylist(set, kThree, true, false, random);
-  EXPECT_EQ(set.List, kThree);
-  EXPECT_TRUE(set.RandomOrder);
-  EXPECT_FALSE(set.Loop);
-  EXPECT_EQ(set.Current, "");
-  EXPECT_EQ(set.Index, -1);
-  EXPECT_EQ(set.Played, -1);
-}
-
-TEST(Playlist, InOrderOnceOrLooped) {
-  RandomSource random;
+// Each walk starts on a list left mid-way by an earlier one, so loading
+// has to rewind it; a random walk is repeated to see more than one draw.
+TEST(Playlist, WalksInOrderOrAtRandomOnceOrLooped) {
   struct Case {
-    bool loop;
-    std::vector<std::string> heard;
+    const char *label;
+    std::vector<std::string> list;
+    bool random, loop;
+    std::vector<std::string> heard;  // kAny: any track; "": the music has ended
+    bool reachesEveryTrack = false;
   } cases[] = {
-      {false, {"1.wav", "2.wav", "3.wav", "", "1.wav"}},
-      {true, {"1.wav", "2.wav", "3.wav", "1.wav", "2.wav"}},
+      {"in order once", kThree, false, false, {"1.wav", "2.wav", "3.wav", "", "1.wav"}},
+      {"in order looped", kThree, false, true, {"1.wav", "2.wav", "3.wav", "1.wav", "2.wav"}},
+      {"random once draws as many as the list holds, then starts over",
+       kThree,
+       true,
+       false,
+       {kAny, kAny, kAny, "", kAny, kAny, kAny, ""}},
+      {"random looped", kThree, true, true, std::vector<std::string>(300, kAny), true},
+      {"empty in order", {}, false, true, {"", ""}},
+      {"empty random", {}, true, true, {"", ""}},
   };
+  vantor::RandomSource random;
   for (const Case &c : cases) {
-    TMyMusicSet set;
-    LoadPlaylist(set, kThree, false, c.loop, random);
-    EXPECT_EQ(walk(set, 5, random), c.heard) << "loop " << c.loop;
-  }
-}
-
-TEST(Playlist, EndOfTheListClearsIndexAndCurrent) {
-  RandomSource random;
-  TMyMusicSet set;
-  LoadPlaylist(set, kThree, false, false, random);
-  walk(set, 3, random);
-  EXPECT_EQ(set.Index, 2);
-  NextTrack(set, random);
-  EXPECT_EQ(set.Index, -1);
-  EXPECT_EQ(set.Current, "");
-  EXPECT_EQ(set.Played, -1);
-}
-
-TEST(Playlist, RandomWithoutLoopDrawsAsManyTracksAsTheListHolds) {
-  RandomSource random;
-  for (int round = 0; round < 20; ++round) {
-    TMyMusicSet set;
-    LoadPlaylist(set, kThree, true, false, random);
-    std::vector<std::string> heard = walk(set, 4, random);
-    for (int i = 0; i < 3; ++i)
-      EXPECT_NE(std::find(kThree.begin(), kThree.end(), heard[i]), kThree.end()) << heard[i];
-    EXPECT_EQ(heard[3], "");
-    EXPECT_EQ(set.Index, -1);
-    EXPECT_EQ(set.Played, -1);
-  }
-}
-
-TEST(Playlist, RandomLoopedNeverEndsAndReachesEveryTrack) {
-  RandomSource random;
-  TMyMusicSet set;
-  LoadPlaylist(set, kThree, true, true, random);
-  std::vector<std::string> heard = walk(set, 300, random);
-  EXPECT_EQ(std::count(heard.begin(), heard.end(), ""), 0);
-  for (const std::string &track : kThree)
-    EXPECT_GT(std::count(heard.begin(), heard.end(), track), 0) << track;
-}
-
-TEST(Playlist, AnEmptyListHasNoTrack) {
-  RandomSource random;
-  TMyMusicSet set;
-  for (bool randomOrder : {false, true}) {
-    LoadPlaylist(set, {}, randomOrder, true, random);
-    NextTrack(set, random);
-    EXPECT_EQ(set.Current, "");
-    EXPECT_EQ(set.Index, -1);
+    SCOPED_TRACE(c.label);
+    for (int round = 0; round < 20; ++round) {
+      vantor::TMyMusicSet set{kThree, !c.random, !c.loop, "x", 2, 5};
+      vantor::LoadPlaylist(set, c.list, c.random, c.loop, random);
+      EXPECT_EQ(set.Current, "");
+      std::vector<std::string> heard;
+      for (const std::string &want : c.heard) {
+        vantor::NextTrack(set, random);
+        heard.push_back(set.Current);
+        if (want == kAny) {
+          EXPECT_NE(std::find(kThree.begin(), kThree.end(), set.Current), kThree.end());
+        } else {
+          EXPECT_EQ(set.Current, want);
+        }
+      }
+      if (!c.reachesEveryTrack) continue;
+      for (const std::string &track : kThree) {
+        EXPECT_NE(std::find(heard.begin(), heard.end(), track), heard.end()) << track;
+      }
+    }
   }
 }
 
