@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
+#include "frame_checks.h"
 #include "pictures.h"
 #include "transitions/catalogue.h"
 #include "transitions/copies.h"
@@ -15,28 +15,7 @@ namespace transitions {
 namespace {
 
 using namespace transitions_test;
-
-constexpr uint8_t kGuard = 0xA5;
-
-// Fills the padding at the end of every row, which no drawing may touch.
-void setGuards(gfx::Bitmap &b) {
-  const size_t used = size_t(b.width()) * 3;
-  for (int y = 0; y < b.height(); ++y) std::memset(b.row(y) + used, kGuard, b.stride() - used);
-}
-
-bool guardsIntact(const gfx::Bitmap &b) {
-  const size_t used = size_t(b.width()) * 3;
-  for (int y = 0; y < b.height(); ++y)
-    for (size_t i = used; i < b.stride(); ++i)
-      if (b.row(y)[i] != kGuard) return false;
-  return true;
-}
-
-bool samePixels(const gfx::Bitmap &a, const gfx::Bitmap &b) {
-  for (int y = 0; y < a.height(); ++y)
-    if (std::memcmp(a.row(y), b.row(y), size_t(a.width()) * 3) != 0) return false;
-  return true;
-}
+using namespace frame_checks;
 
 bool insideAny(const std::vector<gfx::Rect> &rects, gfx::Point p) {
   for (const gfx::Rect &r : rects)
@@ -85,7 +64,7 @@ class EveryRectangleStyle : public testing::TestWithParam<Frame> {
   gfx::Bitmap screen{size.width, size.height};
   vantor::RandomSource random;
 
-  void SetUp() override { setGuards(screen); }
+  void SetUp() override { fillPadding(screen); }
   // The destinations the routine reports for the copies before its main copy.
   std::vector<gfx::Rect> reportedBeforeMain(int progress) {
     gfx::Bitmap scratch(size.width, size.height);
@@ -100,52 +79,34 @@ class EveryRectangleStyle : public testing::TestWithParam<Frame> {
   }
 };
 
-TEST_P(EveryRectangleStyle, ProgressHundredShowsTheNewPictureWhole) {
-  const FrameResult r = frame(100);
-  EXPECT_TRUE(samePixels(screen, newPicture));
-  EXPECT_EQ(r.dirty, (std::vector<gfx::Rect>{newPicture.rect()}));
-  EXPECT_EQ(r.progress, 100);
-  EXPECT_TRUE(guardsIntact(screen));
-}
-
-TEST_P(EveryRectangleStyle, ProgressZeroLeavesTheMainCopyOut) {
-  frame(0);
-  // Only the copies before the main one may show the new picture.
-  const std::vector<gfx::Rect> before = reportedBeforeMain(0);
-  EXPECT_TRUE(oldPictureOutside(screen, before));
-  EXPECT_TRUE(guardsIntact(screen));
-}
-
-TEST_P(EveryRectangleStyle, NothingChangesOutsideThePresentedRectangles) {
-  for (int progress : {0, 1, 17, 33, 50, 66, 99}) {
+// Only the copies before the main one may show the new picture at 0; the
+// whole new picture is presented at 100.
+TEST_P(EveryRectangleStyle, EveryFrameChangesOnlyThePresentedRectangles) {
+  for (int progress : {0, 1, 17, 33, 50, 66, 99, 100}) {
+    SCOPED_TRACE(testing::Message() << "Progress " << progress);
     const FrameResult r = frame(progress);
+    EXPECT_EQ(r.progress, progress);
     for (const gfx::Rect &d : r.dirty) ASSERT_EQ(d.intersected(newPicture.rect()), d);
-    ASSERT_TRUE(oldPictureOutside(screen, r.dirty)) << "Progress " << progress;
-    ASSERT_TRUE(onlyPicturePixels(screen)) << "Progress " << progress;
-    ASSERT_TRUE(guardsIntact(screen)) << progress;
+    ASSERT_TRUE(oldPictureOutside(screen, progress == 0 ? reportedBeforeMain(0) : r.dirty));
+    ASSERT_TRUE(onlyPicturePixels(screen));
+    ASSERT_TRUE(paddingIntact(screen));
   }
+  EXPECT_TRUE(equalPixels(screen, newPicture));
+  EXPECT_EQ(frame(100).dirty, (std::vector<gfx::Rect>{newPicture.rect()}));
 }
 
-TEST_P(EveryRectangleStyle, AWholeTransitionEndsAtEverySpeed) {
+// In reverse the last frame is the old picture, but for the copies before
+// the main copy, which are drawn at Progress 0 as well.
+TEST_P(EveryRectangleStyle, AReverseTransitionEndsAtEverySpeed) {
   for (int setting = 1; setting <= 5; ++setting) {
     const int step = speedForSetting(setting)->step;
-    int progress = 0, frames = 0;
-    while (!transitionDone(progress, false) && frames <= 100) {
-      progress = frame(nextProgress(progress, step, false), step).progress;
-      ++frames;
-    }
-    EXPECT_EQ(progress, 100) << setting;
-    EXPECT_TRUE(samePixels(screen, newPicture)) << setting;
-    // In reverse the last frame is the old picture, but for the copies
-    // before the main copy, which are drawn at Progress 0 as well.
-    while (!transitionDone(progress, true)) {
-      const FrameResult r = frame(nextProgress(progress, step, true), step);
-      progress = r.progress;
-      if (progress == 0) {
-        EXPECT_TRUE(oldPictureOutside(screen, r.dirty)) << setting;
-      }
-    }
-    EXPECT_TRUE(guardsIntact(screen));
+    int progress = 100, frames = 0;
+    FrameResult r;
+    while (!transitionDone(progress, true) && frames++ <= 100)
+      progress = (r = frame(nextProgress(progress, step, true), step)).progress;
+    EXPECT_EQ(progress, 0) << setting;
+    EXPECT_TRUE(oldPictureOutside(screen, r.dirty)) << setting;
+    EXPECT_TRUE(paddingIntact(screen));
   }
 }
 
@@ -167,44 +128,28 @@ INSTANTIATE_TEST_SUITE_P(Styles, EveryRectangleStyle, testing::ValuesIn(allFrame
                                   std::to_string(info.param.size.height);
                          });
 
-// Style 0 and the numbers without a routine yet.
-
-class FrameStep : public testing::Test {
- protected:
-  gfx::Bitmap oldPicture = picture(37, 23, false);
-  gfx::Bitmap newPicture = picture(37, 23, true);
-  gfx::Bitmap screen{37, 23};
+// Style 0 ends at once; numbers outside the catalogue show the old picture
+// until 100; Progress above 100 is 100; every frame starts from the old
+// picture, whatever the screen held.
+TEST(FrameStep, SpecialStylesAndProgress) {
+  const gfx::Bitmap oldPicture = picture(37, 23, false), newPicture = picture(37, 23, true);
+  gfx::Bitmap screen = newPicture;
   vantor::RandomSource random;
-};
-
-TEST_F(FrameStep, StyleZeroShowsTheNewPictureAndEndsAtOnce) {
-  const FrameResult r = drawFrame(screen, oldPicture, newPicture, 0, 4, 4, random);
-  EXPECT_TRUE(samePixels(screen, newPicture));
-  EXPECT_EQ(r.progress, 100);
-  EXPECT_EQ(r.dirty, (std::vector<gfx::Rect>{newPicture.rect()}));
-}
-
-TEST_F(FrameStep, NumbersOutsideTheCatalogueShowTheOldPictureUntil100) {
-  for (int style : {151, -3, 1000}) {
-    FrameResult r = drawFrame(screen, oldPicture, newPicture, style, 4, 50, random);
-    EXPECT_TRUE(samePixels(screen, oldPicture)) << style;
-    EXPECT_EQ(r.dirty, (std::vector<gfx::Rect>{newPicture.rect()})) << style;
-    EXPECT_EQ(r.progress, 50);
-    r = drawFrame(screen, oldPicture, newPicture, style, 4, 100, random);
-    EXPECT_TRUE(samePixels(screen, newPicture)) << style;
+  const struct {
+    int style, progress, endsAt;
+    bool showsNew;
+  } cases[] = {{0, 4, 100, true},     {151, 50, 50, false},   {-3, 50, 50, false},
+               {1000, 50, 50, false}, {1000, 100, 100, true}, {5, 200, 100, true},
+               {5, 0, 0, false}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << "style " << c.style << " at " << c.progress);
+    const FrameResult r = drawFrame(screen, oldPicture, newPicture, c.style, 4, c.progress, random);
+    EXPECT_EQ(r.progress, c.endsAt);
+    EXPECT_TRUE(equalPixels(screen, c.showsNew ? newPicture : oldPicture));
+    if (c.style != 5) {
+      EXPECT_EQ(r.dirty, (std::vector<gfx::Rect>{newPicture.rect()}));
+    }
   }
-}
-
-TEST_F(FrameStep, ProgressAbove100IsTakenAs100) {
-  const FrameResult r = drawFrame(screen, oldPicture, newPicture, 5, 4, 200, random);
-  EXPECT_EQ(r.progress, 100);
-  EXPECT_TRUE(samePixels(screen, newPicture));
-}
-
-TEST_F(FrameStep, EveryFrameStartsFromTheOldPicture) {
-  drawFrame(screen, oldPicture, newPicture, 5, 4, 100, random);
-  drawFrame(screen, oldPicture, newPicture, 5, 4, 0, random);
-  EXPECT_TRUE(samePixels(screen, oldPicture));
 }
 
 }  // namespace

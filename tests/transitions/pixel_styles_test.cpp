@@ -108,17 +108,6 @@ TEST(Pivot, EveryCornerAndProgressMatchesThePixelByPixelTurn) {
     }
 }
 
-TEST(Pivot, BottomRightCornerPixelAtHalfWayKeepsTheOldPicture) {
-  const gfx::Bitmap oldPicture = picture(1024, 768, false), newPicture = picture(1024, 768, true);
-  gfx::Bitmap screen(1024, 768);
-  vantor::RandomSource random;
-  drawFrame(screen, oldPicture, newPicture, 122, 4, 50, random);
-  // Its source (1024, 767) lies just outside the new picture.
-  EXPECT_EQ(transitions_test::at(screen, 1023, 767), oldAt(1023, 767));
-  // Two pixels left: (1024 + nearest(-1.41), 768 + nearest(-2.83)) is inside.
-  EXPECT_EQ(transitions_test::at(screen, 1021, 767), newAt(1023, 765));
-}
-
 TEST(Pivot, AnyOtherTurnReadsOnlyInsideTheNewPicture) {
   const gfx::Bitmap oldPicture = picture(40, 30, false), newPicture = picture(40, 30, true);
   for (double angle : {-1.0, 2.0, 3.5, 5.0}) {
