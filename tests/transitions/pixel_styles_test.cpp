@@ -17,21 +17,9 @@ namespace {
 
 using namespace transitions_test;
 
-uint8_t fadedByte(int oldByte, int newByte, int progress) {
-  gfx::Bitmap display(1, 1, gfx::makeColor(uint8_t(oldByte), 0, 0));
-  const gfx::Bitmap incoming(1, 1, gfx::makeColor(uint8_t(newByte), 0, 0));
-  BlendBitmaps(display, incoming, progress);
-  return gfx::redOf(display.pixel(0, 0));
-}
-
-TEST(Fade, TruncatesEachTermOnItsOwn) {
-  EXPECT_EQ(fadedByte(200, 100, 30), 170);  // 140 + 30
-  EXPECT_EQ(fadedByte(255, 255, 50), 254);  // 127 + 127
-  EXPECT_EQ(fadedByte(0, 255, 99), 252);
-}
-
 // Every pair of bytes at every Progress, on rows long enough for the wide
-// loops and with a tail left for the byte loop.
+// loops and with a tail left for the byte loop: each term is truncated on
+// its own (255 and 255 at 50 give 254).
 TEST(Fade, EveryBytePairMatchesTheFormula) {
   const int width = 256 + 7;  // 789 bytes a row
   gfx::Bitmap oldPicture(width, 256), newPicture(width, 256);
