@@ -66,16 +66,24 @@ TEST(PolygonRegionTest, FarAwayVerticesAreClampedNotOverflowed) {
   EXPECT_EQ(r.bounds().bottom, Region::kLimit);
 }
 
-TEST(PolygonRegionTest, RandomPolygonsMatchThePerPixelRule) {
+// Random polygons under both fill rules, ellipses and rounded rectangles
+// (their rectangles mirrored or empty too) against the per-pixel rules.
+TEST(ShapeRegionTest, RandomShapesMatchThePerPixelRule) {
   std::mt19937 rng(11);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int round = 0; round < 300; ++round) {
     Points pts(size_t(pick(3, 8)));
     for (Point &p : pts) p = {pick(-5, 30), pick(-5, 30)};
     const FillRule rule = round % 2 ? FillRule::Winding : FillRule::Alternate;
-    SCOPED_TRACE(::testing::Message() << "round " << round);
+    const Rect b{pick(-5, 30), pick(-5, 30), pick(-5, 30), pick(-5, 30)};
+    const int w = pick(-2, 40), h = pick(-2, 40);
+    SCOPED_TRACE(::testing::Message() << "round " << round << " w " << w << " h " << h);
     expectPixels(Region::polygon(pts, rule), {-5, -5, 30, 30},
                  [&](int x, int y) { return reference::polygonContains(pts, rule, x, y); });
+    expectPixels(Region::ellipse(b), {-5, -5, 30, 30},
+                 [&](int x, int y) { return reference::ellipseContains(b, x, y); });
+    expectPixels(Region::roundRect(b, w, h), {-5, -5, 30, 30},
+                 [&](int x, int y) { return reference::roundRectContains(b, w, h, x, y); });
   }
 }
 
@@ -96,17 +104,6 @@ TEST(EllipseRegionTest, StaysInsideItsRectangleAndIsSymmetric) {
   EXPECT_EQ(Region::ellipse({0, 0, 1, 1}), Region(Rect{0, 0, 1, 1}));
 }
 
-TEST(EllipseRegionTest, RandomEllipsesMatchThePerPixelRule) {
-  std::mt19937 rng(5);
-  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  for (int round = 0; round < 200; ++round) {
-    const Rect b{pick(-5, 30), pick(-5, 30), pick(-5, 30), pick(-5, 30)};
-    SCOPED_TRACE(::testing::Message() << "round " << round);
-    expectPixels(Region::ellipse(b), {-5, -5, 30, 30},
-                 [&](int x, int y) { return reference::ellipseContains(b, x, y); });
-  }
-}
-
 // No corner ellipse gives the plain rectangle, one as large as the
 // rectangle (or larger) the ellipse; between them the sides stay whole.
 TEST(RoundRectRegionTest, CornerEllipsesFromNoneToTheWholeRectangle) {
@@ -119,18 +116,6 @@ TEST(RoundRectRegionTest, CornerEllipsesFromNoneToTheWholeRectangle) {
   for (auto [x, y, in] :
        {std::tuple{0, 0, false}, {39, 19, false}, {20, 0, true}, {0, 10, true}, {39, 10, true}})
     EXPECT_EQ(r.contains(x, y), in) << x << "," << y;
-}
-
-TEST(RoundRectRegionTest, RandomRoundedRectanglesMatchThePerPixelRule) {
-  std::mt19937 rng(9);
-  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  for (int round = 0; round < 300; ++round) {
-    const Rect b{pick(-5, 30), pick(-5, 30), pick(-5, 30), pick(-5, 30)};
-    const int w = pick(-2, 40), h = pick(-2, 40);
-    SCOPED_TRACE(::testing::Message() << "round " << round << " w " << w << " h " << h);
-    expectPixels(Region::roundRect(b, w, h), {-5, -5, 30, 30},
-                 [&](int x, int y) { return reference::roundRectContains(b, w, h, x, y); });
-  }
 }
 
 TEST(RoundRectRegionTest, CurvedRevealFromLeftHasACurvedFront) {

@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame_checks.h"
-#include "pictures.h"
+#include "frames.h"
 #include "transitions/catalogue.h"
 #include "transitions/frame_step.h"
 #include "transitions/region_styles.h"
@@ -17,7 +16,7 @@
 namespace transitions {
 namespace {
 
-using namespace frame_checks;
+using namespace transitions_test;
 
 // Styles whose new share shrinks now and then by their geometry: the uneven
 // blinds (alone or across bands) widen their pitch with X, so open slats
@@ -44,8 +43,8 @@ TEST_P(AllStyles, EveryFrameKeepsThePaddingAndTheLastIsTheNewPicture) {
   vantor::RandomSource random;
   for (gfx::Size size : {gfx::Size{101, 67}, gfx::Size{67, 101}, gfx::Size{1, 1}, gfx::Size{3, 2},
                          gfx::Size{2, 9}, gfx::Size{7, 5}, gfx::Size{44, 3}, gfx::Size{5, 40}}) {
-    const gfx::Bitmap oldPicture = transitions_test::picture(size.width, size.height, false);
-    const gfx::Bitmap newPicture = transitions_test::picture(size.width, size.height, true);
+    const gfx::Bitmap oldPicture = picture(size.width, size.height, false);
+    const gfx::Bitmap newPicture = picture(size.width, size.height, true);
     gfx::Bitmap screen(size.width, size.height);
     fillPadding(screen);
     for (int step : {10, 6, 4, 2, 1, 100}) {
@@ -78,12 +77,12 @@ class FixedRegions : public testing::TestWithParam<int> {};
 TEST_P(FixedRegions, TheNewShareNeverShrinks) {
   const int style = GetParam();
   vantor::RandomSource random;
-  const gfx::Bitmap oldPicture(160, 120), newPicture = noBlack(160, 120);
+  const gfx::Bitmap oldPicture = picture(160, 120, false), newPicture = picture(160, 120, true);
   gfx::Bitmap screen(160, 120);
   int64_t before = 0;
   for (int progress = 0; progress <= 100; ++progress) {
     drawFrame(screen, oldPicture, newPicture, style, 1, progress, random);
-    const int64_t now = newPixels(screen, newPicture);
+    const int64_t now = pixelsOf(screen, newPicture);
     ASSERT_GE(now, before) << "Progress " << progress;
     before = now;
   }

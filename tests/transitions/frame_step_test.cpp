@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "frame_checks.h"
-#include "pictures.h"
+#include "frames.h"
 #include "transitions/catalogue.h"
 #include "transitions/copies.h"
 #include "transitions/frame_step.h"
@@ -16,7 +15,6 @@ namespace transitions {
 namespace {
 
 using namespace transitions_test;
-using namespace frame_checks;
 
 // Every pixel outside `rects` still shows the old picture in its place, and
 // every pixel inside the old picture's own or one of the new picture's.

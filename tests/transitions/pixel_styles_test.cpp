@@ -6,8 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "frame_checks.h"
-#include "pictures.h"
+#include "frames.h"
 #include "transitions/fade_rows.h"
 #include "transitions/frame_step.h"
 #include "transitions/region_styles.h"
@@ -30,9 +29,9 @@ TEST(Fade, EveryBytePairMatchesTheFormula) {
     }
   for (int progress = 0; progress <= 100; ++progress) {
     gfx::Bitmap display = oldPicture;
-    frame_checks::fillPadding(display);
+    fillPadding(display);
     BlendBitmaps(display, newPicture, progress);
-    ASSERT_TRUE(frame_checks::paddingIntact(display));
+    ASSERT_TRUE(paddingIntact(display));
     for (int y = 0; y < 256; ++y)
       for (int i = 0; i < width * 3; ++i) {
         const int d = oldPicture.row(y)[i], s = newPicture.row(y)[i];
@@ -90,8 +89,7 @@ TEST(Pivot, EveryCornerAndProgressMatchesThePixelByPixelTurn) {
       gfx::Bitmap screen(97, 61);
       drawFrame(screen, oldPicture, newPicture, p.style, 4, progress, random);
       const double angle = (100 - progress) * std::numbers::pi / 200;
-      ASSERT_TRUE(frame_checks::equalPixels(
-          screen, turnedByHand(oldPicture, newPicture, p.px, p.py, angle)))
+      ASSERT_TRUE(equalPixels(screen, turnedByHand(oldPicture, newPicture, p.px, p.py, angle)))
           << p.style << " at " << progress;
     }
 }
@@ -101,9 +99,7 @@ TEST(Pivot, AnyOtherTurnReadsOnlyInsideTheNewPicture) {
   for (double angle : {-1.0, 2.0, 3.5, 5.0}) {
     gfx::Bitmap display = oldPicture;
     RotateBitmap(display, newPicture, 20, 15, angle);
-    EXPECT_TRUE(
-        frame_checks::equalPixels(display, turnedByHand(oldPicture, newPicture, 20, 15, angle)))
-        << angle;
+    EXPECT_TRUE(equalPixels(display, turnedByHand(oldPicture, newPicture, 20, 15, angle))) << angle;
   }
 }
 

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "example_frames.h"
+#include "frames.h"
 #include "transitions/frame_step.h"
 #include "transitions/region_styles.h"
 

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "example_frames.h"
-#include "frame_checks.h"
+#include "frames.h"
 #include "gfx/stretch.h"
 #include "transitions/copies.h"
 #include "transitions/frame_step.h"
@@ -22,8 +21,6 @@ namespace transitions {
 namespace {
 
 using namespace transitions_test;
-using frame_checks::composedThrough;
-using frame_checks::equalPixels;
 
 constexpr double kPi = std::numbers::pi;
 
@@ -305,7 +302,7 @@ TEST_F(ExampleFrame, SqueezeMatchesAStretchOfTheWholeOldPicture) {
       gfx::stretchCopy(expected, to, oldPicture, k1024);
       for (int y = to.top; y < to.bottom; ++y)
         for (int x = to.left; x < to.right; ++x)
-          ASSERT_TRUE(frame_checks::samePixel(screen, expected, x, y))
+          ASSERT_TRUE(samePixel(screen, expected, x, y))
               << q.style << " at " << progress << ": " << x << "," << y;
     }
 }
