@@ -55,6 +55,7 @@ TEST(ComposeThroughRegionTest, EqualsOutsideThenInsideThroughTheRegion) {
     Size dst, outside, inside;
     Region region;
   } cases[] = {{{20, 16}, {20, 16}, {20, 16}, shape},
+               {{16, 12}, {16, 12}, {16, 12}, Region::ellipse({2, 2, 14, 10})},
                {{20, 16}, {12, 20}, {20, 16}, shape},
                {{20, 16}, {20, 16}, {25, 9}, shape},
                {{7, 5}, {20, 16}, {20, 16}, shape},
@@ -66,22 +67,18 @@ TEST(ComposeThroughRegionTest, EqualsOutsideThenInsideThroughTheRegion) {
     const Bitmap outside = labelled(c.outside.width, c.outside.height, 1);
     const Bitmap inside = labelled(c.inside.width, c.inside.height, 2);
     const Bitmap start = labelled(c.dst.width, c.dst.height, 3);
+    const Bitmap want = twoStep(start, outside, inside, c.region);
     Bitmap got = start;
     composeThroughRegion(got, outside, inside, c.region);
-    expectSameBitmap(got, twoStep(start, outside, inside, c.region));
+    expectSameBitmap(got, want);
+    // Where the sizes agree, the display may be either picture itself.
+    if (c.dst != c.outside || c.dst != c.inside) continue;
+    Bitmap a = outside, b = inside;
+    composeThroughRegion(a, a, inside, c.region);
+    composeThroughRegion(b, outside, b, c.region);
+    expectSameBitmap(a, want);
+    expectSameBitmap(b, want);
   }
-}
-
-TEST(ComposeThroughRegionTest, DestinationMayBeEitherPicture) {
-  const Region r = Region::ellipse({2, 2, 14, 10});
-  const Bitmap outside = labelled(16, 12, 1), inside = labelled(16, 12, 2);
-  const Bitmap want = twoStep(Bitmap(16, 12), outside, inside, r);
-  Bitmap a = outside;
-  composeThroughRegion(a, a, inside, r);
-  expectSameBitmap(a, want);
-  Bitmap b = inside;
-  composeThroughRegion(b, outside, b, r);
-  expectSameBitmap(b, want);
 }
 
 }  // namespace

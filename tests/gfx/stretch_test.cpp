@@ -107,36 +107,31 @@ TEST(StretchCopyTest, CopyWithinOneBitmapReadsTheSourceFirst) {
   EXPECT_EQ(c.pixel(1, 3), from(1, 3, kSrc));
 }
 
-// Sizes chosen so that rows are padded and unpadded (width 4: 12 bytes), on
-// both axes scaled up, down and mirrored, with rectangles reaching outside.
-TEST(StretchCopyTest, MatchesThePerPixelRuleOnRandomRectangles) {
+// Random sizes, so that rows are padded and unpadded (width 4: 12 bytes), on
+// both axes scaled up, down and mirrored, with rectangles reaching outside;
+// then scales near one, where whole stretches of a row are copied as blocks,
+// forward or mirrored.
+TEST(StretchCopyTest, MatchesThePerPixelRule) {
+  auto check = [](const Bitmap &src, const Bitmap &dst, Rect to, Rect fr) {
+    SCOPED_TRACE(::testing::Message()
+                 << "to " << to.left << "," << to.top << ".." << to.right << "," << to.bottom
+                 << " from " << fr.left << "," << fr.top << ".." << fr.right << "," << fr.bottom);
+    Bitmap got = dst;
+    stretchCopy(got, to, src, fr);
+    expectSameBitmap(got, referenceStretch(dst, to, src, fr));
+  };
   std::mt19937 rng(7);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int round = 0; round < 400; ++round) {
     const Bitmap src = labelled(pick(1, 9), pick(1, 9), kSrc);
     const Bitmap dst = labelled(pick(1, 12), pick(1, 12), kDst);
-    const Rect to{pick(-6, 14), pick(-6, 14), pick(-6, 14), pick(-6, 14)};
-    const Rect fr{pick(-3, 10), pick(-3, 10), pick(-3, 10), pick(-3, 10)};
-    Bitmap got = dst;
-    stretchCopy(got, to, src, fr);
-    SCOPED_TRACE(::testing::Message() << "round " << round);
-    expectSameBitmap(got, referenceStretch(dst, to, src, fr));
+    check(src, dst, {pick(-6, 14), pick(-6, 14), pick(-6, 14), pick(-6, 14)},
+          {pick(-3, 10), pick(-3, 10), pick(-3, 10), pick(-3, 10)});
   }
-}
-
-// Scales near one, where whole stretches of a row are copied as blocks,
-// forward or mirrored.
-TEST(StretchCopyTest, MatchesThePerPixelRuleNearScaleOne) {
-  const Bitmap src = labelled(120, 7, kSrc);
   for (const Rect &to :
        {Rect{0, 0, 110, 7}, Rect{3, 0, 130, 7}, Rect{-9, 0, 100, 7}, Rect{0, 0, 121, 7},
-        Rect{110, 0, 0, 7}, Rect{120, 0, 0, 7}, Rect{125, 7, 4, 0}, Rect{131, 0, -2, 7}}) {
-    const Bitmap dst = labelled(125, 7, kDst);
-    Bitmap got = dst;
-    stretchCopy(got, to, src, {0, 0, 120, 7});
-    SCOPED_TRACE(::testing::Message() << "to " << to.left << ".." << to.right);
-    expectSameBitmap(got, referenceStretch(dst, to, src, {0, 0, 120, 7}));
-  }
+        Rect{110, 0, 0, 7}, Rect{120, 0, 0, 7}, Rect{125, 7, 4, 0}, Rect{131, 0, -2, 7}})
+    check(labelled(120, 7, kSrc), labelled(125, 7, kDst), to, {0, 0, 120, 7});
 }
 
 // A 4 x 4 source copied onto a labelled destination: what was drawn, and
