@@ -22,24 +22,22 @@ Bitmap marked(int tag) {
   return b;
 }
 
-TEST(LargeCopyTest, CopyRectWithOddOffsetsKeepsEveryPixel) {
+// A copy at odd offsets, and a stretch at scale one, which is a plain copy.
+TEST(LargeCopyTest, CopiesOfWholeFramesKeepEveryPixel) {
   const Bitmap src = marked(1);
-  Bitmap dst = marked(2);
-  EXPECT_EQ(copyRect(dst, {3, 2}, src, {-1, 0, kW, kH}), (Rect{4, 2, kW, kH}));
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) {
-      const Color want = (x >= 4 && y >= 2) ? mark(x - 4, y - 2, 1) : mark(x, y, 2);
-      ASSERT_EQ(dst.pixel(x, y), want) << x << "," << y;
-    }
-}
-
-TEST(LargeCopyTest, StretchAtScaleOneIsAPlainCopy) {
-  const Bitmap src = marked(1);
-  Bitmap dst = marked(2);
-  stretchCopy(dst, {1, 0, kW + 1, kH}, src, {0, 0, kW, kH});
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x)
-      ASSERT_EQ(dst.pixel(x, y), x >= 1 ? mark(x - 1, y, 1) : mark(x, y, 2)) << x << "," << y;
+  for (bool stretch : {false, true}) {
+    Bitmap dst = marked(2);
+    if (stretch)
+      EXPECT_EQ(stretchCopy(dst, {1, 0, kW + 1, kH}, src, {0, 0, kW, kH}), (Rect{1, 0, kW, kH}));
+    else
+      EXPECT_EQ(copyRect(dst, {3, 2}, src, {-1, 0, kW, kH}), (Rect{4, 2, kW, kH}));
+    const int dx = stretch ? 1 : 4, dy = stretch ? 0 : 2;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const Color want = (x >= dx && y >= dy) ? mark(x - dx, y - dy, 1) : mark(x, y, 2);
+        ASSERT_EQ(dst.pixel(x, y), want) << (stretch ? "stretch " : "copy ") << x << "," << y;
+      }
+  }
 }
 
 TEST(LargeCopyTest, RegionCopiesTakeExactlyTheCoveredPixels) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <ostream>
 #include <random>
+#include <utility>
 
 #include "gfx/stretch.h"
 #include "labelled_bitmap.h"
@@ -22,8 +22,8 @@ constexpr uint8_t kSrc = 1, kDst = 2;
 // destination pixel is mapped back into the source rectangle.
 Bitmap referenceStretch(Bitmap dst, Rect to, const Bitmap &src, Rect from) {
   auto axis = [](int d, int toA, int toB, int fromA, int fromB) -> int64_t {
-    const int64_t toLo = std::min(toA, toB), toLen = std::abs(toB - toA);
-    const int64_t fromLo = std::min(fromA, fromB), fromLen = std::abs(fromB - fromA);
+    const int64_t toLo = std::min(toA, toB), toLen = std::abs(int64_t(toB) - toA);
+    const int64_t fromLo = std::min(fromA, fromB), fromLen = std::abs(int64_t(fromB) - fromA);
     if (d < toLo || d >= toLo + toLen || fromLen == 0) return -1;
     int64_t i = d - toLo;
     if ((toA > toB) != (fromA > fromB)) i = toLen - 1 - i;
@@ -41,82 +41,56 @@ Bitmap referenceStretch(Bitmap dst, Rect to, const Bitmap &src, Rect from) {
 
 using labels::expectSameBitmap;
 
-TEST(StretchCopyTest, TwiceTheSizeRepeatsEveryRowAndColumn) {
-  const Bitmap src = labelled(2, 2, kSrc);
-  Bitmap dst(4, 4);
-  EXPECT_EQ(stretchCopy(dst, {0, 0, 4, 4}, src, {0, 0, 2, 2}), (Rect{0, 0, 4, 4}));
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.pixel(x, y), from(x / 2, y / 2, kSrc));
-}
-
-TEST(StretchCopyTest, HalfTheSizeKeepsTheSamplesAtPixelCentres) {
-  const Bitmap src = labelled(4, 4, kSrc);
-  Bitmap dst(2, 2);
-  stretchCopy(dst, {0, 0, 2, 2}, src, {0, 0, 4, 4});
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 2; ++x) EXPECT_EQ(dst.pixel(x, y), from(2 * x + 1, 2 * y + 1, kSrc));
-}
-
-struct MirrorCase {
-  Rect to, from;
-  bool flipX, flipY;
-};
-
-void PrintTo(const MirrorCase &c, std::ostream *os) {
-  *os << "to " << c.to.left << "," << c.to.top << "," << c.to.right << "," << c.to.bottom
-      << " from " << c.from.left << "," << c.from.top << "," << c.from.right << ","
-      << c.from.bottom;
-}
-
-class StretchMirrorTest : public ::testing::TestWithParam<MirrorCase> {};
-
-TEST_P(StretchMirrorTest, ReversedEdgesMirrorThatAxis) {
-  const MirrorCase &c = GetParam();
-  const Bitmap src = labelled(4, 3, kSrc);
-  Bitmap dst(4, 3);
-  EXPECT_EQ(stretchCopy(dst, c.to, src, c.from), (Rect{0, 0, 4, 3}));
-  for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 4; ++x)
-      EXPECT_EQ(dst.pixel(x, y), from(c.flipX ? 3 - x : x, c.flipY ? 2 - y : y, kSrc));
-}
-
-INSTANTIATE_TEST_SUITE_P(Axes, StretchMirrorTest,
-                         ::testing::Values(MirrorCase{{0, 0, 4, 3}, {0, 0, 4, 3}, false, false},
-                                           MirrorCase{{4, 0, 0, 3}, {0, 0, 4, 3}, true, false},
-                                           MirrorCase{{0, 3, 4, 0}, {0, 0, 4, 3}, false, true},
-                                           MirrorCase{{4, 3, 0, 0}, {0, 0, 4, 3}, true, true},
-                                           MirrorCase{{0, 0, 4, 3}, {4, 0, 0, 3}, true, false},
-                                           MirrorCase{{4, 0, 0, 3}, {4, 0, 0, 3}, false, false},
-                                           MirrorCase{{0, 0, 4, 3}, {0, 3, 4, 0}, false, true}));
-
-TEST(StretchCopyTest, DestinationOutsideTheBitmapIsCutOff) {
-  const Bitmap src = labelled(4, 4, kSrc);
-  Bitmap dst = labelled(4, 4, kDst);
-  EXPECT_EQ(stretchCopy(dst, {-2, -2, 2, 2}, src, {0, 0, 4, 4}), (Rect{0, 0, 2, 2}));
-  EXPECT_EQ(dst.pixel(0, 0), from(2, 2, kSrc));
-  EXPECT_EQ(dst.pixel(1, 1), from(3, 3, kSrc));
-  EXPECT_EQ(dst.pixel(2, 0), from(2, 0, kDst));
-  EXPECT_EQ(dst.pixel(0, 2), from(0, 2, kDst));
-}
-
-TEST(StretchCopyTest, SourceOutsideTheBitmapLeavesTheDestinationAlone) {
-  const Bitmap src = labelled(4, 4, kSrc);
-  Bitmap dst = labelled(4, 4, kDst);
-  EXPECT_EQ(stretchCopy(dst, {0, 0, 4, 4}, src, {-2, 0, 2, 4}), (Rect{2, 0, 4, 4}));
-  EXPECT_EQ(dst.pixel(1, 1), from(1, 1, kDst));
-  EXPECT_EQ(dst.pixel(2, 1), from(0, 1, kSrc));
-  EXPECT_EQ(dst.pixel(3, 3), from(1, 3, kSrc));
-}
-
-TEST(StretchCopyTest, EmptyRectanglesDrawNothing) {
-  const Bitmap src = labelled(4, 4, kSrc);
-  Bitmap dst = labelled(4, 4, kDst);
-  EXPECT_EQ(stretchCopy(dst, {2, 0, 2, 4}, src, {0, 0, 4, 4}), Rect{});
-  EXPECT_EQ(stretchCopy(dst, {0, 0, 4, 4}, src, {0, 1, 4, 1}), Rect{});
-  EXPECT_EQ(stretchCopy(dst, {10, 10, 20, 20}, src, {0, 0, 4, 4}), Rect{});
-  Bitmap none;
-  EXPECT_EQ(stretchCopy(dst, {0, 0, 4, 4}, none, {0, 0, 4, 4}), Rect{});
-  expectSameBitmap(dst, labelled(4, 4, kDst));
+// Named stretches: the rectangle drawn, the whole destination against the
+// per-pixel rule, and one pixel stated by hand.
+TEST(StretchCopyTest, NamedCasesMatchTheRuleAndReportWhatTheyDrew) {
+  const struct {
+    const char *name;
+    Size src, dst;
+    Rect to, from, drawn;
+    Point at, sample;  // dst pixel `at` shows src pixel `sample`
+  } cases[] = {
+      {"twice the size", {2, 2}, {4, 4}, {0, 0, 4, 4}, {0, 0, 2, 2}, {0, 0, 4, 4}, {3, 2}, {1, 1}},
+      {"half: pixel centres",
+       {4, 4},
+       {2, 2},
+       {0, 0, 2, 2},
+       {0, 0, 4, 4},
+       {0, 0, 2, 2},
+       {1, 0},
+       {3, 1}},
+      {"mirrored across", {4, 3}, {4, 3}, {4, 0, 0, 3}, {0, 0, 4, 3}, {0, 0, 4, 3}, {0, 1}, {3, 1}},
+      {"mirrored down", {4, 3}, {4, 3}, {0, 3, 4, 0}, {0, 0, 4, 3}, {0, 0, 4, 3}, {1, 0}, {1, 2}},
+      {"mirrored both", {4, 3}, {4, 3}, {4, 3, 0, 0}, {0, 0, 4, 3}, {0, 0, 4, 3}, {0, 0}, {3, 2}},
+      {"source across", {4, 3}, {4, 3}, {0, 0, 4, 3}, {4, 0, 0, 3}, {0, 0, 4, 3}, {0, 1}, {3, 1}},
+      {"source down", {4, 3}, {4, 3}, {0, 0, 4, 3}, {0, 3, 4, 0}, {0, 0, 4, 3}, {1, 0}, {1, 2}},
+      {"both mirrored", {4, 3}, {4, 3}, {4, 0, 0, 3}, {4, 0, 0, 3}, {0, 0, 4, 3}, {1, 2}, {1, 2}},
+      {"dest cut off", {4, 4}, {4, 4}, {-2, -2, 2, 2}, {0, 0, 4, 4}, {0, 0, 2, 2}, {1, 1}, {3, 3}},
+      {"source outside", {4, 4}, {4, 4}, {0, 0, 4, 4}, {-2, 0, 2, 4}, {2, 0, 4, 4}, {3, 3}, {1, 3}},
+      {"huge",
+       {4, 4},
+       {4, 4},
+       {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+       {0, 0, 4, 4},
+       {0, 0, 4, 4},
+       {0, 0},
+       {2, 2}},
+      // A sample of -1, -1: the pixel keeps the destination's own.
+      {"empty dest", {4, 4}, {4, 4}, {2, 0, 2, 4}, {0, 0, 4, 4}, {}, {2, 0}, {-1, -1}},
+      {"empty source", {4, 4}, {4, 4}, {0, 0, 4, 4}, {0, 1, 4, 1}, {}, {0, 1}, {-1, -1}},
+      {"dest beyond", {4, 4}, {4, 4}, {10, 10, 20, 20}, {0, 0, 4, 4}, {}, {3, 3}, {-1, -1}},
+      {"no source bitmap", {0, 0}, {4, 4}, {0, 0, 4, 4}, {0, 0, 4, 4}, {}, {0, 0}, {-1, -1}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bitmap src = c.src.width ? labelled(c.src.width, c.src.height, kSrc) : Bitmap();
+    const Bitmap dst = labelled(c.dst.width, c.dst.height, kDst);
+    Bitmap got = dst;
+    EXPECT_EQ(stretchCopy(got, c.to, src, c.from), c.drawn);
+    expectSameBitmap(got, referenceStretch(dst, c.to, src, c.from));
+    EXPECT_EQ(got.pixel(c.at.x, c.at.y),
+              c.sample.x < 0 ? from(c.at.x, c.at.y, kDst) : from(c.sample.x, c.sample.y, kSrc));
+  }
 }
 
 TEST(StretchCopyTest, CopyWithinOneBitmapReadsTheSourceFirst) {
@@ -133,95 +107,76 @@ TEST(StretchCopyTest, CopyWithinOneBitmapReadsTheSourceFirst) {
   EXPECT_EQ(c.pixel(1, 3), from(1, 3, kSrc));
 }
 
-TEST(StretchCopyTest, HugeRectanglesDoNotOverflow) {
-  const Bitmap src = labelled(4, 4, kSrc);
-  Bitmap dst(4, 4);
-  const Rect r = stretchCopy(dst, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, src, {0, 0, 4, 4});
-  EXPECT_EQ(r, (Rect{0, 0, 4, 4}));
-  EXPECT_EQ(dst.pixel(0, 0), from(2, 2, kSrc));
-}
-
-// Sizes chosen so that rows are padded and unpadded (width 4: 12 bytes), on
-// both axes scaled up, down and mirrored, with rectangles reaching outside.
-TEST(StretchCopyTest, MatchesThePerPixelRuleOnRandomRectangles) {
+// Random sizes, so that rows are padded and unpadded (width 4: 12 bytes), on
+// both axes scaled up, down and mirrored, with rectangles reaching outside;
+// then scales near one, where whole stretches of a row are copied as blocks,
+// forward or mirrored.
+TEST(StretchCopyTest, MatchesThePerPixelRule) {
+  auto check = [](const Bitmap &src, const Bitmap &dst, Rect to, Rect fr) {
+    SCOPED_TRACE(::testing::Message()
+                 << "to " << to.left << "," << to.top << ".." << to.right << "," << to.bottom
+                 << " from " << fr.left << "," << fr.top << ".." << fr.right << "," << fr.bottom);
+    Bitmap got = dst;
+    stretchCopy(got, to, src, fr);
+    expectSameBitmap(got, referenceStretch(dst, to, src, fr));
+  };
   std::mt19937 rng(7);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int round = 0; round < 400; ++round) {
     const Bitmap src = labelled(pick(1, 9), pick(1, 9), kSrc);
     const Bitmap dst = labelled(pick(1, 12), pick(1, 12), kDst);
-    const Rect to{pick(-6, 14), pick(-6, 14), pick(-6, 14), pick(-6, 14)};
-    const Rect fr{pick(-3, 10), pick(-3, 10), pick(-3, 10), pick(-3, 10)};
-    Bitmap got = dst;
-    stretchCopy(got, to, src, fr);
-    SCOPED_TRACE(::testing::Message() << "round " << round);
-    expectSameBitmap(got, referenceStretch(dst, to, src, fr));
+    check(src, dst, {pick(-6, 14), pick(-6, 14), pick(-6, 14), pick(-6, 14)},
+          {pick(-3, 10), pick(-3, 10), pick(-3, 10), pick(-3, 10)});
   }
-}
-
-// Scales near one, where whole stretches of a row are copied as blocks,
-// forward or mirrored.
-TEST(StretchCopyTest, MatchesThePerPixelRuleNearScaleOne) {
-  const Bitmap src = labelled(120, 7, kSrc);
   for (const Rect &to :
        {Rect{0, 0, 110, 7}, Rect{3, 0, 130, 7}, Rect{-9, 0, 100, 7}, Rect{0, 0, 121, 7},
-        Rect{110, 0, 0, 7}, Rect{120, 0, 0, 7}, Rect{125, 7, 4, 0}, Rect{131, 0, -2, 7}}) {
-    const Bitmap dst = labelled(125, 7, kDst);
-    Bitmap got = dst;
-    stretchCopy(got, to, src, {0, 0, 120, 7});
-    SCOPED_TRACE(::testing::Message() << "to " << to.left << ".." << to.right);
-    expectSameBitmap(got, referenceStretch(dst, to, src, {0, 0, 120, 7}));
+        Rect{110, 0, 0, 7}, Rect{120, 0, 0, 7}, Rect{125, 7, 4, 0}, Rect{131, 0, -2, 7}})
+    check(labelled(120, 7, kSrc), labelled(125, 7, kDst), to, {0, 0, 120, 7});
+}
+
+// A 4 x 4 source copied onto a labelled destination: what was drawn, and
+// one pixel on each side of its edge.
+TEST(CopyRectTest, CopiesAreCutToBothBitmaps) {
+  const Bitmap src = labelled(4, 4, kSrc);
+  const struct {
+    const char *name;
+    int dstSize;
+    Point to;
+    Rect from, drawn;
+  } cases[] = {
+      {"source cut at the top left moves the destination along",
+       8,
+       {5, 5},
+       {-1, -1, 2, 2},
+       {6, 6, 8, 8}},
+      {"destination outside is cut off", 3, {-1, -2}, {0, 0, 4, 4}, {0, 0, 3, 2}},
+      {"source outside copies nothing", 3, {0, 0}, {4, 0, 8, 4}, {}},
+      {"destination outside copies nothing", 3, {3, 0}, {0, 0, 4, 4}, {}},
+      {"far destination copies nothing", 3, {INT_MAX, INT_MAX}, {0, 0, 4, 4}, {}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    Bitmap dst = labelled(c.dstSize, c.dstSize, kDst);
+    EXPECT_EQ(copyRect(dst, c.to, src, c.from), c.drawn);
+    for (int y = 0; y < c.dstSize; ++y)
+      for (int x = 0; x < c.dstSize; ++x)
+        ASSERT_EQ(dst.pixel(x, y), c.drawn.contains({x, y}) ? from(x - c.to.x + c.from.left,
+                                                                   y - c.to.y + c.from.top, kSrc)
+                                                            : from(x, y, kDst))
+            << x << "," << y;
   }
 }
 
-TEST(CopyRectTest, SourceCutAtTheTopLeftMovesTheDestinationAlong) {
-  const Bitmap src = labelled(4, 4, kSrc);
-  Bitmap dst = labelled(8, 8, kDst);
-  EXPECT_EQ(copyRect(dst, {5, 5}, src, {-1, -1, 2, 2}), (Rect{6, 6, 8, 8}));
-  EXPECT_EQ(dst.pixel(5, 5), from(5, 5, kDst));
-  EXPECT_EQ(dst.pixel(6, 6), from(0, 0, kSrc));
-  EXPECT_EQ(dst.pixel(7, 7), from(1, 1, kSrc));
+// Overlapping copies within one bitmap, in every direction.
+TEST(CopyRectTest, OverlappingCopyWithinOneBitmapMovesThePicture) {
+  for (auto [dx, dy] : {std::pair{1, 1}, {-1, -1}, {1, -1}, {-1, 1}, {0, 1}, {1, 0}}) {
+    Bitmap b = labelled(6, 6, kSrc);
+    copyRect(b, {1 + dx, 1 + dy}, b, {1, 1, 5, 5});
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x)
+        ASSERT_EQ(b.pixel(1 + dx + x, 1 + dy + y), from(1 + x, 1 + y, kSrc)) << dx << "," << dy;
+  }
 }
-
-TEST(CopyRectTest, DestinationOutsideIsCutOff) {
-  const Bitmap src = labelled(4, 4, kSrc);
-  Bitmap dst = labelled(3, 3, kDst);
-  EXPECT_EQ(copyRect(dst, {-1, -2}, src, {0, 0, 4, 4}), (Rect{0, 0, 3, 2}));
-  EXPECT_EQ(dst.pixel(0, 0), from(1, 2, kSrc));
-  EXPECT_EQ(dst.pixel(2, 1), from(3, 3, kSrc));
-  EXPECT_EQ(dst.pixel(2, 2), from(2, 2, kDst));
-}
-
-TEST(CopyRectTest, NothingInsideCopiesNothing) {
-  const Bitmap src = labelled(4, 4, kSrc);
-  Bitmap dst = labelled(3, 3, kDst);
-  EXPECT_EQ(copyRect(dst, {0, 0}, src, {4, 0, 8, 4}), Rect{});
-  EXPECT_EQ(copyRect(dst, {3, 0}, src, {0, 0, 4, 4}), Rect{});
-  EXPECT_EQ(copyRect(dst, {INT_MAX, INT_MAX}, src, {0, 0, 4, 4}), Rect{});
-  expectSameBitmap(dst, labelled(3, 3, kDst));
-}
-
-struct ShiftCase {
-  int dx, dy;
-};
-
-void PrintTo(const ShiftCase &c, std::ostream *os) {
-  *os << "by " << c.dx << "," << c.dy;
-}
-
-class CopyRectOverlapTest : public ::testing::TestWithParam<ShiftCase> {};
-
-TEST_P(CopyRectOverlapTest, OverlappingCopyWithinOneBitmapMovesThePicture) {
-  const auto [dx, dy] = GetParam();
-  Bitmap b = labelled(6, 6, kSrc);
-  copyRect(b, {1 + dx, 1 + dy}, b, {1, 1, 5, 5});
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x)
-      EXPECT_EQ(b.pixel(1 + dx + x, 1 + dy + y), from(1 + x, 1 + y, kSrc));
-}
-
-INSTANTIATE_TEST_SUITE_P(Directions, CopyRectOverlapTest,
-                         ::testing::Values(ShiftCase{1, 1}, ShiftCase{-1, -1}, ShiftCase{1, -1},
-                                           ShiftCase{-1, 1}, ShiftCase{0, 1}, ShiftCase{1, 0}));
 
 }  // namespace
 }  // namespace gfx

@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame_checks.h"
-#include "pictures.h"
+#include "frames.h"
 #include "transitions/catalogue.h"
 #include "transitions/frame_step.h"
 #include "transitions/region_styles.h"
@@ -17,7 +16,7 @@
 namespace transitions {
 namespace {
 
-using namespace frame_checks;
+using namespace transitions_test;
 
 // Styles whose new share shrinks now and then by their geometry: the uneven
 // blinds (alone or across bands) widen their pitch with X, so open slats
@@ -36,22 +35,29 @@ bool fixedRegion(int style) {
 
 class AllStyles : public testing::TestWithParam<int> {};
 
+// Every frame at every speed (and Step 100) keeps the row padding and
+// returns its Progress, and the last shows the new picture, also on
+// pictures down to one pixel, whose L and pitches are 0.
 TEST_P(AllStyles, EveryFrameKeepsThePaddingAndTheLastIsTheNewPicture) {
   const int style = GetParam();
   vantor::RandomSource random;
-  for (gfx::Size size : {gfx::Size{101, 67}, gfx::Size{67, 101}}) {
-    const gfx::Bitmap oldPicture = transitions_test::picture(size.width, size.height, false);
-    const gfx::Bitmap newPicture = transitions_test::picture(size.width, size.height, true);
+  for (gfx::Size size : {gfx::Size{101, 67}, gfx::Size{67, 101}, gfx::Size{1, 1}, gfx::Size{3, 2},
+                         gfx::Size{2, 9}, gfx::Size{7, 5}, gfx::Size{44, 3}, gfx::Size{5, 40}}) {
+    const gfx::Bitmap oldPicture = picture(size.width, size.height, false);
+    const gfx::Bitmap newPicture = picture(size.width, size.height, true);
     gfx::Bitmap screen(size.width, size.height);
     fillPadding(screen);
-    for (int step : {1, 4, 10}) {
-      for (int progress : progressSequence(step, false)) {
+    for (int step : {10, 6, 4, 2, 1, 100}) {
+      const std::vector<int> frames = progressSequence(step, false);
+      ASSERT_EQ(frames.back(), 100);
+      for (int progress : frames) {
         const FrameResult r =
             drawFrame(screen, oldPicture, newPicture, style, step, progress, random);
         ASSERT_TRUE(paddingIntact(screen)) << "Progress " << progress;
         ASSERT_EQ(r.progress, progress);
       }
-      EXPECT_TRUE(equalPixels(screen, newPicture)) << "Step " << step;
+      EXPECT_TRUE(equalPixels(screen, newPicture))
+          << size.width << "x" << size.height << ", Step " << step;
     }
   }
 }
@@ -66,55 +72,29 @@ std::vector<int> fixedRegionStyles() {
 
 class FixedRegions : public testing::TestWithParam<int> {};
 
+// Drawn on a small picture at Step 1, and as regions on a large one at
+// several Steps.
 TEST_P(FixedRegions, TheNewShareNeverShrinks) {
   const int style = GetParam();
   vantor::RandomSource random;
-  const gfx::Bitmap oldPicture(160, 120), newPicture = noBlack(160, 120);
+  const gfx::Bitmap oldPicture = picture(160, 120, false), newPicture = picture(160, 120, true);
   gfx::Bitmap screen(160, 120);
   int64_t before = 0;
   for (int progress = 0; progress <= 100; ++progress) {
     drawFrame(screen, oldPicture, newPicture, style, 1, progress, random);
-    const int64_t now = newPixels(screen, newPicture);
+    const int64_t now = pixelsOf(screen, newPicture);
     ASSERT_GE(now, before) << "Progress " << progress;
     before = now;
   }
   EXPECT_EQ(before, 160 * 120);
-}
-
-TEST_P(FixedRegions, NeverShrinkOnALargePictureEither) {
-  const int style = GetParam();
-  vantor::RandomSource random;
   const gfx::Region picture(gfx::Rect{0, 0, 1024, 768});
   for (int step : {1, 4, 10}) {
-    int64_t before = 0;
+    before = 0;
     for (int progress = 1; progress < 100; ++progress) {
       const Extents e = EffectExtents(picture.bounds(), step, progress);
       const int64_t now = styleRegion(style, e, progress, random).intersected(picture).area();
       ASSERT_GE(now, before) << "Step " << step << ", Progress " << progress;
       before = now;
-    }
-  }
-}
-
-// Pictures down to one pixel and Step up to 100 give L and pitches of 0;
-// every frame must still return and the last one show the new picture.
-TEST_P(AllStyles, EndsAtEverySpeedOnEverySize) {
-  const int style = GetParam();
-  vantor::RandomSource random;
-  std::vector<int> steps;
-  for (int setting = 1; setting <= 5; ++setting) steps.push_back(speedForSetting(setting)->step);
-  steps.push_back(100);
-  for (gfx::Size size : {gfx::Size{1, 1}, gfx::Size{3, 2}, gfx::Size{2, 9}, gfx::Size{7, 5},
-                         gfx::Size{44, 3}, gfx::Size{5, 40}}) {
-    const gfx::Bitmap oldPicture(size.width, size.height),
-        newPicture = noBlack(size.width, size.height);
-    gfx::Bitmap screen(size.width, size.height);
-    for (int step : steps) {
-      const std::vector<int> frames = progressSequence(step, false);
-      ASSERT_EQ(frames.back(), 100);
-      for (int progress : frames)
-        drawFrame(screen, oldPicture, newPicture, style, step, progress, random);
-      EXPECT_TRUE(equalPixels(screen, newPicture)) << size.width << "x" << size.height;
     }
   }
 }

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "example_frames.h"
+#include "frames.h"
 #include "transitions/frame_step.h"
 #include "transitions/region_styles.h"
 
@@ -46,19 +46,15 @@ TEST_F(RandomStyles, ShredFromRightAtHalfWayJittersEveryStripWithinASeventhOfThe
   EXPECT_GT(ends.size(), 50u);  // the ends really jitter
 }
 
-TEST_F(RandomStyles, ShredThatHasReachedTheWidthStartsEveryStripAtZero) {
-  const gfx::Region r = ShredRegion(1024, 0, 1024, 768, 1, 0, random);
-  EXPECT_EQ(r.intersected(gfx::Region(k1024)), gfx::Region(k1024));
-}
-
-TEST_F(RandomStyles, ShredOfAPictureNarrowerThanSevenPixelsHasNoJitter) {
-  const gfx::Region r = ShredRegion(2, 0, 6, 12, 2, 0, random);
+// A shred that has reached the width starts every strip at zero; one of a
+// picture narrower than seven pixels has no jitter; one in to the middle
+// keeps both halves within their jitter.
+TEST_F(RandomStyles, ShredRegionsAtTheirLimits) {
+  EXPECT_EQ(ShredRegion(1024, 0, 1024, 768, 1, 0, random).intersected(gfx::Region(k1024)),
+            gfx::Region(k1024));
   // Strips 5 + 12 mod 5 = 7 rows thick start every 5 rows; the last, at
   // row 10, reaches past the picture.
-  EXPECT_EQ(r, gfx::Region(gfx::Rect{0, 0, 2, 17}));
-}
-
-TEST_F(RandomStyles, ShredInToTheMiddleKeepsBothHalvesWithinTheirJitter) {
+  EXPECT_EQ(ShredRegion(2, 0, 6, 12, 2, 0, random), gfx::Region(gfx::Rect{0, 0, 2, 17}));
   const int jitter = 1024 / 7;
   const gfx::Region r = ShredRegion(400, 0, 1024, 768, 4, 0, random);
   for (size_t i = 0; i < r.bandCount(); ++i) {
@@ -89,34 +85,26 @@ TEST_F(RandomStyles, SpeckleFromRightShowsTheSolidPartAndTheNearestTwoCellsAlway
   }
 }
 
-TEST(RandomSquares, PitchGrowsWithProgress) {
+// The pitch grows with Progress, never below one pixel; squares twice the
+// pitch wide are centred on the grid, none at 0 and covering all at 100.
+TEST(RandomSquares, SquaresAreTwiceThePitchAndCentredOnTheGrid) {
   EXPECT_EQ(randomSquaresPitch(1024, 768, 35), 18);
   EXPECT_EQ(randomSquaresPitch(1024, 768, 0), 15);
-  EXPECT_EQ(randomSquaresPitch(20, 10, 5), 1);  // never below one pixel
-}
-
-TEST(RandomSquares, SquaresAreTwiceThePitchAndCentredOnTheGrid) {
+  EXPECT_EQ(randomSquaresPitch(20, 10, 5), 1);
   vantor::RandomSource random(99);
-  const gfx::Region r = RandomSquaresRegion(1024, 768, 35, random);
-  // Every covered pixel belongs to a square centred on a grid point 18 apart.
-  for (const gfx::Rect &piece : r.rects()) {
+  for (const gfx::Rect &piece : RandomSquaresRegion(1024, 768, 35, random).rects()) {
     EXPECT_EQ(((piece.left % 18) + 18) % 18, 0) << piece.left;
     EXPECT_EQ(((piece.top % 18) + 18) % 18, 0) << piece.top;
   }
   EXPECT_EQ(RandomSquaresRegion(1024, 768, 100, random).intersected(gfx::Region(k1024)).area(),
             1024 * 768);
   EXPECT_TRUE(RandomSquaresRegion(1024, 768, 0, random).empty());
-}
-
-TEST(RandomSquares, AboutProgressPercentOfTheGridPointsCarryASquare) {
-  vantor::RandomSource random(7);
-  // Squares twice the pitch wide cover each grid cell when any of its four
-  // corner points carries one, which each does with chance 0.35.
+  // Each grid cell is covered when any of its four corner points carries a
+  // square, which each does with chance 0.35.
   const gfx::Region r = RandomSquaresRegion(1000, 1000, 35, random);  // pitch 20 + 3
   const double share =
       double(r.intersected(gfx::Region(gfx::Rect{0, 0, 1000, 1000})).area()) / (1000.0 * 1000.0);
-  const double expected = 1.0 - 0.65 * 0.65 * 0.65 * 0.65;
-  EXPECT_NEAR(share, expected, 0.05);
+  EXPECT_NEAR(share, 1.0 - 0.65 * 0.65 * 0.65 * 0.65, 0.05);
 }
 
 TEST(RandomStylesGenerator, DrawFromTheirSourceWithoutReseeding) {
