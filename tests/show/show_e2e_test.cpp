@@ -122,22 +122,22 @@ TEST_P(ShowInput, ShowsBothPicturesAndEndsOnlyOnTheWatchedInput) {
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, ShowInput,
-    ::testing::Values(
-        InputCase{"KeyEndsTheShow", "", kFirst, kSecond, kFirst, kSecond, false, "", "key a",
-                  false},
-        InputCase{"ClickWithoutMousePressIsIgnored", "MousePress=0\r\nKeyboardPress=1\r\n", kFirst,
-                  kSecond, kFirst, kSecond, false, "mousemove 100 100 click 1 click 3",
-                  "key Escape", false},
-        InputCase{"KeyWithoutKeyboardPressIsIgnored", "MousePress=1\r\nKeyboardPress=0\r\n",
-                  kFirst, kSecond, kFirst, kSecond, false, "key a", "mousemove 50 50 click 1",
-                  false},
-        InputCase{"RefusedPasswordKeepsTheShowOnTop", "", kFirst, kSecond, kFirst, kSecond, false,
-                  "key a", "key a", true},
-        // Red (255 as a colour value) is keyed out: the screen shows the
-        // show's black window, not the picture that was there before.
-        InputCase{"TransparentColourShowsTheWindowBehind",
-                  "TransparentMode=1\r\nTransparentModeColor=255\r\n", kBlue, kRed, kBlue, kBlack,
-                  true, "", "key Escape", false}),
+    ::testing::Values(InputCase{"KeyEndsTheShow", "", kFirst, kSecond, kFirst, kSecond, false, "",
+                                "key a", false},
+                      InputCase{"ClickWithoutMousePressIsIgnored",
+                                "MousePress=0\r\nKeyboardPress=1\r\n", kFirst, kSecond, kFirst,
+                                kSecond, false, "mousemove 100 100 click 1 click 3", "key Escape",
+                                false},
+                      InputCase{"KeyWithoutKeyboardPressIsIgnored",
+                                "MousePress=1\r\nKeyboardPress=0\r\n", kFirst, kSecond, kFirst,
+                                kSecond, false, "key a", "mousemove 50 50 click 1", false},
+                      InputCase{"RefusedPasswordKeepsTheShowOnTop", "", kFirst, kSecond, kFirst,
+                                kSecond, false, "key a", "key a", true},
+                      // Red (255 as a colour value) is keyed out: the screen shows the
+                      // show's black window, not the picture that was there before.
+                      InputCase{"TransparentColourShowsTheWindowBehind",
+                                "TransparentMode=1\r\nTransparentModeColor=255\r\n", kBlue, kRed,
+                                kBlue, kBlack, true, "", "key Escape", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The loudest sample of a raw signed 16-bit file.
