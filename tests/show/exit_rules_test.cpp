@@ -142,6 +142,9 @@ struct ExitCase {
   bool visible, allow;
   const char *calls;
 };
+void PrintTo(const ExitCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class ExitRequest : public ::testing::TestWithParam<ExitCase> {};
 
@@ -151,7 +154,9 @@ TEST_P(ExitRequest, PlatformCalls) {
   p.allow = c.allow;
   FullscreenRules rules(settingsFrom(c.settings), p, false);
   const FilterVerdict v = rules.Message(c.message, c.visible);
-  if (!c.visible) EXPECT_EQ(v, FilterVerdict{});
+  if (!c.visible) {
+    EXPECT_EQ(v, FilterVerdict{});
+  }
   EXPECT_EQ(p.calls, c.calls);
 }
 

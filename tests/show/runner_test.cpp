@@ -92,6 +92,9 @@ struct TicksCase {
   const char *list, *ini, *effects, *splash, *expected;
   int animateThrows = 0;  // Animate calls that throw before one works
 };
+void PrintTo(const TicksCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 const TicksCase kTicks[] = {
     {"InOrderStartsAtEntryZeroAndWraps", 0, "a.jpg b.jpg c.jpg", "", "12,", "",

@@ -60,7 +60,9 @@ TEST_F(Translate, InputBecomesItsMessageAtTheWindowOnly) {
     SCOPED_TRACE(c.name);
     const auto e = TranslateEvent(&window, c.event);
     EXPECT_EQ(e ? e->message : 0u, c.message);
-    if (e && c.wParam) EXPECT_EQ(e->wParam, c.wParam);
+    if (e && c.wParam) {
+      EXPECT_EQ(e->wParam, c.wParam);
+    }
     EXPECT_FALSE(TranslateEvent(&plainObject, c.event));
     EXPECT_FALSE(TranslateEvent(nullptr, c.event));
   }
