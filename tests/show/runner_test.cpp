@@ -201,16 +201,22 @@ TEST_F(RunnerTest, EmptyListShowsNothingNotEvenTheSplashAndLeavesTheTimerOff) {
   EXPECT_TRUE(screen->animatedStyles.empty());
 }
 
-TEST_F(RunnerTest, SplashIsShownOverTheClearedScreenWithoutReverse) {
-  settings.ShowSplash = true;
-  settings.SplashImage = "splash.jpg";
-  settings.PictureList = {"a.jpg", "b.jpg"};
-  start();
-  timer->advance(100);
-  ASSERT_EQ(shownFiles(), (std::vector<std::string>{"/pics/splash.jpg"}));
-  EXPECT_EQ(runner->Index(), -1);  // the list still starts at entry zero
-  EXPECT_FALSE(screen->reverse);
-  EXPECT_EQ(screen->calls, (std::vector<std::string>{"ClearImage", "Update"}));
+// The splash, and every picture with ClearOldImage, starts over the cleared
+// screen; the splash also runs forwards.
+TEST_F(RunnerTest, SplashAndClearOldImageStartFromTheBackground) {
+  for (const bool splash : {true, false}) {
+    SCOPED_TRACE(splash ? "splash" : "ClearOldImage");
+    settings.ShowSplash = splash;
+    settings.SplashImage = "splash.jpg";
+    settings.ClearOldImage = !splash;
+    settings.PictureList = {"a.jpg"};
+    start();
+    timer->advance(100);
+    EXPECT_EQ(shownFiles(),
+              (std::vector<std::string>{splash ? "/pics/splash.jpg" : "/pics/a.jpg"}));
+    EXPECT_EQ(screen->calls, (std::vector<std::string>{"ClearImage", "Update"}));
+    EXPECT_TRUE(!splash || !screen->reverse) << "the splash ran in reverse";
+  }
 }
 
 struct CaptionCase {
@@ -454,14 +460,6 @@ TEST_F(RunnerTest, BusyControlIsStoppedBeforeTheNextTransition) {
   EXPECT_EQ(screen->animatedStyles.size(), 2u);
 }
 
-TEST_F(RunnerTest, ClearOldImageStartsFromTheBackground) {
-  settings.ClearOldImage = true;
-  settings.PictureList = {"a.jpg"};
-  start();
-  timer->advance(100);
-  EXPECT_EQ(screen->calls, (std::vector<std::string>{"ClearImage", "Update"}));
-}
-
 TEST_F(RunnerTest, CreationSetsTheControlUp) {
   settings.BackgroundColor = 0x00336699;
   settings.EffectSpeed2 = 1;
@@ -484,10 +482,7 @@ TEST_F(RunnerTest, CreationSetsTheControlUp) {
   EXPECT_TRUE(screen->loader.captionFont.bold);
   EXPECT_FALSE(screen->loader.previewMode);
   EXPECT_EQ(screen->loader.backImageMode, BackImageMode::Colour);
-}
-
-TEST_F(RunnerTest, SpeedOutsideOneToFiveLeavesTheControlsSpeed) {
-  settings.EffectSpeed2 = 9;
+  settings.EffectSpeed2 = 9;  // outside 1 to 5: the control keeps its own speed
   start();
   EXPECT_EQ(screen->step, 4);
   EXPECT_EQ(screen->delay, 30);
