@@ -27,10 +27,11 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kWindowGone = 1s;
 constexpr auto kExited = 2s;
 
-// Appends each value as little-endian bytes, each with its width in bytes.
+// Appends each value as little-endian bytes, each with its width in bytes;
+// bytes beyond the eighth are zero.
 void put(std::string &s, std::initializer_list<std::pair<uint64_t, int>> fields) {
   for (const auto &[value, width] : fields)
-    for (int i = 0; i < width; ++i) s += char((value >> (8 * i)) & 0xff);
+    for (int i = 0; i < width; ++i) s += char(i < 8 ? (value >> (8 * i)) & 0xff : 0);
 }
 
 uint32_t crc32Of(const std::string &data) {
