@@ -105,21 +105,20 @@ INSTANTIATE_TEST_SUITE_P(Settings, MoveAllowance,
                                            MoveCase{"MouseMoveOff", "PK", 0}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// Records the platform calls as one line, each call's word after a space.
 class FakePlatform : public FullscreenPlatform {
  public:
-  std::vector<std::string> calls;
+  std::string calls;
   bool allow = true;
-  void SetTopmost(bool on) override { calls.push_back(on ? "topmost" : "notopmost"); }
-  void ShowCursor(bool show) override { calls.push_back(show ? "cursor+" : "cursor-"); }
+  void SetTopmost(bool on) override { calls += on ? " topmost" : " notopmost"; }
+  void ShowCursor(bool show) override { calls += show ? " cursor+" : " cursor-"; }
   bool VerifyPassword() override {
-    calls.push_back("verify");
+    calls += " verify";
     return allow;
   }
-  void CloseWindow() override { calls.push_back("close"); }
-  void SetSaverFlag(bool running) override { calls.push_back(running ? "flag1" : "flag0"); }
+  void CloseWindow() override { calls += " close"; }
+  void SetSaverFlag(bool running) override { calls += running ? " flag1" : " flag0"; }
 };
-
-using Calls = std::vector<std::string>;
 
 TEST(FullscreenRules, TwentyMovesPerTimerPeriodAreAllowed) {
   FakePlatform p;
@@ -128,46 +127,54 @@ TEST(FullscreenRules, TwentyMovesPerTimerPeriodAreAllowed) {
     for (int i = 0; i < 20; ++i) EXPECT_FALSE(rules.Message(kMove, true).exitRequest);
     rules.MouseTimerTimer();
   }
-  EXPECT_TRUE(p.calls.empty());
+  EXPECT_EQ(p.calls, "");
   for (int i = 0; i < 20; ++i) rules.Message(kMove, true);
   EXPECT_TRUE(rules.Message(kMove, true).exitRequest);
   EXPECT_EQ(rules.allowance(), kMouseMoveAllowance);  // refilled by the exit request
 }
 
-TEST(FullscreenRules, NothingWhileTheWindowIsHidden) {
-  FakePlatform p;
-  FullscreenRules rules(settingsFrom("PK"), p, false);
-  EXPECT_EQ(rules.Message(kLeft, false), FilterVerdict{});
-  EXPECT_TRUE(p.calls.empty());
+// What one message does to the window and the cursor: an exit request asks
+// for the password with the show below other windows and the cursor shown.
+struct ExitCase {
+  const char *name;
+  const char *settings;
+  WinMessage message;
+  bool visible, allow;
+  const char *calls;
+};
+void PrintTo(const ExitCase &c, std::ostream *os) {
+  *os << c.name;
 }
 
-TEST(FullscreenRules, AllowedExitClosesTheWindow) {
+class ExitRequest : public ::testing::TestWithParam<ExitCase> {};
+
+TEST_P(ExitRequest, PlatformCalls) {
+  const ExitCase &c = GetParam();
   FakePlatform p;
-  FullscreenRules rules(settingsFrom("PK"), p, false);
-  rules.Message(kKeyA, true);
-  EXPECT_EQ(p.calls, (Calls{"notopmost", "cursor+", "verify", "close", "cursor-"}));
+  p.allow = c.allow;
+  FullscreenRules rules(settingsFrom(c.settings), p, false);
+  const FilterVerdict v = rules.Message(c.message, c.visible);
+  if (!c.visible) {
+    EXPECT_EQ(v, FilterVerdict{});
+  }
+  EXPECT_EQ(p.calls, c.calls);
 }
 
-TEST(FullscreenRules, RefusedPasswordKeepsTheShowTopmostWithTheCursorHiddenAgain) {
-  FakePlatform p;
-  p.allow = false;
-  FullscreenRules rules(settingsFrom("PK"), p, false);
-  rules.Message(kLeft, true);
-  EXPECT_EQ(p.calls, (Calls{"notopmost", "cursor+", "verify", "topmost", "cursor-"}));
-}
-
-TEST(FullscreenRules, ShowCursorLeavesTheCursorShownAfterARefusal) {
-  FakePlatform p;
-  p.allow = false;
-  FullscreenRules rules(settingsFrom("KC"), p, false);
-  rules.Message(kKeyA, true);
-  EXPECT_EQ(p.calls, (Calls{"notopmost", "cursor+", "verify", "topmost"}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExitRequest,
+    ::testing::Values(ExitCase{"NothingWhileTheWindowIsHidden", "PK", kLeft, false, true, ""},
+                      ExitCase{"AllowedExitClosesTheWindow", "PK", kKeyA, true, true,
+                               " notopmost cursor+ verify close cursor-"},
+                      ExitCase{"RefusalKeepsTheShowTopmostWithTheCursorHiddenAgain", "PK", kLeft,
+                               true, false, " notopmost cursor+ verify topmost cursor-"},
+                      ExitCase{"ShowCursorLeavesTheCursorShownAfterARefusal", "KC", kKeyA, true,
+                               false, " notopmost cursor+ verify topmost"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 struct SaverStateCase {
   const char *name;
   bool ending, touchCursor, parentWindow;
-  Calls calls;
+  const char *calls;
 };
 
 class SaverState : public ::testing::TestWithParam<SaverStateCase> {};
@@ -182,36 +189,25 @@ TEST_P(SaverState, FlagAndCursor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SaverState,
-    ::testing::Values(
-        SaverStateCase{"Start", false, true, false, {"flag1", "cursor-"}},
-        SaverStateCase{"StartShowingCursor", false, false, false, {"flag1"}},
-        SaverStateCase{"End", true, true, false, {"flag0", "cursor+"}},
-        SaverStateCase{
-            "StartWithParentWindow", false, true, true, {"flag1", "cursor-", "flag0", "cursor+"}}),
+    ::testing::Values(SaverStateCase{"Start", false, true, false, " flag1 cursor-"},
+                      SaverStateCase{"StartShowingCursor", false, false, false, " flag1"},
+                      SaverStateCase{"End", true, true, false, " flag0 cursor+"},
+                      SaverStateCase{"StartWithParentWindow", false, true, true,
+                                     " flag1 cursor- flag0 cursor+"}),
     [](const auto &info) { return std::string(info.param.name); });
-
-}  // namespace
-}  // namespace vantor
-
-namespace vantor {
-namespace {
 
 using gfx::Rect;
 
-TEST(ShowWindowRect, OneMonitorIsCovered) {
-  const Rect primary = Rect::fromXYWH(0, 0, 1920, 1080);
-  EXPECT_EQ(ShowWindowRect({primary}, false), primary);
-  EXPECT_EQ(ShowWindowRect({primary}, true), primary);
-}
-
 // Primary first, as the platform lists the monitors.
-TEST(ShowWindowRect, SeveralMonitorsAreSpannedWhole) {
+TEST(ShowWindowRect, MonitorsAreSpannedWholeOrThePrimaryAlone) {
   struct Case {
     const char *name;
     std::vector<Rect> monitors;
     Rect spanned;
   };
   const Case cases[] = {
+      {"none", {}, Rect{}},
+      {"one", {Rect::fromXYWH(0, 0, 1920, 1080)}, Rect::fromXYWH(0, 0, 1920, 1080)},
       {"primary left",
        {Rect::fromXYWH(0, 0, 1920, 1080), Rect::fromXYWH(1920, 0, 1280, 1024)},
        Rect::fromXYWH(0, 0, 3200, 1080)},
@@ -228,12 +224,8 @@ TEST(ShowWindowRect, SeveralMonitorsAreSpannedWhole) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ShowWindowRect(c.monitors, false), c.spanned);
-    EXPECT_EQ(ShowWindowRect(c.monitors, true), c.monitors.front());
+    EXPECT_EQ(ShowWindowRect(c.monitors, true), c.monitors.empty() ? Rect{} : c.monitors.front());
   }
-}
-
-TEST(ShowWindowRect, NoMonitorGivesNothing) {
-  EXPECT_EQ(ShowWindowRect({}, false), Rect{});
 }
 
 }  // namespace

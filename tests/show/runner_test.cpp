@@ -8,6 +8,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 
 #include "../common/test_util.h"
 #include "platform/paths.h"
@@ -80,19 +81,82 @@ class RunnerTest : public ::testing::Test {
   }
 };
 
-class InOrder : public RunnerTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(InOrder, FirstPictureIsEntryZeroAndTheListWraps) {
-  settings.ImageSequence = Sequence(GetParam());
-  settings.PictureList = {"a.jpg", "b.jpg", "c.jpg"};
-  start();
-  for (int i = 0; i < 4; ++i) cycle();
-  EXPECT_EQ(shownFiles(),
-            (std::vector<std::string>{"/pics/a.jpg", "/pics/b.jpg", "/pics/c.jpg", "/pics/a.jpg"}));
-  EXPECT_EQ(runner->Index(), 0);
+// What each of four ticks shows: the file, its effect and its display time.
+// The pictures are listed with a space between them; "gone.jpg" is missing
+// and "bad..." cannot be decoded. A picture that cannot be shown gives way to
+// the next entry at once: the screen is never left without a picture and the
+// show keeps its pace.
+struct TicksCase {
+  const char *name;
+  int order;
+  const char *list, *ini, *effects, *splash, *expected;
+  int animateThrows = 0;  // Animate calls that throw before one works
+};
+void PrintTo(const TicksCase &c, std::ostream *os) {
+  *os << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Orders, InOrder, ::testing::Values(0, 2));
+const TicksCase kTicks[] = {
+    {"InOrderStartsAtEntryZeroAndWraps", 0, "a.jpg b.jpg c.jpg", "", "12,", "",
+     "a.jpg 12 4000, b.jpg 12 4000, c.jpg 12 4000, a.jpg 12 4000"},
+    {"ShuffledOnceStartsAtEntryZeroAndWraps", 2, "a.jpg b.jpg c.jpg", "", "12,", "",
+     "a.jpg 12 4000, b.jpg 12 4000, c.jpg 12 4000, a.jpg 12 4000"},
+    {"ShuffleWithOnePictureShowsItAtEveryTick", 1, "only.jpg", "", "12,", "",
+     "only.jpg 12 4000, only.jpg 12 4000, only.jpg 12 4000, only.jpg 12 4000"},
+    // The splash's display time is never taken from intervals.
+    {"SplashComesFirstWithoutEffect", 0, "a.jpg b.jpg", "[intervals]\r\nsplash.jpg=30\r\n", "12,",
+     "splash.jpg", "splash.jpg 0 4000, a.jpg 12 4000, b.jpg 12 4000, a.jpg 12 4000"},
+    {"RejectedSplashIsSkipped", 0, "a.jpg b.jpg", "", "12,", "gone.jpg",
+     "a.jpg 12 4000, b.jpg 12 4000, a.jpg 12 4000, b.jpg 12 4000"},
+    {"IntervalsEntryAppliesToThatPictureOnly", 0, "a.jpg [b].jpg c.jpg",
+     "[intervals]\r\nb.jpg=10\r\nc.jpg=soon\r\n", "12,", "",
+     "a.jpg 12 4000, [b].jpg 12 10000, c.jpg 12 4000, a.jpg 12 4000"},
+    {"EmptyEffectsEntryShowsWithoutEffect", 0, "[x]p.jpg q.jpg", "[effects]\r\nxp.jpg=\r\n", "5,",
+     "", "[x]p.jpg 0 4000, q.jpg 5 4000, [x]p.jpg 0 4000, q.jpg 5 4000"},
+    {"EffectSetWithoutANumberInRangeGivesEffectZero", 0, "a.jpg", "", "0,151,", "",
+     "a.jpg 0 4000, a.jpg 0 4000, a.jpg 0 4000, a.jpg 0 4000"},
+    {"MissingPictureGivesWay", 0, "gone.jpg b.jpg c.jpg", "", "12,", "",
+     "b.jpg 12 4000, c.jpg 12 4000, b.jpg 12 4000, c.jpg 12 4000"},
+    {"UndecodablePictureGivesWay", 0, "bad.jpg b.jpg c.jpg", "", "12,", "",
+     "b.jpg 12 4000, c.jpg 12 4000, b.jpg 12 4000, c.jpg 12 4000"},
+    {"UndecodableSplashGivesWay", 0, "bad.jpg b.jpg c.jpg", "", "12,", "bad-splash.jpg",
+     "b.jpg 12 4000, c.jpg 12 4000, b.jpg 12 4000, c.jpg 12 4000"},
+    {"PictureWhoseTransitionFailsGivesWay", 0, "a.jpg b.jpg c.jpg", "", "12,", "",
+     "b.jpg 12 4000, c.jpg 12 4000, a.jpg 12 4000, b.jpg 12 4000", 1},
+};
+
+class Ticks : public RunnerTest, public ::testing::WithParamInterface<TicksCase> {};
+
+TEST_P(Ticks, ShowPictureEffectAndDisplayTime) {
+  const TicksCase &c = GetParam();
+  settings.ImageSequence = Sequence(c.order);
+  std::istringstream list(c.list);
+  for (std::string entry; list >> entry;) settings.PictureList.push_back(entry);
+  settings.ImageInterval = 4;
+  settings.UseEffects = ParseEffectList(c.effects);
+  settings.ShowSplash = *c.splash != 0;
+  settings.SplashImage = c.splash;
+  missing = {"gone.jpg"};
+  ini.loadFromText(c.ini);
+  start();
+  screen->animateThrows = c.animateThrows;
+  std::string shown;
+  for (int i = 0; i < 4; ++i) {
+    timer->advance(timer->interval());
+    ASSERT_TRUE(screen->busy) << "no transition at tick " << i;
+    // The splash is no entry of the list: it is the file loaded last.
+    const std::string file =
+        runner->Index() < 0 ? screen->loads.back().file : runner->CurrentFile();
+    shown += (shown.empty() ? "" : ", ") + std::string(fileNameOf(file)) + " " +
+             std::to_string(screen->animatedStyles.back()) + " " +
+             std::to_string(timer->interval());
+    screen->finishTransition();
+  }
+  EXPECT_EQ(shown, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shows, Ticks, ::testing::ValuesIn(kTicks),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RunnerTest, ShuffleNeverShowsOnePictureTwiceInARow) {
   settings.ImageSequence = Sequence::Random;
@@ -123,14 +187,6 @@ TEST_F(RunnerTest, ShuffleGivesUpAfterThreeHundredRedraws) {
   EXPECT_EQ(shownFiles(), (std::vector<std::string>{"/pics/a.jpg", "/pics/a.jpg"}));
 }
 
-TEST_F(RunnerTest, ShuffleWithOnePictureShowsItAtEveryTick) {
-  settings.ImageSequence = Sequence::Random;
-  settings.PictureList = {"only.jpg"};
-  start();
-  for (int i = 0; i < 3; ++i) cycle();
-  EXPECT_EQ(shownFiles(), std::vector<std::string>(3, "/pics/only.jpg"));
-}
-
 TEST_F(RunnerTest, EmptyListShowsNothingNotEvenTheSplashAndLeavesTheTimerOff) {
   settings.ShowSplash = true;
   settings.SplashImage = "splash.jpg";
@@ -145,37 +201,22 @@ TEST_F(RunnerTest, EmptyListShowsNothingNotEvenTheSplashAndLeavesTheTimerOff) {
   EXPECT_TRUE(screen->animatedStyles.empty());
 }
 
-TEST_F(RunnerTest, SplashComesFirstWithoutEffectThenEntryZero) {
-  settings.ImageSequence = Sequence::InOrder;
-  settings.ShowSplash = true;
-  settings.SplashImage = "splash.jpg";
-  settings.PictureList = {"a.jpg", "b.jpg"};
-  ini.loadFromText("[intervals]\r\nsplash.jpg=30\r\n");
-  start();
-  timer->advance(100);
-  ASSERT_EQ(shownFiles(), (std::vector<std::string>{"/pics/splash.jpg"}));
-  EXPECT_EQ(runner->Index(), -1);
-  EXPECT_EQ(screen->animatedStyles, (std::vector<int>{0}));
-  EXPECT_FALSE(screen->reverse);
-  EXPECT_EQ(screen->calls, (std::vector<std::string>{"ClearImage", "Update"}));
-  screen->finishTransition();
-  // The splash's display time is never taken from intervals.
-  EXPECT_EQ(timer->interval(), 3000);
-  cycle();
-  EXPECT_EQ(shownFiles().back(), "/pics/a.jpg");
-  EXPECT_EQ(screen->animatedStyles.back(), 12);
-}
-
-TEST_F(RunnerTest, RejectedSplashIsSkipped) {
-  settings.ImageSequence = Sequence::InOrder;
-  settings.ShowSplash = true;
-  settings.SplashImage = "splash.jpg";
-  missing = {"splash.jpg"};
-  settings.PictureList = {"a.jpg", "b.jpg"};
-  start();
-  timer->advance(100);
-  EXPECT_EQ(shownFiles(), (std::vector<std::string>{"/pics/a.jpg"}));
-  EXPECT_EQ(screen->animatedStyles, (std::vector<int>{12}));
+// The splash, and every picture with ClearOldImage, starts over the cleared
+// screen; the splash also runs forwards.
+TEST_F(RunnerTest, SplashAndClearOldImageStartFromTheBackground) {
+  for (const bool splash : {true, false}) {
+    SCOPED_TRACE(splash ? "splash" : "ClearOldImage");
+    settings.ShowSplash = splash;
+    settings.SplashImage = "splash.jpg";
+    settings.ClearOldImage = !splash;
+    settings.PictureList = {"a.jpg"};
+    start();
+    timer->advance(100);
+    EXPECT_EQ(shownFiles(),
+              (std::vector<std::string>{splash ? "/pics/splash.jpg" : "/pics/a.jpg"}));
+    EXPECT_EQ(screen->calls, (std::vector<std::string>{"ClearImage", "Update"}));
+    EXPECT_TRUE(!splash || !screen->reverse) << "the splash ran in reverse";
+  }
 }
 
 struct CaptionCase {
@@ -187,6 +228,9 @@ struct CaptionCase {
   int position;
   const char *expected;
 };
+void PrintTo(const CaptionCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class Captions : public RunnerTest, public ::testing::WithParamInterface<CaptionCase> {};
 
@@ -200,32 +244,22 @@ TEST_P(Captions, CaptionOfThePicture) {
   timer->advance(100);
   ASSERT_EQ(screen->loads.size(), 1u);
   EXPECT_EQ(screen->loads[0].caption, c.expected);
+  // The caption is repainted only when there is one.
+  EXPECT_EQ(screen->calls, std::vector<std::string>(*c.expected ? 1 : 0, "Refresh"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, Captions,
-    ::testing::Values(CaptionCase{"DoubleExtension", "beach.jpg.jpg", "", false, false, 3, "beach"},
-                      CaptionCase{"NoExtension", "sunset", "", false, false, 3, "sunset"},
-                      CaptionCase{"Entry", "a.jpg", "A.JPG=Harbour at dawn\r\n", false, false, 1,
-                                  "Harbour at dawn"},
-                      CaptionCase{"EmptyEntry", "a.jpg", "a.jpg=\r\n", false, false, 3, ""},
-                      CaptionCase{"Preview", "beach.jpg", "", true, false, 3, ""},
-                      CaptionCase{"ForceHide", "beach.jpg", "", false, true, 3, ""},
-                      CaptionCase{"PositionNone", "beach.jpg", "", false, false, 0, ""}),
-    [](const auto &info) { return std::string(info.param.name); });
+const CaptionCase kCaptions[] = {
+    {"DoubleExtension", "beach.jpg.jpg", "", false, false, 3, "beach"},
+    {"NoExtension", "sunset", "", false, false, 3, "sunset"},
+    {"Entry", "a.jpg", "A.JPG=Harbour at dawn\r\n", false, false, 1, "Harbour at dawn"},
+    {"EmptyEntry", "a.jpg", "a.jpg=\r\n", false, false, 3, ""},
+    {"Preview", "beach.jpg", "", true, false, 3, ""},
+    {"ForceHide", "beach.jpg", "", false, true, 3, ""},
+    {"PositionNone", "beach.jpg", "", false, false, 0, ""},
+};
 
-TEST_F(RunnerTest, CaptionRepaintsOnlyWhenThereIsOne) {
-  settings.Position = CaptionPosition::Bottom;
-  settings.ImageSequence = Sequence::InOrder;
-  settings.PictureList = {"a.jpg", "b.jpg"};
-  ini.loadFromText("[captions]\r\nb.jpg=\r\n");
-  start();
-  timer->advance(100);
-  EXPECT_EQ(screen->calls, (std::vector<std::string>{"Refresh"}));
-  screen->calls.clear();
-  cycle();
-  EXPECT_TRUE(screen->calls.empty());
-}
+INSTANTIATE_TEST_SUITE_P(Rules, Captions, ::testing::ValuesIn(kCaptions),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RunnerTest, EffectsEntryWithoutFinalCommaAllowsOnlyTheNumbersBeforeIt) {
   settings.ImageSequence = Sequence::Random;
@@ -236,41 +270,6 @@ TEST_F(RunnerTest, EffectsEntryWithoutFinalCommaAllowsOnlyTheNumbersBeforeIt) {
   for (int i = 0; i < 200; ++i) cycle();
   const std::set<int> styles(screen->animatedStyles.begin(), screen->animatedStyles.end());
   EXPECT_EQ(styles, (std::set<int>{12, 40}));
-}
-
-TEST_F(RunnerTest, EmptyEffectsEntryShowsWithoutEffect) {
-  settings.UseEffects = ParseEffectList("5,6,");
-  settings.PictureList = {"[x]p.jpg", "q.jpg"};
-  settings.ImageSequence = Sequence::InOrder;
-  ini.loadFromText("[effects]\r\nxp.jpg=\r\n");
-  start();
-  cycle();
-  cycle();
-  ASSERT_EQ(screen->animatedStyles.size(), 2u);
-  EXPECT_EQ(screen->animatedStyles[0], 0);
-  EXPECT_TRUE(screen->animatedStyles[1] == 5 || screen->animatedStyles[1] == 6);
-}
-
-TEST_F(RunnerTest, EffectSetWithoutANumberInRangeGivesEffectZero) {
-  settings.UseEffects = ParseEffectList("0,151,");
-  settings.PictureList = {"a.jpg"};
-  start();
-  cycle();
-  EXPECT_EQ(screen->animatedStyles, (std::vector<int>{0}));
-}
-
-TEST_F(RunnerTest, IntervalsEntryAppliesToThatPictureOnly) {
-  settings.ImageSequence = Sequence::InOrder;
-  settings.ImageInterval = 4;
-  settings.PictureList = {"a.jpg", "[b].jpg", "c.jpg"};
-  ini.loadFromText("[intervals]\r\nb.jpg=10\r\nc.jpg=soon\r\n");
-  start();
-  std::vector<int> intervals;
-  for (int i = 0; i < 4; ++i) {
-    cycle();
-    intervals.push_back(timer->interval());
-  }
-  EXPECT_EQ(intervals, (std::vector<int>{4000, 10000, 4000, 4000}));
 }
 
 TEST_F(RunnerTest, DisplayTimeCountsFromTheEndOfTheTransition) {
@@ -292,54 +291,6 @@ TEST_F(RunnerTest, DisplayTimeCountsFromTheEndOfTheTransition) {
   timer->advance(1);
   EXPECT_EQ(screen->loads.size(), 2u);
 }
-
-struct SkipCase {
-  const char *name;
-  std::vector<std::string> list;
-  std::set<std::string> missing;
-  const char *splash;  // "" for none
-  int animateThrows;   // Animate calls that throw before one works
-  std::vector<std::string> expected = {"b.png", "c.png", "b.png", "c.png"};
-};
-
-class Skips : public RunnerTest, public ::testing::WithParamInterface<SkipCase> {};
-
-// A picture that cannot be shown gives way to the next entry at once: the
-// screen is never left without a picture and the show keeps its pace.
-TEST_P(Skips, PictureThatCannotBeShownGivesWayToTheNextAtOnce) {
-  const SkipCase &c = GetParam();
-  settings.ImageSequence = Sequence::InOrder;
-  settings.ImageInterval = 1;
-  settings.PictureList = c.list;
-  settings.ShowSplash = *c.splash != 0;
-  settings.SplashImage = c.splash;
-  missing = c.missing;
-  start();
-  screen->animateThrows = c.animateThrows;
-  std::vector<std::string> shown;
-  timer->advance(100);
-  for (int i = 0; i < 4; ++i) {
-    ASSERT_TRUE(screen->busy) << "no transition at tick " << i;
-    shown.push_back(std::string(fileNameOf(runner->CurrentFile())));
-    screen->finishTransition();
-    timer->advance(1000);
-  }
-  EXPECT_EQ(shown, c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, Skips,
-    ::testing::Values(
-        SkipCase{"MissingFirst", {"missing.png", "b.png", "c.png"}, {"missing.png"}, "", 0},
-        SkipCase{"UndecodableFirst", {"bad.png", "b.png", "c.png"}, {}, "", 0},
-        SkipCase{"UndecodableSplash", {"bad.png", "b.png", "c.png"}, {}, "bad-splash.png", 0},
-        SkipCase{"AnimateThrows",
-                 {"a.png", "b.png", "c.png"},
-                 {},
-                 "",
-                 1,
-                 {"b.png", "c.png", "a.png", "b.png"}}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RunnerTest, ListWithNothingToShowIsTriedOncePerDisplayTime) {
   settings.ImageSequence = Sequence::InOrder;
@@ -502,14 +453,6 @@ TEST_F(RunnerTest, BusyControlIsStoppedBeforeTheNextTransition) {
   EXPECT_EQ(screen->animatedStyles.size(), 2u);
 }
 
-TEST_F(RunnerTest, ClearOldImageStartsFromTheBackground) {
-  settings.ClearOldImage = true;
-  settings.PictureList = {"a.jpg"};
-  start();
-  timer->advance(100);
-  EXPECT_EQ(screen->calls, (std::vector<std::string>{"ClearImage", "Update"}));
-}
-
 TEST_F(RunnerTest, CreationSetsTheControlUp) {
   settings.BackgroundColor = 0x00336699;
   settings.EffectSpeed2 = 1;
@@ -532,33 +475,28 @@ TEST_F(RunnerTest, CreationSetsTheControlUp) {
   EXPECT_TRUE(screen->loader.captionFont.bold);
   EXPECT_FALSE(screen->loader.previewMode);
   EXPECT_EQ(screen->loader.backImageMode, BackImageMode::Colour);
-}
-
-TEST_F(RunnerTest, SpeedOutsideOneToFiveLeavesTheControlsSpeed) {
-  settings.EffectSpeed2 = 9;
+  settings.EffectSpeed2 = 9;  // outside 1 to 5: the control keeps its own speed
   start();
   EXPECT_EQ(screen->step, 4);
   EXPECT_EQ(screen->delay, 30);
 }
 
-TEST_F(RunnerTest, PreviewLoadsNoBackgroundPicture) {
+// A preview loads no background picture, and one that fails to load gives
+// way to the colour.
+TEST_F(RunnerTest, BackgroundPictureThatCannotBeUsedGivesTheColour) {
   TempDir dir;
-  writeFile(dir / "back.bmp", "not a picture either way");
-  settings.Back_Mode_UseColor = false;
-  settings.Back_Image_Filename = dir / "back.bmp";
-  start(true);
-  EXPECT_TRUE(screen->loader.previewMode);
-  EXPECT_EQ(screen->loader.backImageMode, BackImageMode::Colour);
-  EXPECT_FALSE(screen->loader.backImage.has_value());
-}
-
-TEST_F(RunnerTest, BackgroundPictureThatFailsToLoadFallsBackToTheColour) {
-  TempDir dir;
-  writeFile(dir / "back.png", "not a png");
-  settings.Back_Mode_UseColor = false;
-  settings.Back_Image_Filename = dir / "back.png";
-  start();
-  EXPECT_EQ(screen->loader.backImageMode, BackImageMode::Colour);
+  for (const bool preview : {true, false}) {
+    SCOPED_TRACE(preview ? "preview" : "show");
+    writeFile(dir / "back.png", "not a picture either way");
+    settings.Back_Mode_UseColor = false;
+    settings.Back_Image_Filename = dir / "back.png";
+    start(preview);
+    EXPECT_EQ(screen->loader.previewMode, preview);
+    EXPECT_EQ(screen->loader.backImageMode, BackImageMode::Colour);
+    if (preview) {
+      EXPECT_FALSE(screen->loader.backImage.has_value());
+    }
+  }
 }
 
 // What the show composes over a background picture whose pixels are all
@@ -615,12 +553,6 @@ TEST_F(RunnerTest, EncryptedPictureFromAPackageIsLoadedAsItIs) {
   start();
   timer->advance(100);
   EXPECT_EQ(shownFiles(), (std::vector<std::string>{"/pics/a.jpg"}));
-}
-
-TEST(RunnerHelpers, SectionKeyDropsBrackets) {
-  EXPECT_EQ(PictureSectionKey("[a]b[c].jpg"), "abc.jpg");
-  EXPECT_EQ(DefaultCaption("beach.jpg.jpg"), "beach");
-  EXPECT_EQ(DefaultCaption("sunset"), "sunset");
 }
 
 }  // namespace

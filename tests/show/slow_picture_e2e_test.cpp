@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -26,17 +27,11 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kWindowGone = 1s;
 constexpr auto kExited = 2s;
 
-void put16(std::string &s, uint32_t v) {
-  s += char(v & 0xff);
-  s += char((v >> 8) & 0xff);
-}
-void put32(std::string &s, uint32_t v) {
-  put16(s, v & 0xffff);
-  put16(s, v >> 16);
-}
-void put64(std::string &s, uint64_t v) {
-  put32(s, uint32_t(v));
-  put32(s, uint32_t(v >> 32));
+// Appends each value as little-endian bytes, each with its width in bytes;
+// bytes beyond the eighth are zero.
+void put(std::string &s, std::initializer_list<std::pair<uint64_t, int>> fields) {
+  for (const auto &[value, width] : fields)
+    for (int i = 0; i < width; ++i) s += char(i < 8 ? (value >> (8 * i)) & 0xff : 0);
 }
 
 uint32_t crc32Of(const std::string &data) {
@@ -54,19 +49,14 @@ std::string manyEntryZip(int fillers, const std::string &name, const std::string
   std::string out, central;
   uint64_t count = 0;
   auto add = [&](const std::string &entry, const std::string &bytes) {
-    const uint32_t offset = uint32_t(out.size()), crc = crc32Of(bytes);
-    const uint32_t size = uint32_t(bytes.size());
-    put32(out, 0x04034b50);
-    put16(out, 20), put16(out, 0), put16(out, 0), put16(out, 0), put16(out, 0x21);
-    put32(out, crc), put32(out, size), put32(out, size);
-    put16(out, uint32_t(entry.size())), put16(out, 0);
+    const uint64_t offset = out.size(), crc = crc32Of(bytes), size = bytes.size();
+    const uint64_t length = entry.size();
+    // Version 2.0, no flags, stored, dated 1980-01-01.
+    put(out, {{0x04034b50, 4}, {20, 2}, {0, 6}, {0x21, 2}, {crc, 4}, {size, 4}, {size, 4}});
+    put(out, {{length, 2}, {0, 2}});
     out += entry + bytes;
-    put32(central, 0x02014b50);
-    put16(central, 20), put16(central, 20), put16(central, 0), put16(central, 0);
-    put16(central, 0), put16(central, 0x21);
-    put32(central, crc), put32(central, size), put32(central, size);
-    put16(central, uint32_t(entry.size())), put16(central, 0), put16(central, 0);
-    put16(central, 0), put16(central, 0), put32(central, 0), put32(central, offset);
+    put(central, {{0x02014b50, 4}, {20, 2}, {20, 2}, {0, 6}, {0x21, 2}, {crc, 4}, {size, 4}});
+    put(central, {{size, 4}, {length, 2}, {0, 12}, {offset, 4}});
     central += entry;
     ++count;
   };
@@ -74,12 +64,16 @@ std::string manyEntryZip(int fillers, const std::string &name, const std::string
   add(name, data);
   const uint64_t centralAt = out.size(), zip64At = centralAt + central.size();
   out += central;
-  put32(out, 0x06064b50), put64(out, 44), put16(out, 45), put16(out, 45);
-  put32(out, 0), put32(out, 0), put64(out, count), put64(out, count);
-  put64(out, central.size()), put64(out, centralAt);
-  put32(out, 0x07064b50), put32(out, 0), put64(out, zip64At), put32(out, 1);
-  put32(out, 0x06054b50), put16(out, 0), put16(out, 0), put16(out, 0xffff), put16(out, 0xffff);
-  put32(out, 0xffffffffu), put32(out, 0xffffffffu), put16(out, 0);
+  put(out, {{0x06064b50, 4}, {44, 8}, {45, 2}, {45, 2}, {0, 8}, {count, 8}, {count, 8}});
+  put(out, {{central.size(), 8}, {centralAt, 8}});
+  put(out, {{0x07064b50, 4}, {0, 4}, {zip64At, 8}, {1, 4}});
+  put(out, {{0x06054b50, 4},
+            {0, 4},
+            {0xffff, 2},
+            {0xffff, 2},
+            {0xffffffff, 4},
+            {0xffffffff, 4},
+            {0, 2}});
   return out;
 }
 

@@ -33,44 +33,39 @@ QMouseEvent mouse(QEvent::Type type, Qt::MouseButton button) {
   return QMouseEvent(type, QPointF(5, 5), QPointF(5, 5), button, button, Qt::NoModifier);
 }
 
-TEST_F(Translate, KeysBecomeKeyDownWithTheirCode) {
-  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-  QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
-  QKeyEvent altA(QEvent::KeyPress, Qt::Key_A, Qt::AltModifier);
-  QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier);
-  auto e = TranslateEvent(&window, &esc);
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->message, 256u);
-  EXPECT_EQ(e->wParam, 27u);
-  e = TranslateEvent(&window, &a);
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->message, 256u);
-  EXPECT_EQ(e->wParam, uintptr_t('A'));
-  e = TranslateEvent(&window, &altA);
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->message, 260u);
-  EXPECT_FALSE(TranslateEvent(&window, &release));
-}
-
-TEST_F(Translate, MouseEventsBecomeTheirMessages) {
-  QMouseEvent move = mouse(QEvent::MouseMove, Qt::NoButton);
-  QMouseEvent left = mouse(QEvent::MouseButtonPress, Qt::LeftButton);
-  QMouseEvent right = mouse(QEvent::MouseButtonPress, Qt::RightButton);
-  QMouseEvent middle = mouse(QEvent::MouseButtonPress, Qt::MiddleButton);
-  QMouseEvent up = mouse(QEvent::MouseButtonRelease, Qt::LeftButton);
-  EXPECT_EQ(TranslateEvent(&window, &move)->message, 512u);
-  EXPECT_EQ(TranslateEvent(&window, &left)->message, 513u);
-  EXPECT_EQ(TranslateEvent(&window, &right)->message, 516u);
-  EXPECT_EQ(TranslateEvent(&window, &middle)->message, 519u);
-  EXPECT_FALSE(TranslateEvent(&window, &up));
-}
-
-TEST_F(Translate, DeliveriesToOtherObjectsAreNotCountedAgain) {
-  QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
-  QMouseEvent left = mouse(QEvent::MouseButtonPress, Qt::LeftButton);
-  EXPECT_FALSE(TranslateEvent(&plainObject, &a));
-  EXPECT_FALSE(TranslateEvent(&plainObject, &left));
-  EXPECT_FALSE(TranslateEvent(nullptr, &a));
+// Each input event delivered to the window as the message it becomes, or
+// none (0); delivered anywhere else it becomes none.
+TEST_F(Translate, InputBecomesItsMessageAtTheWindowOnly) {
+  using Type = QEvent::Type;
+  QKeyEvent esc(Type::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QKeyEvent a(Type::KeyPress, Qt::Key_A, Qt::NoModifier);
+  QKeyEvent altA(Type::KeyPress, Qt::Key_A, Qt::AltModifier);
+  QKeyEvent release(Type::KeyRelease, Qt::Key_A, Qt::NoModifier);
+  QMouseEvent move = mouse(Type::MouseMove, Qt::NoButton);
+  QMouseEvent left = mouse(Type::MouseButtonPress, Qt::LeftButton);
+  QMouseEvent right = mouse(Type::MouseButtonPress, Qt::RightButton);
+  QMouseEvent middle = mouse(Type::MouseButtonPress, Qt::MiddleButton);
+  QMouseEvent up = mouse(Type::MouseButtonRelease, Qt::LeftButton);
+  const struct {
+    const char *name;
+    QEvent *event;
+    unsigned message;
+    uintptr_t wParam;  // checked for keys only
+  } cases[] = {
+      {"Esc", &esc, 256, 27},         {"A", &a, 256, 'A'},         {"AltA", &altA, 260, 'A'},
+      {"KeyRelease", &release, 0, 0}, {"Move", &move, 512, 0},     {"Left", &left, 513, 0},
+      {"Right", &right, 516, 0},      {"Middle", &middle, 519, 0}, {"ButtonUp", &up, 0, 0},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto e = TranslateEvent(&window, c.event);
+    EXPECT_EQ(e ? e->message : 0u, c.message);
+    if (e && c.wParam) {
+      EXPECT_EQ(e->wParam, c.wParam);
+    }
+    EXPECT_FALSE(TranslateEvent(&plainObject, c.event));
+    EXPECT_FALSE(TranslateEvent(nullptr, c.event));
+  }
 }
 
 TEST(VirtualKeys, CodesOfCommonKeys) {
