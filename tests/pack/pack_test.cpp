@@ -123,7 +123,7 @@ TEST(Packer, RefusesWithOneLineAndLeavesTheOutputAlone) {
       writeFile(dir / name, name);
     writeFile(dir / "show.scr", "OLD");
     std::string sources, messages;
-    for (const std::string &s : c.sources) sources += " " + dir / s;
+    for (const std::string &s : c.sources) sources.append(" ").append(dir / s);
     EXPECT_EQ(pack(dir, c.settings, sources, &messages), 1);
     EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << messages;
     EXPECT_EQ(readFile(dir / "show.scr"), "OLD");

@@ -93,7 +93,7 @@ TEST(PictureFlow, SmallFirstPictureAloneOrCaptioned) {
 
   c = control(100, 80);
   c.captionText = &text;
-  c.caption = "x";
+  c.caption.assign(1, 'x');
   c.captionPosition = CaptionPosition::Bottom;
   c.color = 0x000000FF;
   ASSERT_TRUE(c.loadFromFile(file));
