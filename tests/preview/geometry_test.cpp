@@ -51,6 +51,13 @@ gfx::Bitmap halves(int w, int h, bool sideBySide) {
   return b;
 }
 
+gfx::Bitmap coordinates(int w, int h) {
+  gfx::Bitmap b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.setPixel(x, y, gfx::makeColor(uint8_t(x), uint8_t(y), 7));
+  return b;
+}
+
 // The whole source goes onto the whole mirror, stretched (and distorted) or
 // shrunk: a half stays a half. Without a source the mirror stays as it was,
 // and without a mirror nothing is drawn.
@@ -64,6 +71,10 @@ TEST(MirrorStretch, CopiesTheWholeSourceOntoTheWholeMirror) {
        [](int x, int) { return x < 4 ? kRed : kBlue; }},
       {"shrunk", halves(1600, 900, false), gfx::Bitmap(80, 60),
        [](int, int y) { return y < 30 ? kRed : kBlue; }},
+      // Each source pixel a colour of its own: a row or column lost or
+      // gained anywhere moves every pixel after it.
+      {"doubled", coordinates(5, 3), gfx::Bitmap(10, 6),
+       [](int x, int y) { return coordinates(5, 3).pixel(x / 2, y / 2); }},
       {"no source", gfx::Bitmap(), gfx::Bitmap(3, 3, kBlue), [](int, int) { return kBlue; }},
       {"no mirror", gfx::Bitmap(2, 2, kRed), gfx::Bitmap(), nullptr},
   };
