@@ -174,7 +174,11 @@ void TRunVantorscreen::LoadBackImage() {
   PictureComposer &l = screen_->Loader();
   l.backImageMode = BackImageMode::Colour;
   std::string file = set.Back_Image_Filename;
-  if (preview_ || set.Back_Mode_UseColor || !context_.resolve || !context_.resolve(file)) return;
+  if (preview_ || set.Back_Mode_UseColor || !context_.resolve) return;
+  if (const Status found = context_.resolve(file); !found) {
+    debugLogOnce(file, "background image " + file + " not used: " + found.message());
+    return;
+  }
   try {
     if (!l.backImage) l.backImage.emplace();
     // Transparent pixels lie on the show's background colour, which the
@@ -195,8 +199,9 @@ PreparedPicture PreparePicture(PictureJob job) {
     std::string file = job.entry;
     // An empty entry is never accepted.
     if (file.empty() || !job.resolve || CancelRequested()) return out;
-    if (!job.resolve(file)) {
-      if (!CancelRequested()) debugLogOnce(job.entry, "skipped " + job.entry + ": not found");
+    if (const Status found = job.resolve(file); !found) {
+      if (!CancelRequested())
+        debugLogOnce(job.entry, "skipped " + job.entry + ": " + found.message());
       return out;
     }
     PictureComposer &l = job.look;
@@ -316,7 +321,7 @@ PictureJob TRunVantorscreen::JobFor(std::string entry, bool splash, bool path) {
     job.decodedName =
         context_.decodeFolder.empty() ? set.TempImagePath : context_.decodeFolder + "tempimagefile";
   if (path)
-    job.resolve = [](std::string &) { return true; };
+    job.resolve = [](std::string &) { return Status(); };
   else
     job.resolve = context_.resolve;
   job.load = context_.load;

@@ -32,6 +32,7 @@
 #include "picture/picture_composer.h"
 #include "platform/interval_timer.h"
 #include "platform/random.h"
+#include "platform/result.h"
 
 namespace vantor {
 
@@ -111,6 +112,10 @@ using PictureLoad = std::function<bool(PictureComposer &composer, const std::str
 // Only the settings file and the caption text drawer of `look` are shared;
 // both outlive the job, the settings file is only read, and the drawer keeps
 // no state between calls.
+// Tests an item, extracts it when needed and rewrites the entry to the file
+// to open; a failure says why the item cannot be used.
+using ResolveItemFn = std::function<Status(std::string &entry)>;
+
 struct PictureJob {
   std::string entry;  // the list entry, or the splash picture's
   bool splash = false;
@@ -119,7 +124,7 @@ struct PictureJob {
   const IniFile *ini = nullptr;  // its captions section; only read
   std::string decodedName;       // non-empty: the file is stored complemented and
                                  // is decoded into this name + its extension
-  std::function<bool(std::string &entry)> resolve;
+  ResolveItemFn resolve;
   PictureLoad load;  // the composer's own load when empty
 };
 
@@ -172,7 +177,7 @@ struct RunnerContext {
   const IniFile &ini;             // sections captions, effects, intervals
   // Tests an item, extracts it when needed and rewrites the name to the
   // file to open.
-  std::function<bool(std::string &entry)> resolve;
+  ResolveItemFn resolve;
   bool packagePresent = false;
   // Where decoded copies of complemented picture files are written for a
   // moment; a private folder ending in "/".

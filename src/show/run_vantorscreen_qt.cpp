@@ -206,16 +206,18 @@ std::unique_ptr<TRunVantorscreen> CreateRunVantorscreen(
     std::function<void(bool)> setMediaPlayerMp3) {
   const ItemResolver *resolver = show.resolver;
   RandomSource &random = show.random;
-  RunnerContext context{
-      show.settings,
-      show.ini,
-      [resolver](std::string &entry) { return resolver && resolver->ResolveItem(entry); },
-      show.packagePresent,
-      show.decodeFolder,
-      [&random](int n) { return random.below(n); },
-      std::move(setMediaPlayerMp3),
-      std::make_unique<ThreadPictureWorker>(),
-      {}};
+  RunnerContext context{show.settings,
+                        show.ini,
+                        [resolver](std::string &entry) {
+                          return resolver ? resolver->ResolveItem(entry)
+                                          : Status::failure("no items to resolve");
+                        },
+                        show.packagePresent,
+                        show.decodeFolder,
+                        [&random](int n) { return random.below(n); },
+                        std::move(setMediaPlayerMp3),
+                        std::make_unique<ThreadPictureWorker>(),
+                        {}};
   if (!show.pictureFolders.empty()) {
     // Batches of the scan travel as queued calls to an object of the window
     // thread.

@@ -101,7 +101,7 @@ class FolderShow : public ::testing::Test {
     timer = t.get();
     RunnerContext context{settings,
                           ini,
-                          [](std::string &) { return false; },
+                          [](std::string &) { return Status::failure("no package"); },
                           false,
                           "",
                           {},

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "../common/test_util.h"
+#include "platform/debug_log.h"
 #include "platform/paths.h"
 #include "runner_fakes.h"
 #include "settings/ini_file.h"
@@ -56,9 +57,9 @@ class RunnerTest : public ::testing::Test {
         ini,
         [this](std::string &entry) {
           ++resolves;
-          if (entry.empty() || missing.count(entry)) return false;
+          if (entry.empty() || missing.count(entry)) return Status::failure("not in the package");
           if (entry.find('/') == std::string::npos) entry = "/pics/" + entry;
-          return true;
+          return Status();
         },
         packagePresent,
         decodeFolder,
@@ -157,6 +158,23 @@ TEST_P(Ticks, ShowPictureEffectAndDisplayTime) {
 
 INSTANTIATE_TEST_SUITE_P(Shows, Ticks, ::testing::ValuesIn(kTicks),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// With VANTOR_DEBUG=1 a skipped entry is named once, with the reason the
+// package gave, not a guess.
+TEST_F(RunnerTest, SkippedEntrySaysWhyOnce) {
+  settings.PictureList = {"lost.jpg", "b.jpg"};
+  missing = {"lost.jpg"};
+  setDebugLogEnabled(true);
+  testing::internal::CaptureStderr();
+  start();
+  for (int i = 0; i < 3; ++i) {
+    timer->advance(timer->interval());
+    screen->finishTransition();
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  setDebugLogEnabled(false);
+  EXPECT_EQ(said, "vantor-saver: skipped lost.jpg: not in the package\n");
+}
 
 TEST_F(RunnerTest, ShuffleNeverShowsOnePictureTwiceInARow) {
   settings.ImageSequence = Sequence::Random;
@@ -513,7 +531,7 @@ TEST_F(RunnerTest, TransparentBackgroundPictureLiesOnTheBackgroundColour) {
   job.entry = dir / "pic.bmp";
   job.look = screen->LoadingFields();
   job.look.width = job.look.height = 8;
-  job.resolve = [](std::string &) { return true; };
+  job.resolve = [](std::string &) { return Status(); };
   const PreparedPicture prepared = PreparePicture(job);
   ASSERT_TRUE(prepared.shown);
   ASSERT_EQ(prepared.picture.size(), (gfx::Size{8, 8}));
