@@ -57,6 +57,10 @@ struct ScanCase {
   std::vector<std::string> roots;     // under the test folder
   std::vector<std::string> expected;  // under the test folder
 };
+// Case names, not bytes, in the test lists.
+void PrintTo(const ScanCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class ScanTable : public ::testing::TestWithParam<ScanCase> {};
 
@@ -123,6 +127,9 @@ struct PrefsCase {
   std::string text;
   std::optional<std::string> expected;
 };
+void PrintTo(const PrefsCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class ImageDirectoryTable : public ::testing::TestWithParam<PrefsCase> {};
 

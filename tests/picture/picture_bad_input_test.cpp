@@ -92,6 +92,10 @@ struct BadCase {
   const char *name;
   Bytes (*make)();
 };
+// Case names, not bytes, in the test lists.
+void PrintTo(const BadCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class PictureBadInput : public testing::TestWithParam<BadCase> {};
 

@@ -55,6 +55,10 @@ struct DecodeCase {
   // are exactly ImageMagick's. -1: not checked.
   int direct = -1;
 };
+// Case names, not bytes, in the test lists.
+void PrintTo(const DecodeCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class PictureDecode : public testing::TestWithParam<DecodeCase> {};
 

@@ -65,6 +65,10 @@ struct FormatCase {
   int maxDiff;            // largest channel difference allowed
   double meanDiff;        // largest mean difference allowed
 };
+// Case names, not bytes, in the test lists.
+void PrintTo(const FormatCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 // ImageMagick 6 turns HEIF's YCbCr into RGB itself, with its own chroma
 // upsampling: single pixels at sharp colour edges differ by up to 31, the

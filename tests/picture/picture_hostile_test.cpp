@@ -128,6 +128,10 @@ struct HostileCase {
   int side;   // of the square picture when it is shown; 0: refused
   bool grey;  // shown mid-grey rather than in kQuarters
 };
+// Case names, not bytes, in the test lists.
+void PrintTo(const HostileCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 const HostileCase kHostile[] = {
     // A photograph of 105 million pixels is more than the budget allows

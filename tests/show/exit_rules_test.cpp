@@ -25,6 +25,10 @@ struct Row {
   bool exit;
   bool handled;
 };
+// Case names, not bytes, in the test lists.
+void PrintTo(const Row &c, std::ostream *os) {
+  *os << c.name;
+}
 
 constexpr WinMessage kKeyA{WM_KEYDOWN, 'A'};
 constexpr WinMessage kEsc{WM_KEYDOWN, VK_ESCAPE};
@@ -86,6 +90,9 @@ struct MoveCase {
   const char *settings;
   int exitsOnMove;  // 0: never within 100 moves
 };
+void PrintTo(const MoveCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class MoveAllowance : public ::testing::TestWithParam<MoveCase> {};
 
@@ -176,6 +183,9 @@ struct SaverStateCase {
   bool ending, touchCursor, parentWindow;
   const char *calls;
 };
+void PrintTo(const SaverStateCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class SaverState : public ::testing::TestWithParam<SaverStateCase> {};
 

@@ -335,6 +335,10 @@ struct AheadCase {
   bool splash;
   const char *ini;  // sections captions, effects and intervals
 };
+// Case names, not bytes, in the test lists.
+void PrintTo(const AheadCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class MadeAhead : public RunnerTest, public ::testing::WithParamInterface<AheadCase> {
  protected:

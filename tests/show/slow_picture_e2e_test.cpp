@@ -112,6 +112,10 @@ struct SlowCase {
   const char *name;
   bool manyEntries;  // else the many-scan JPEG
 };
+// Case names, not bytes, in the test lists.
+void PrintTo(const SlowCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class SlowPicture : public ::testing::TestWithParam<SlowCase> {
  protected:
