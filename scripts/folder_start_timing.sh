@@ -15,13 +15,7 @@ bin=$(cd "${1:?usage: $0 BIN_DIR [COUNT] [RUNS]}" && pwd)
 count=${2:-10000}
 runs=${3:-3}
 
-work=$(mktemp -d)
-xpid=
-cleanup() {
-  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_work_folder
 
 make_picture_tree "$work/many" "$count"
 mkdir -p "$work/single"

@@ -17,6 +17,14 @@ write_wallpaper_settings() {
   done
 }
 
+# A temporary folder `work` for the caller's lifetime: at exit it is removed
+# and the virtual screen that start_xvfb started, if any, is stopped.
+make_work_folder() {
+  work=$(mktemp -d)
+  xpid=
+  trap '[ -n "$xpid" ] && kill "$xpid" 2>/dev/null; rm -rf "$work"' EXIT
+}
+
 # Starts a virtual screen of SIZE (WxH) for the caller's lifetime: sets
 # `display` and `xpid`; `work` is the caller's temporary folder.
 start_xvfb() {

@@ -26,13 +26,7 @@ seconds=${4:-20}
 runs=${5:-1}
 saver=${SAVER:-$bin/vantor-saver}
 
-work=$(mktemp -d)
-xpid=
-cleanup() {
-  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_work_folder
 
 items=()
 case "$mode" in
